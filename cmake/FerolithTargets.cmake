@@ -1,0 +1,39 @@
+# Helpers that give every target of the project the same language level,
+# warnings, include root and sanitizer flags.
+
+set(FEROLITH_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+
+add_library(ferolith_options INTERFACE)
+target_include_directories(ferolith_options INTERFACE ${FEROLITH_ROOT})
+target_compile_features(ferolith_options INTERFACE cxx_std_20)
+target_compile_options(ferolith_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wformat=2)
+if(FEROLITH_SANITIZE OR FEROLITH_FUZZ)
+  target_compile_options(ferolith_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(ferolith_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(FEROLITH_FUZZ)
+  target_compile_options(ferolith_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
+# ferolith_add_library(NAME SOURCES ... [DEPS ...])
+function(ferolith_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC ferolith_options ${ARG_DEPS})
+endfunction()
+
+# ferolith_add_test(NAME LABEL label SOURCES ... [DEPS ...])
+# One GoogleTest program; every test case becomes a CTest test with the label.
+function(ferolith_add_test name)
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ferolith_options ferolith_testsupport
+    ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${ARG_LABEL}
+               ENVIRONMENT "FEROLITH_SOURCE_DIR=${FEROLITH_ROOT}")
+endfunction()

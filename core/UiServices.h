@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ferolith {
+
+// Button identifiers returned by the message boxes.
+namespace Answer {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Retry = 4;
+}  // namespace Answer
+
+// What a file dialog is asked to show. The filter is in the classic
+// "description|pattern|description|pattern||" form; indices are 1-based.
+struct FileDialogRequest {
+  std::string filter;
+  int filterIndex = 1;
+  std::string initialDirectory;
+  std::string initialFileName;
+  std::string defaultExtension;  // without the dot, empty for none
+};
+
+// What the user chose in a file dialog.
+struct FileChoice {
+  std::string fullPath;
+  std::string fileName;
+  int filterIndex = 1;
+};
+
+// Everything the core tells the user or asks of the user goes through this
+// interface: the desktop program, the console and the test double implement
+// it. Message boxes carry the caption "Meldung" and the information icon and
+// are preceded by the beep when the beep setting is on; that is the
+// implementation's business.
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+
+  // Modal boxes. Results: Answer::Ok, Answer::Cancel or Answer::Retry.
+  virtual int MessageInfo(const std::string& text) = 0;
+  virtual int MessageRetryCancel(const std::string& text) = 0;
+  virtual int MessageOkCancel(const std::string& text) = 0;
+  // The platform's plain box: OK button, no beep (diagnostics).
+  virtual void MessagePlain(const std::string& text) = 0;
+
+  virtual void SetStatus(const std::string& text) = 0;
+  // Immediate update of the main window after a status change.
+  virtual void Repaint() = 0;
+
+  virtual void SetProgressRange(std::uint32_t upper) = 0;
+  virtual void SetProgressPosition(std::uint32_t position) = 0;
+  // Handles every waiting event, then returns. The only place where a click
+  // on "Abbrechen" reaches the program during a long operation.
+  virtual void PumpMessages() = 0;
+
+  virtual void EnableCancelButton(bool enabled) = 0;
+  // The 23 input controls of the main window.
+  virtual void DisableControls() = 0;
+  virtual void EnableControls() = 0;
+
+  virtual void ShowBurnFileName(const std::string& name) = 0;
+  virtual void ShowInitRegister1(std::uint8_t value) = 0;
+  // The busy picture window, shown while a command holds the programmer.
+  virtual void ShowActivityWindow(bool shown) = 0;
+
+  // File dialogs; an empty result means the user cancelled.
+  virtual std::optional<FileChoice> RunOpenDialog(const FileDialogRequest& request) = 0;
+  virtual std::optional<FileChoice> RunSaveDialog(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace ferolith

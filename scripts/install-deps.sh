@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running need.
+# Skips apt-get entirely when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev ccache
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  qt6-base-dev qt6-translations-l10n libgl1-mesa-dev
+  srecord xvfb xauth imagemagick hyperfine valgrind
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+    || missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

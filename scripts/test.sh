@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is needed, then builds and runs the whole suite:
+#   1. the normal build with every test (unit, integration, gui),
+#   2. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   3. a short smoke run of every fuzz target (clang, libFuzzer).
+# Build folders live under build/ and share a ccache between runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export CTEST_OUTPUT_ON_FAILURE=1
+export QT_QPA_PLATFORM=offscreen
+
+echo "== normal build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release -j"$jobs"
+
+echo "== sanitizer build (ASan + UBSan)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEROLITH_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+  ctest --test-dir build/asan -j"$jobs"
+
+echo "== fuzz smoke"
+scripts/fuzz-smoke.sh "${FUZZ_SECONDS:-30}"
