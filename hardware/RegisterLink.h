@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/ResultCode.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "hardware/PortIo.h"
+
+namespace ferolith {
+
+// Register numbers of the programmer and the bits the program uses.
+namespace Reg {
+inline constexpr int R0 = 0, R2 = 2, R4 = 4, R6 = 6, R8 = 8, R10 = 10, R12 = 12, R14 = 14;
+}  // namespace Reg
+
+namespace RegBit {
+inline constexpr std::uint8_t PowerR0 = 0x20;       // register 0: chip power
+inline constexpr std::uint8_t DacClockR4 = 0x01;    // register 4: DAC clock
+inline constexpr std::uint8_t DacDataR4 = 0x02;     // register 4: DAC data
+inline constexpr std::uint8_t DacLoadR4 = 0x04;     // register 4: DAC load
+inline constexpr std::uint8_t TimingR4 = 0x20;      // register 4: timing bit
+inline constexpr std::uint8_t LoadR6 = 0x10;        // register 6: chip LOAD line
+inline constexpr std::uint8_t EntryPulseR8 = 0x08;  // register 8: programming-mode entry pulse
+inline constexpr std::uint8_t DataR10 = 0x01;       // register 10: serial data to the chip
+inline constexpr std::uint8_t ClkDip14R10 = 0x08;   // register 10: CLK of a DIP14 chip
+inline constexpr std::uint8_t ClkDip8R10 = 0x40;    // register 10: CLK of a DIP8 chip / SerialOut of DIP14
+inline constexpr std::uint8_t SerialOutDip14R10 = 0x40;
+inline constexpr std::uint8_t SerialOutDip8R10 = 0x80;
+}  // namespace RegBit
+
+// Host copies of the write-only registers 0, 4, 6, 8 and 10.
+struct RegisterShadow {
+  std::uint8_t reg0 = 0;
+  std::uint8_t reg4 = 0;
+  std::uint8_t reg6 = 0;
+  std::uint8_t reg8 = 0;
+  std::uint8_t reg10 = 0;
+
+  // The shadow byte of register 0, 4, 6, 8 or 10.
+  std::uint8_t& Of(int reg);
+};
+
+// The register link to the programmer over the parallel port: register
+// writes with the strobe/busy handshake, the input read, timing counted in
+// register writes, and detection. Port addresses, TimeOut and TimeBaseKorr
+// are read from the settings at every use, so changes apply at once.
+class RegisterLink {
+ public:
+  RegisterLink(PortIo& port, UiServices& ui, const Settings& settings);
+
+  // Writes `value` to register `reg` (even, 0..14). 0 or 10 (timeout, after
+  // the timeout message).
+  ResultCode WriteRegister(int reg, std::uint8_t value);
+  // Writes the shadow byte of register 0, 4, 6, 8 or 10 to its register.
+  ResultCode WriteShadow(int reg);
+  // The 8-bit input value, composed from the status nibbles of two writes.
+  std::uint8_t ReadInput();
+  // `count` pulses on the timing bit; always 0.
+  ResultCode PulseTimingBit(std::uint32_t count);
+  // Waits `milliseconds` counted in register writes; 0 or 9.
+  ResultCode DelayMs(std::uint32_t milliseconds);
+  // Register writes that take `microseconds`, at least 1.
+  std::uint32_t AccessCount(std::uint32_t microseconds) const;
+  // 0 found, 8 not found (loop-back), 10 no answer to the initial strobe.
+  ResultCode DetectProgrammer();
+  void ShowTimeoutMessage();
+
+  RegisterShadow& Shadow() { return shadow_; }
+  const RegisterShadow& Shadow() const { return shadow_; }
+  std::uint8_t ControlByte() const { return control_; }
+  std::uint8_t LastStatus() const { return lastStatus_; }
+
+  // Replaces the port backend (start-up picks it after the link exists).
+  void SetPort(PortIo& port) { port_ = &port; }
+
+ private:
+  bool WaitForStatusBit7(bool awaited);
+
+  PortIo* port_;
+  UiServices& ui_;
+  const Settings& settings_;
+  RegisterShadow shadow_;
+  std::uint8_t control_ = 0;
+  std::uint8_t lastStatus_ = 0;
+};
+
+}  // namespace ferolith
