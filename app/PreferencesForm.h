@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/Settings.h"
+
+namespace ferolith {
+
+// The values of the preferences dialog "Einstellungen" as the user edits
+// them, and their exchange with the settings: filled from Settings, checked
+// in control order when OK is pressed, applied only when every field passes.
+struct PreferencesForm {
+  std::string portText;
+  std::string timeOutText;
+  std::string correctionText;
+  std::string lineLengthText;
+  bool beep = false;
+  bool endMessage = false;
+};
+
+// The port addresses the dialog's list offers, in this order.
+inline constexpr const char* kPortChoices[] = {"0x3BC", "0x378", "0x278", "0x338", "0x238"};
+
+// The outcome of the check at OK: the first field that failed (a control id
+// of the dialog, 0 when all passed) and the notice for the user.
+struct PreferencesCheck {
+  int failedControl = 0;
+  std::string notice;
+};
+
+PreferencesForm PreferencesFromSettings(const Settings& settings);
+
+// Checks timeout (10000..10000000), correction (70..100) and line length
+// (16..255) in control order; stops at the first field that fails.
+PreferencesCheck CheckPreferences(const PreferencesForm& form);
+
+// Applies a form that passed the check: the port text in the C language's
+// automatic base, the line length rounded down to even.
+void ApplyPreferences(const PreferencesForm& form, Settings& settings);
+
+// The index of the first list entry that begins with `portText`, compared
+// without regard to case; -1 when none does.
+int PortChoiceFor(const std::string& portText);
+
+}  // namespace ferolith

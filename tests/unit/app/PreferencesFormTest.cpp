@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "app/ControlIds.h"
+#include "app/PreferencesForm.h"
+
+namespace ferolith {
+namespace {
+
+PreferencesForm ValidForm() {
+  PreferencesForm form;
+  form.portText = "0x378";
+  form.timeOutText = "100000";
+  form.correctionText = "85";
+  form.lineLengthText = "32";
+  return form;
+}
+
+TEST(PreferencesForm, AcceptsTheBoundariesAndRefusesOneBeyond) {
+  struct Case {
+    std::string PreferencesForm::*field;
+    const char* text;
+    int failed;
+  };
+  const Case cases[] = {
+      {&PreferencesForm::timeOutText, "10000", 0},
+      {&PreferencesForm::timeOutText, "10000000", 0},
+      {&PreferencesForm::timeOutText, "9999", PrefsCtl::TimeOut},
+      {&PreferencesForm::timeOutText, "10000001", PrefsCtl::TimeOut},
+      {&PreferencesForm::correctionText, "70", 0},
+      {&PreferencesForm::correctionText, "100", 0},
+      {&PreferencesForm::correctionText, "69", PrefsCtl::Correction},
+      {&PreferencesForm::correctionText, "101", PrefsCtl::Correction},
+      {&PreferencesForm::lineLengthText, "16", 0},
+      {&PreferencesForm::lineLengthText, "255", 0},
+      {&PreferencesForm::lineLengthText, "15", PrefsCtl::LineLength},
+      {&PreferencesForm::lineLengthText, "256", PrefsCtl::LineLength},
+  };
+  for (const Case& c : cases) {
+    PreferencesForm form = ValidForm();
+    form.*c.field = c.text;
+    EXPECT_EQ(CheckPreferences(form).failedControl, c.failed) << c.text;
+  }
+}
+
+TEST(PreferencesForm, NamesTheRangeOrAsksForANumberAndStopsAtTheFirstFailure) {
+  PreferencesForm form = ValidForm();
+  form.correctionText = "abc";
+  form.lineLengthText = "3";
+  PreferencesCheck check = CheckPreferences(form);
+  EXPECT_EQ(check.failedControl, PrefsCtl::Correction);
+  EXPECT_EQ(check.notice, "Bitte eine ganze positive Zahl eingeben.");
+  form.correctionText = "85";
+  check = CheckPreferences(form);
+  EXPECT_EQ(check.failedControl, PrefsCtl::LineLength);
+  EXPECT_EQ(check.notice, "Bitte eine ganze Zahl zwischen 16 und 255 eingeben.");
+  for (const char* garbage : {"", " ", "-1", "1e5", "99999999999999999999", "12 34"}) {
+    form = ValidForm();
+    form.timeOutText = garbage;
+    EXPECT_EQ(CheckPreferences(form).failedControl, PrefsCtl::TimeOut) << garbage;
+  }
+}
+
+TEST(PreferencesForm, AppliesPortInAutomaticBaseAndEvenLineLength) {
+  const struct {
+    const char* text;
+    std::int32_t port;
+  } ports[] = {{"0x278", 0x278}, {"378", 378}, {"888", 0x378}, {"0x3bc", 0x3BC}, {"Port", 0}};
+  for (const auto& p : ports) {
+    Settings settings;
+    PreferencesForm form = ValidForm();
+    form.portText = p.text;
+    form.lineLengthText = "17";
+    ApplyPreferences(form, settings);
+    EXPECT_EQ(settings.PortAdress, p.port) << p.text;
+    EXPECT_EQ(settings.StatusPort, static_cast<std::uint16_t>(p.port + 1));
+    EXPECT_EQ(settings.ControlPort, static_cast<std::uint16_t>(p.port + 2));
+    EXPECT_EQ(settings.HexLineLen, 16u);
+  }
+  Settings settings;
+  PreferencesForm form = ValidForm();
+  form.lineLengthText = "255";
+  form.beep = false;
+  form.endMessage = true;
+  ApplyPreferences(form, settings);
+  EXPECT_EQ(settings.HexLineLen, 254u);
+  EXPECT_EQ(settings.MessageBeap, 0);
+  EXPECT_EQ(settings.EndMessage, 1);
+}
+
+TEST(PreferencesForm, ShowsThePortInUpperCaseHexAndFindsItInTheList) {
+  Settings settings;
+  settings.SetPortAdress(0x3BC);
+  settings.TimeOut = 5000;  // outside the dialog's range, shown as it is
+  const PreferencesForm form = PreferencesFromSettings(settings);
+  EXPECT_EQ(form.portText, "0x3BC");
+  EXPECT_EQ(form.timeOutText, "5000");
+  EXPECT_EQ(CheckPreferences(form).failedControl, PrefsCtl::TimeOut);
+  EXPECT_EQ(PortChoiceFor("0x3BC"), 0);
+  EXPECT_EQ(PortChoiceFor("0x3bc"), 0);
+  EXPECT_EQ(PortChoiceFor("0x278"), 2);
+  EXPECT_EQ(PortChoiceFor("0x3010"), -1);
+}
+
+}  // namespace
+}  // namespace ferolith
