@@ -1,0 +1,79 @@
+#pragma once
+
+// CONTRACT (declared ahead of its implementation): the toolkit-free program
+// behind the main window, shared by the desktop program and the command line.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ProgramState.h"
+#include "core/ResultCode.h"
+#include "core/UiServices.h"
+
+namespace ferolith {
+
+class ChoiceList;      // a combo box as the device library fills it (config/)
+class DesktopMarkers;  // platform/DesktopMarkers.h
+
+// What start-up needs of the window beyond UiServices.
+class StartupView {
+ public:
+  virtual ~StartupView() = default;
+  // The modal preferences dialog, shown between failed detection attempts.
+  virtual void ShowPreferences() = 0;
+};
+
+struct ProgramOptions {
+  std::string workingDirectory;     // where KALVENOR.INI and ACELIST.CSV live
+  bool simulate = false;            // the virtual programmer and chip instead of a port
+  std::string simulationFile;       // keeps the virtual chip between runs; empty: none
+};
+
+class Program {
+ public:
+  Program(UiServices& ui, StartupView& view, ChoiceList& manufacturers, ChoiceList& devices,
+          DesktopMarkers& markers, ProgramOptions options);
+  ~Program();
+
+  ProgramState& State();
+
+  // Start-up, in the order the main window runs them.
+  void LoadSettings();     // KALVENOR.INI with its validation messages
+  void PrepareHardware();  // port access (or the simulator), detection loop, demo mode
+  void FillLists();        // manufacturer and device lists, the selected device
+
+  // The operation commands. Each returns the result of its chain: 0 on
+  // success, the failing step's code otherwise; Result::ProgrammerNotFound
+  // when refused in demo mode, Result::ProgramFailed when the programmer is
+  // busy.
+  ResultCode OnLeertest();
+  ResultCode OnAuslesen();
+  ResultCode OnPruefen();
+  ResultCode OnBrennen();
+  ResultCode OnInitRegister();
+  ResultCode ChooseBurnFile();
+
+  // The option check boxes and the list selections.
+  void OnBausteinPruefen(bool checked);
+  void OnLeerzellenSpeichern(bool checked);
+  void OnChecksummenPruefen(bool checked);
+  void OnManufacturerChanged();
+  void OnDeviceChanged();
+
+  // "Abbrechen": stops the running pass at its next step.
+  void OnAbbrechen();
+
+  // True while any process holds the programmer (the "KalvenorDevil" mark).
+  bool IsProgrammerBusy();
+  // Closing: false (and nothing done) while the programmer is busy;
+  // otherwise stores the window position, saves the settings and shows the
+  // socket reminder when EndMessage is on.
+  bool Close(int windowX, int windowY);
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace ferolith
