@@ -60,12 +60,15 @@ TEST(PortAccess, PpdevIsChosenForTheMatchingPort) {
   EXPECT_EQ(rig.osId, 0u);
   EXPECT_TRUE(rig.ui.Events().empty());
   EXPECT_TRUE(rig.calls.Claimed());
+  access.port.reset();
+  EXPECT_FALSE(rig.calls.Claimed());
+}
 
-  // DebugNT names the backend and the device in a plain box.
+TEST(PortAccess, DebugNamesTheChosenBackendAndDevice) {
   AccessRig debug;
   debug.AddPort("parport1", "632\n");
   debug.settings.DebugNT = 1;
-  access = debug.Prepare();
+  const PortAccess access = debug.Prepare();
   EXPECT_EQ(debug.ui.Texts(ScriptedUi::Kind::Plain),
             std::vector<std::string>{"Port-Zugriff über ppdev: " + debug.root.File("dev") + "/parport1"});
 }
@@ -83,11 +86,13 @@ TEST(PortAccess, NoAccessExplainsWhatToDoAndSwitchesToDemoMode) {
     EXPECT_NE(texts[0].find(hint), std::string::npos) << hint;
   }
 
-  // A device that exists but refuses the user: the reason is named.
+}
+
+TEST(PortAccess, ARefusedDeviceIsNamedWithTheReason) {
   AccessRig denied;
   denied.AddPort("parport1", "632\n");
   denied.calls.FailCall(1, EACCES);
-  access = denied.Prepare();
+  const PortAccess access = denied.Prepare();
   EXPECT_EQ(access.port, nullptr);
   EXPECT_EQ(denied.demoMode, 1);
   ASSERT_EQ(denied.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
@@ -106,7 +111,9 @@ TEST(PortAccess, BackendsAreTriedInTableOrder) {
   EXPECT_NE(access.port, nullptr);
   EXPECT_EQ(access.backendId, "second");
   EXPECT_EQ(rig.demoMode, 0);
+}
 
+TEST(PortAccess, EveryFailedBackendGivesItsReason) {
   AccessRig none;
   none.backends = {{"first", &Refuse, ""}, {"third", &Refuse, ""}};
   none.Prepare();
