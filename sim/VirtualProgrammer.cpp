@@ -159,7 +159,8 @@ void VirtualProgrammer::ApplyRegister(int index, std::uint8_t value) {
     case 2:
       highNibble_ = false;
       if (Rising(before, value, kDacClock)) {
-        dacShift_ = static_cast<std::uint16_t>((dacShift_ << 1) | ((value & kDacData) != 0 ? 1u : 0u));
+        const unsigned bit = (value & kDacData) != 0 ? 1u : 0u;
+        dacShift_ = static_cast<std::uint16_t>((static_cast<unsigned>(dacShift_) << 1) | bit);
       }
       if (Rising(before, value, kDacLoad)) {
         lines_.operatingCode = static_cast<std::uint8_t>(dacShift_ >> 8);
