@@ -39,7 +39,7 @@ constexpr int kStatusBitOfInput[4] = {6, 3, 4, 5};
 std::uint8_t StatusNibble(std::uint8_t half) {
   std::uint8_t status = 0;
   for (int i = 0; i < 4; ++i) {
-    if ((half >> i) & 1u) status = static_cast<std::uint8_t>(status | (1u << kStatusBitOfInput[i]));
+    if ((static_cast<unsigned>(half) >> i) & 1u) status = static_cast<std::uint8_t>(status | (1u << kStatusBitOfInput[i]));
   }
   return status;
 }
