@@ -36,7 +36,8 @@ struct Program::Parts {
         markers(markers_),
         options(std::move(options_)),
         progress(ui),
-        link(simulator, ui, state.settings),
+        simulator(std::make_unique<sim::VirtualProgrammer>()),
+        link(*simulator, ui, state.settings),
         power(link, ui, state.device),
         protocol(link, ui, state.device),
         operations(protocol, power, ui, progress, state.device, state.image, state.settings,
@@ -53,6 +54,12 @@ struct Program::Parts {
   // end of the program.
   void InsertSimulatedChip();
   void LoadSimulationFile();
+  // Obtains access to the port at PortAdress; sets DemoMode when none can be had.
+  void OpenPort() {
+    openedBase = state.settings.PortAdress;
+    portAccess = PreparePortAccess(state.settings, ui, state.DemoMode, state.OsId);
+    if (portAccess.port) link.SetPort(*portAccess.port);
+  }
   void SaveSimulationFile();
   ResultCode AfterCommand(ResultCode result) {
     SaveSimulationFile();
@@ -68,10 +75,11 @@ struct Program::Parts {
 
   ProgramState state;
   Progress progress;
-  sim::VirtualProgrammer simulator;
+  std::unique_ptr<sim::VirtualProgrammer> simulator;
   std::unique_ptr<sim::VirtualAceChip> simulatedChip;
   sim::ChipContents simulatedContents;
   PortAccess portAccess;
+  std::int32_t openedBase = 0;
   RegisterLink link;
   PowerSequencer power;
   AceProtocol protocol;
@@ -85,10 +93,10 @@ struct Program::Parts {
 void Program::Parts::InsertSimulatedChip() {
   if (!options.simulate) return;
   if (simulatedChip) simulatedContents = simulatedChip->Contents();
-  simulator.Plug(nullptr);
+  simulator->Plug(nullptr);
   simulatedChip = std::make_unique<sim::VirtualAceChip>(state.device);
   simulatedChip->SetContents(simulatedContents);
-  simulator.Plug(simulatedChip.get());
+  simulator->Plug(simulatedChip.get());
 }
 
 void Program::Parts::LoadSimulationFile() {
@@ -137,12 +145,14 @@ void Program::PrepareHardware() {
   ProgramState& state = p.state;
   state.DemoMode = 0;
   if (p.options.simulate) {
+    // The virtual programmer sits at the port address of the settings.
     state.OsId = 0;
-    p.simulator.SetAbsent(p.options.simulateAbsentProgrammer);
+    p.simulator = std::make_unique<sim::VirtualProgrammer>(state.settings.StatusPort - 1);
+    p.simulator->SetAbsent(p.options.simulateAbsentProgrammer);
+    p.link.SetPort(*p.simulator);
     p.LoadSimulationFile();
   } else {
-    p.portAccess = PreparePortAccess(state.settings, p.ui, state.DemoMode, state.OsId);
-    if (p.portAccess.port) p.link.SetPort(*p.portAccess.port);
+    p.OpenPort();
   }
 
   // Up to SearchHardware attempts, with the preferences dialog between two
@@ -158,6 +168,8 @@ void Program::PrepareHardware() {
         state.DemoMode = 1;
       } else {
         p.view.ShowPreferences();
+        // A port address changed in the dialog needs the port opened anew.
+        if (!p.options.simulate && state.settings.PortAdress != p.openedBase) p.OpenPort();
       }
     }
     if (attempts >= state.settings.SearchHardware || result == Result::Ok || state.DemoMode != 0) {
@@ -238,7 +250,7 @@ ResultCode Program::Convert(const std::string& input, const std::string& output,
 }
 
 sim::VirtualProgrammer* Program::Simulator() {
-  return parts_->options.simulate ? &parts_->simulator : nullptr;
+  return parts_->options.simulate ? parts_->simulator.get() : nullptr;
 }
 
 sim::VirtualAceChip* Program::SimulatedChip() { return parts_->simulatedChip.get(); }
