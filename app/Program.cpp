@@ -47,7 +47,9 @@ struct Program::Parts {
         library(ui, state.settings, state.device),
         loader(ui, state.image, state.device, state.settings),
         commands(CommandContext{ui, state, markers, library, loader, operations, protocol, power,
-                                readOut, [this] { InsertSimulatedChip(); }}) {}
+                                readOut, [this] { InsertSimulatedChip(); }}) {
+    if (options.simulate) LoadSimulationFile();
+  }
 
   // The simulator keeps a chip of the selected device in its socket; its
   // contents survive a change of device and, with a simulation file, the
@@ -147,10 +149,11 @@ void Program::PrepareHardware() {
   if (p.options.simulate) {
     // The virtual programmer sits at the port address of the settings.
     state.OsId = 0;
-    p.simulator = std::make_unique<sim::VirtualProgrammer>(state.settings.StatusPort - 1);
+    p.simulator =
+        std::make_unique<sim::VirtualProgrammer>(static_cast<std::uint16_t>(state.settings.PortAdress));
     p.simulator->SetAbsent(p.options.simulateAbsentProgrammer);
+    p.simulator->Plug(p.simulatedChip.get());
     p.link.SetPort(*p.simulator);
-    p.LoadSimulationFile();
   } else {
     p.OpenPort();
   }

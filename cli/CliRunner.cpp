@@ -1,0 +1,178 @@
+#include "cli/CliRunner.h"
+
+#include <ostream>
+
+#include "app/Program.h"
+#include "cli/ConsoleUi.h"
+#include "config/ChoiceList.h"
+#include "core/NumberText.h"
+#include "core/TextFormat.h"
+
+namespace ferolith::cli {
+
+namespace {
+
+// The console has no preferences dialog: a failed detection attempt is
+// simply followed by the next one.
+class NoPreferences : public StartupView {
+ public:
+  void ShowPreferences() override {}
+};
+
+// The index of `wanted` in `names`: a 0-based number, or a name. -1 if none.
+int FindEntry(const std::vector<std::string>& names, const std::string& wanted) {
+  std::uint32_t index = 0;
+  if (IsWholeUnsigned(wanted, &index)) {
+    return index < names.size() ? static_cast<int>(index) : -1;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == wanted) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+class Session {
+ public:
+  Session(const CliOptions& options, CliEnvironment& environment)
+      : options_(options),
+        env_(environment),
+        ui_(environment.in, environment.err,
+            ConsolePolicy{options.yes, options.retryOnError, environment.terminal,
+                          environment.terminal && !options.quiet}),
+        program_(ui_, view_, manufacturers_, devices_, environment.markers,
+                 ProgramOptions{environment.workingDirectory, options.simulate,
+                                options.simulationFile, false}) {
+    if (env_.stopRequested != nullptr) {
+      ui_.OnPump([this] {
+        if (env_.stopRequested()) program_.OnAbbrechen();
+      });
+    }
+  }
+
+  int Run();
+
+ private:
+  void ApplyOverrides();
+  int SelectDevice();
+  int ListDevices();
+  int HardwareCommand();
+
+  const CliOptions& options_;
+  CliEnvironment& env_;
+  ConsoleUi ui_;
+  NoPreferences view_;
+  MemoryChoiceList manufacturers_;
+  MemoryChoiceList devices_;
+  Program program_;
+};
+
+void Session::ApplyOverrides() {
+  Settings& settings = program_.State().settings;
+  if (options_.verify) settings.Verify = *options_.verify ? 1 : 0;
+  if (options_.saveBlank) settings.FFSave = *options_.saveBlank ? 1 : 0;
+  if (options_.checksum) settings.TestChecksum = *options_.checksum ? 1 : 0;
+  if (options_.lineLength) settings.HexLineLen = *options_.lineLength;
+}
+
+int Session::SelectDevice() {
+  if (options_.manufacturer) {
+    const int index = FindEntry(manufacturers_.Names(), *options_.manufacturer);
+    if (index < 0) {
+      env_.err << "ferolith-cli: no manufacturer '" << *options_.manufacturer
+               << "' in the device library (see: ferolith-cli devices)\n";
+      return kUsageError;
+    }
+    manufacturers_.Select(index);
+    program_.OnManufacturerChanged();
+  }
+  if (options_.device) {
+    const int index = FindEntry(devices_.Names(), *options_.device);
+    if (index < 0) {
+      env_.err << "ferolith-cli: no device '" << *options_.device
+               << "' for this manufacturer (see: ferolith-cli devices)\n";
+      return kUsageError;
+    }
+    devices_.Select(index);
+  }
+  if (options_.manufacturer || options_.device) program_.OnDeviceChanged();
+  return 0;
+}
+
+int Session::ListDevices() {
+  const std::vector<std::string> names = manufacturers_.Names();
+  const int selectedManufacturer = manufacturers_.Selected();
+  const int selectedDevice = devices_.Selected();
+  for (std::size_t m = 0; m < names.size(); ++m) {
+    env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
+             << '\n';
+    manufacturers_.Select(static_cast<int>(m));
+    program_.OnManufacturerChanged();
+    const auto& devices = devices_.Names();
+    for (std::size_t d = 0; d < devices.size(); ++d) {
+      const bool selected =
+          static_cast<int>(m) == selectedManufacturer && static_cast<int>(d) == selectedDevice;
+      env_.out << "  " << d << ' ' << devices[d] << (selected ? " *" : "") << '\n';
+    }
+  }
+  return names.empty() ? Result::EndOfList : 0;
+}
+
+int Session::HardwareCommand() {
+  const ProgramState& state = program_.State();
+  switch (options_.command) {
+    case Command::Detect:
+      return state.DemoMode > 0 ? Result::ProgrammerNotFound : 0;
+    case Command::Blank:
+      return program_.OnLeertest();
+    case Command::Program:
+      program_.SetBurnFile(options_.files.at(0));
+      return program_.OnBrennen();
+    case Command::Verify:
+      program_.SetBurnFile(options_.files.at(0));
+      return program_.OnPruefen();
+    case Command::Read:
+      return program_.ReadOutTo(options_.files.at(0),
+                                options_.format.value_or(state.settings.DataFormat));
+    case Command::InitReg: {
+      const ResultCode result = program_.OnInitRegister();
+      if (result == 0) {
+        env_.out << FormatText("0x%02X", static_cast<unsigned>(state.settings.InitRegister1Value))
+                 << '\n';
+      }
+      return result;
+    }
+    default:
+      return kUsageError;
+  }
+}
+
+int Session::Run() {
+  program_.LoadSettings();
+  ApplyOverrides();
+  if (options_.command == Command::InitReg && options_.initRegisterValue) {
+    program_.State().settings.InitRegister1Value = *options_.initRegisterValue;
+    program_.SaveSettings();
+    return 0;
+  }
+  // Start-up in the desktop program's order: hardware, then the lists.
+  const bool needsProgrammer =
+      options_.command != Command::Devices && options_.command != Command::Convert;
+  if (needsProgrammer) program_.PrepareHardware();
+  program_.FillLists();
+  if (const int status = SelectDevice(); status != 0) return status;
+  if (options_.command == Command::Devices) return ListDevices();
+  if (options_.command == Command::Convert) {
+    const int format = options_.format.value_or(program_.State().settings.DataFormat);
+    return program_.Convert(options_.files.at(0), options_.files.at(1), format, options_.area);
+  }
+  return HardwareCommand();
+}
+
+}  // namespace
+
+int RunCli(const CliOptions& options, CliEnvironment& environment) {
+  Session session(options, environment);
+  return session.Run();
+}
+
+}  // namespace ferolith::cli
