@@ -1,23 +1,32 @@
 #include "files/HexDigits.h"
 
 #include <algorithm>
+#include <array>
 
 namespace ferolith {
 
 namespace {
 
-// The value of a hexadecimal digit, or -1 for any other character.
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
+// The value of each character read as a hexadecimal digit, -1 for a
+// character that is not one. A table, as the readers look up every
+// character of every record.
+constexpr std::array<std::int8_t, 256> kDigitValues = [] {
+  std::array<std::int8_t, 256> values{};
+  values.fill(-1);
+  for (int i = 0; i < 10; ++i) values[static_cast<std::size_t>('0' + i)] = static_cast<std::int8_t>(i);
+  for (int i = 0; i < 6; ++i) {
+    values[static_cast<std::size_t>('A' + i)] = static_cast<std::int8_t>(10 + i);
+    values[static_cast<std::size_t>('a' + i)] = static_cast<std::int8_t>(10 + i);
+  }
+  return values;
+}();
+
+int DigitValue(char c) { return kDigitValues[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
 std::uint32_t HexValue(std::string_view text, std::size_t digits) {
-  digits = std::min({digits, std::size_t{8}, text.size()});
+  digits = std::min(std::min(digits, std::size_t{8}), text.size());
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < digits; ++i) {
     const int digit = DigitValue(text[i]);

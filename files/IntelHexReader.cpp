@@ -44,7 +44,7 @@ ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiService
     const auto actualLength = static_cast<std::uint32_t>(record.size());
 
     // A line too short to hold both digits of its type field is no record.
-    if (LeadingHexDigits(TextFrom(record, kTypePos)) < 2) {
+    if (LeadingHexDigits(TextFrom(record, kTypePos).substr(0, 2)) < 2) {
       ShowLineLengthError(ui, lineNumber, actualLength, expectedLength);
       return Result::FileNotLoaded;
     }
