@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/AtomicFile.h"
 #include "core/TextFormat.h"
 #include "hardware/RegisterLink.h"
 
@@ -87,11 +88,8 @@ void VirtualAceChip::SetData(std::uint32_t address, std::uint8_t value) {
 }
 
 bool VirtualAceChip::SaveTo(const std::string& path) const {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file << FormatContents(contents_);
-  file.flush();
-  return static_cast<bool>(file);
+  AtomicFile file;
+  return file.Open(path) && file.Write(FormatContents(contents_)) && file.Commit();
 }
 
 bool VirtualAceChip::LoadFrom(const std::string& path) {

@@ -293,6 +293,12 @@ TEST(ChipOperationsTest, FailedReadEndingStopsTheLoopWithoutAReport) {
   EXPECT_EQ(BoxesAfterSocket(rig.ui).size(), 2u);
   EXPECT_EQ(rig.ui.Texts(Kind::Status), std::vector<std::string>{"Leertest Codespeicher"});
   EXPECT_TRUE(rig.PoweredDown());
+
+  // A read-out keeps the image's byte where the read ending failed.
+  rig.power.EnterProgrammingMode();
+  EXPECT_EQ(rig.operations.ReadCodeMemory(), Result::Ok);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::VerifyFailed);
+  EXPECT_EQ(rig.image.bytes[0x00], 0xFF);
 }
 
 TEST(ChipOperationsTest, EmptySocketLooksBlankButCannotBeProgrammed) {
