@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "app/OperationCommands.h"
@@ -9,7 +10,6 @@
 #include "config/ChoiceList.h"
 #include "config/DeviceLibrary.h"
 #include "config/SettingsFile.h"
-#include "core/AtomicFile.h"
 #include "core/PathParts.h"
 #include "core/Progress.h"
 #include "files/DataFileLoader.h"
@@ -102,15 +102,9 @@ void Program::Parts::InsertSimulatedChip() {
 }
 
 void Program::Parts::LoadSimulationFile() {
-  if (options.simulationFile.empty()) return;
-  std::FILE* file = std::fopen(options.simulationFile.c_str(), "rb");
-  if (file == nullptr) return;  // a new simulation file: the chip starts blank
-  std::string text;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-  std::fclose(file);
-  if (!sim::ParseContents(text, simulatedContents)) {
+  // A simulation file that does not exist yet holds a blank chip.
+  if (options.simulationFile.empty() || !std::filesystem::exists(options.simulationFile)) return;
+  if (!sim::LoadContentsFile(options.simulationFile, simulatedContents)) {
     ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nist ungültig.\n\nDer virtuelle Chip ist leer.",
                               options.simulationFile.c_str()));
   }
@@ -119,9 +113,7 @@ void Program::Parts::LoadSimulationFile() {
 void Program::Parts::SaveSimulationFile() {
   if (!options.simulate || options.simulationFile.empty() || !simulatedChip) return;
   simulatedContents = simulatedChip->Contents();
-  AtomicFile file;
-  if (!file.Open(options.simulationFile) || !file.Write(sim::FormatContents(simulatedContents)) ||
-      !file.Commit()) {
+  if (!sim::SaveContentsFile(options.simulationFile, simulatedContents)) {
     ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nkann nicht geschrieben werden.",
                               options.simulationFile.c_str()));
   }

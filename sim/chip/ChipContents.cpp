@@ -1,7 +1,11 @@
 #include "sim/chip/ChipContents.h"
 
 #include <cstddef>
+#include <fstream>
+#include <iterator>
 #include <optional>
+
+#include "core/AtomicFile.h"
 
 namespace ferolith::sim {
 
@@ -108,6 +112,19 @@ bool ParseContents(std::string_view text, ChipContents& contents) {
   if (!headerSeen) return false;
   contents = parsed;
   return true;
+}
+
+bool SaveContentsFile(const std::string& path, const ChipContents& contents) {
+  AtomicFile file;
+  return file.Open(path) && file.Write(FormatContents(contents)) && file.Commit();
+}
+
+bool LoadContentsFile(const std::string& path, ChipContents& contents) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) return false;
+  return ParseContents(text, contents);
 }
 
 }  // namespace ferolith::sim

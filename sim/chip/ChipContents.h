@@ -45,4 +45,10 @@ std::string FormatContents(const ChipContents& contents);
 // invalid: the result is false and `contents` is left as it was.
 bool ParseContents(std::string_view text, ChipContents& contents);
 
+// The same through a file: saving replaces an existing file only by a
+// complete one; loading leaves `contents` as it was unless the whole file
+// is valid. False on any failure.
+bool SaveContentsFile(const std::string& path, const ChipContents& contents);
+bool LoadContentsFile(const std::string& path, ChipContents& contents);
+
 }  // namespace ferolith::sim

@@ -1,7 +1,5 @@
 #include "sim/chip/VirtualAceChip.h"
 
-#include <fstream>
-#include <iterator>
 
 #include "core/TextFormat.h"
 #include "hardware/RegisterLink.h"
@@ -87,20 +85,10 @@ void VirtualAceChip::SetData(std::uint32_t address, std::uint8_t value) {
 }
 
 bool VirtualAceChip::SaveTo(const std::string& path) const {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file << FormatContents(contents_);
-  file.flush();
-  return static_cast<bool>(file);
+  return SaveContentsFile(path, contents_);
 }
 
-bool VirtualAceChip::LoadFrom(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return false;
-  return ParseContents(text, contents_);
-}
+bool VirtualAceChip::LoadFrom(const std::string& path) { return LoadContentsFile(path, contents_); }
 
 void VirtualAceChip::SetDeadCell(MemoryArea area, std::uint32_t address) {
   deadCells_.insert(CellKey(area, address));

@@ -73,9 +73,10 @@ class VirtualAceChip : public SocketDevice {
   void SetInitRegister1(std::uint8_t value) { contents_.initRegister1 = value; }
   const ChipContents& Contents() const { return contents_; }
   void SetContents(const ChipContents& contents) { contents_ = contents; }
-  // Keeps the contents in a file (format of FormatContents) and reads them
-  // back; false when the file cannot be written or read or is not valid, in
-  // which case the chip keeps its contents.
+  // Keeps the contents in a file (format of FormatContents; an existing file
+  // is replaced only by a complete one) and reads them back; false when the
+  // file cannot be written or read or is not valid, in which case the chip
+  // keeps its contents.
   bool SaveTo(const std::string& path) const;
   bool LoadFrom(const std::string& path);
 
