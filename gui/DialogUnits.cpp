@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
+
 namespace ferolith {
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {
@@ -19,9 +22,12 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
   return base;
 }
 
-QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base) {
-  return {units.x() * base.charWidth / 4, units.y() * base.charHeight / 8,
-          units.width() * base.charWidth / 4, units.height() * base.charHeight / 8};
+QRect DialogUnitsToPixels(const QRect& units, DialogScale scale) {
+  const auto toX = [scale](int du) { return static_cast<int>(std::lround(du * scale.x)); };
+  const auto toY = [scale](int du) { return static_cast<int>(std::lround(du * scale.y)); };
+  const int left = toX(units.x());
+  const int top = toY(units.y());
+  return {left, top, toX(units.x() + units.width()) - left, toY(units.y() + units.height()) - top};
 }
 
 namespace {
@@ -31,22 +37,36 @@ bool ShowsText(const QWidget& widget) {
   return qobject_cast<const QAbstractButton*>(&widget) != nullptr;
 }
 
+DialogScale ScaleFor(const QWidget& dialog, const QList<QWidget*>& controls) {
+  const DialogBaseUnits base = BaseUnitsOf(dialog.font());
+  DialogScale scale{base.charWidth / 4.0, base.charHeight / 8.0};
+  for (const QWidget* control : controls) {
+    const QRect units = control->geometry();
+    if (!ShowsText(*control) || units.width() <= 0 || units.height() <= 0) continue;
+    const QSize hint = control->sizeHint();
+    scale.x = std::max(scale.x, static_cast<double>(hint.width()) / units.width());
+    scale.y = std::max(scale.y, static_cast<double>(hint.height()) / units.height());
+  }
+  return scale;
+}
+
 }  // namespace
 
 void LayOutInDialogUnits(QWidget& dialog) {
-  const DialogBaseUnits base = BaseUnitsOf(dialog.font());
-  for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    QRect pixels = DialogUnitsToPixels(child->geometry(), base);
-    if (ShowsText(*child)) {
-      pixels.setWidth(std::max(pixels.width(), child->sizeHint().width()));
+  const QList<QWidget*> controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  const DialogScale scale = ScaleFor(dialog, controls);
+  for (QWidget* control : controls) {
+    QRect pixels = DialogUnitsToPixels(control->geometry(), scale);
+    if (ShowsText(*control)) {
+      // Rounding may leave a pixel less than the caption needs.
+      pixels.setWidth(std::max(pixels.width(), control->sizeHint().width()));
     }
-    if (qobject_cast<QComboBox*>(child) != nullptr) {
-      pixels.setHeight(child->sizeHint().height());
+    if (qobject_cast<QComboBox*>(control) != nullptr) {
+      pixels.setHeight(control->sizeHint().height());
     }
-    child->setGeometry(pixels);
+    control->setGeometry(pixels);
   }
-  const QRect client = DialogUnitsToPixels(QRect(QPoint(0, 0), dialog.size()), base);
-  dialog.setFixedSize(client.size());
+  dialog.setFixedSize(DialogUnitsToPixels(QRect(QPoint(0, 0), dialog.size()), scale).size());
 }
 
 }  // namespace ferolith

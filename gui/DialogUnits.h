@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRect>
-#include <QSize>
 
 class QFont;
 class QWidget;
@@ -20,12 +19,21 @@ struct DialogBaseUnits {
 // (rounded as the classic dialog manager rounds it) and the line height.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 
-QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base);
+// Pixels per dialog unit on each axis.
+struct DialogScale {
+  double x = 1.0;
+  double y = 1.0;
+};
+
+QRect DialogUnitsToPixels(const QRect& units, DialogScale scale);
 
 // Converts the geometry of `dialog` (its client size) and of each of its
-// direct child widgets from dialog units to pixels. A control whose text
-// would not fit is widened to its size hint, and a combo box gets the height
-// of its closed field (the form's height includes the open list).
+// direct child widgets from dialog units to pixels. The scale starts from
+// the font's base units and grows, for the whole dialog alike, until every
+// caption fits its control: the tables were drawn for a narrow dialog font
+// and smaller check marks, and a uniform scale keeps their proportions, so
+// nothing is cut off and nothing moves onto its neighbour. A combo box gets
+// the height of its closed field (the form's height includes the open list).
 void LayOutInDialogUnits(QWidget& dialog);
 
 }  // namespace ferolith

@@ -155,8 +155,9 @@ void CProgrammerDlg::moveEvent(QMoveEvent* event) {
   if (settings_ == nullptr) return;
   restoreX_ = settings_->XKoord;
   restoreY_ = settings_->YKoord;
-  settings_->XKoord = event->pos().x();
-  settings_->YKoord = event->pos().y();
+  // The client area's top-left corner, as the move is reported.
+  settings_->XKoord = geometry().x();
+  settings_->YKoord = geometry().y();
 }
 
 void CProgrammerDlg::changeEvent(QEvent* event) {
