@@ -32,6 +32,13 @@ struct MemoryImage {
     if (address < lowestAddress) lowestAddress = address;
     ++byteCount;
   }
+
+  // Stores a byte whose address was computed as base + offset in more than
+  // 32 bits. An address past 0xFFFFFFFF is counted as 0xFFFFFFFF, so that it
+  // can never wrap around into the image.
+  void StoreWide(std::uint64_t address, std::uint8_t value) {
+    Store(address > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(address), value);
+  }
 };
 
 }  // namespace ferolith

@@ -83,6 +83,7 @@ class RegisterLink {
   RegisterShadow shadow_;
   std::uint8_t control_ = 0;
   std::uint8_t lastStatus_ = 0;
+  std::uint8_t lastRead_ = 0;  // the status read that ended the last successful wait
 };
 
 }  // namespace ferolith

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "chip/AceProtocol.h"
+#include "core/DataFormat.h"
+#include "core/DeviceEntry.h"
+#include "core/Progress.h"
+#include "core/ResultCode.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "files/MemoryImage.h"
+#include "hardware/PowerSequencer.h"
+
+namespace ferolith {
+
+// One complete pass over a memory area of the chip in the socket: blank
+// check, programming from the memory image, reading into it, verifying
+// against it, and programming the InitRegister1 byte. The passes drive the
+// status line, the progress bar and the "Abbrechen" button, report every
+// problem where it happens, and leave the chip powered down in every
+// outcome (a cancelled socket box returns before power-up).
+//
+// Program memory is [CodeStart, CodeEnd), the data EEPROM [DataStart,
+// DataEnd) (none when DataEnd is 0). Every loop runs at least once, at the
+// area's start address. An area that starts at 0x10000 or above has no
+// address a command word can carry; it is treated as empty and sends
+// nothing.
+class ChipOperations {
+ public:
+  ChipOperations(AceProtocol& protocol, PowerSequencer& power, UiServices& ui, Progress& progress,
+                 const DeviceEntry& device, MemoryImage& image, const Settings& settings,
+                 const int& cancelRequested);
+
+  // Both areas; 0 blank, 4 non-blank cells answered with Retry, 5 stopped.
+  ResultCode BlankCheck();
+  // Powers up, programs one area from the image, powers down; 0 or 7.
+  ResultCode ProgramArea(MemoryArea area);
+  // Powers up, compares one area with the image, powers down; 0 or 6. The
+  // socket box is shown only for program memory and only when asked.
+  ResultCode VerifyArea(MemoryArea area, bool askSocket);
+  // Writes InitRegister1Value and reads it back, with its own power cycle
+  // and no socket box; 0 or 7.
+  ResultCode ProgramInitRegister1();
+
+  // The loops run between power-up and power-down by the passes above.
+  ResultCode ProgramCodeMemory();
+  ResultCode ProgramDataMemory();
+  ResultCode VerifyCodeMemory();
+  ResultCode VerifyDataMemory();
+  // Read one area into the image; always 0. The caller powers the chip and
+  // learns of a stop from the cancel flag and of a failed read ending from
+  // the protocol's ReadErrorFlag.
+  ResultCode ReadCodeMemory();
+  ResultCode ReadDataMemory();
+
+ private:
+  struct Bounds {
+    std::uint32_t start;
+    std::uint32_t end;
+    bool addressable;
+  };
+
+  Bounds AreaBounds(MemoryArea area) const;
+  std::uint8_t ReadAreaByte(MemoryArea area, std::uint32_t address);
+  template <typename Visit>
+  void ReadPipelined(MemoryArea area, Visit visit);
+  int BlankCheckArea(MemoryArea area, int answer);
+  ResultCode ProgramLoop(MemoryArea area);
+  ResultCode VerifyLoop(MemoryArea area);
+  ResultCode ReadLoop(MemoryArea area);
+  void StartPass(const std::string& status);
+
+  AceProtocol& protocol_;
+  PowerSequencer& power_;
+  UiServices& ui_;
+  Progress& progress_;
+  const DeviceEntry& device_;
+  MemoryImage& image_;
+  const Settings& settings_;
+  const int& cancelRequested_;
+};
+
+}  // namespace ferolith

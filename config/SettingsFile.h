@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/Settings.h"
+#include "core/UiServices.h"
+
+namespace ferolith {
+
+// The settings file's name and sections.
+inline constexpr const char* kIniFileName = "KALVENOR.INI";
+inline constexpr const char* kHardwareSection = "Hardware";
+inline constexpr const char* kProgramSection = "Ferolith INI-Section";
+
+// Tells whether an I/O base address names a parallel port of this machine
+// (such as a PCIe card at 0xD010).
+using ParallelPortProbe = std::function<bool(std::uint32_t)>;
+
+// Sets IniPath to KALVENOR.INI in `workingDirectory`, reads every key of the
+// file into `settings` with its default and validation, and derives the port
+// addresses and burn-file paths. Messages about bad values go to `ui` and do
+// not stop the load. A port address outside 0x200..0x400 is kept without a
+// message when `isExistingParallelPort` says it names a port of this machine.
+void LoadSettings(UiServices& ui, Settings& settings, const std::string& workingDirectory,
+                  const ParallelPortProbe& isExistingParallelPort = {});
+
+// Writes every saved key back into IniPath, keeping the rest of the file,
+// and sets BurnFileName from BurnFilePath. The file is replaced atomically;
+// a file that cannot be written (read-only, missing rights, full disk)
+// keeps its old content and the changes are lost. False in that case.
+bool SaveSettings(Settings& settings);
+
+// The process's current working directory; empty when it cannot be had.
+std::string CurrentWorkingDirectory();
+
+}  // namespace ferolith

@@ -1,0 +1,120 @@
+#include "files/DataFileLoader.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+#include "core/TextFormat.h"
+#include "core/TextLineReader.h"
+#include "files/FileError.h"
+#include "files/FormatDetection.h"
+#include "files/IntelHexReader.h"
+#include "files/MotorolaReader.h"
+
+namespace ferolith {
+
+namespace {
+
+// Opens a file for reading. Text and binary mode read alike here: the line
+// reader turns CR LF into LF itself.
+std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
+}  // namespace
+
+int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet) {
+  settings_.DataFormat = DataFormat::Undecided;
+  std::FILE* file = OpenForReading(path);
+  if (file == nullptr) {
+    const int error = errno;
+    if (!quiet) ShowFileError(ui_, path, error);
+    return DataFormat::Undecided;
+  }
+  TextLineReader lines(file);
+  const int format = DetectFormat(lines);
+  std::fclose(file);
+  settings_.DataFormat = format;
+  return format;
+}
+
+ResultCode DataFileLoader::LoadDataFile(const std::string& path, MemoryArea area) {
+  image_.byteCount = 0;
+  const bool program = area == MemoryArea::ProgramMemory;
+  const int format = DetectFileFormat(path, !program);
+  if (format == DataFormat::Undecided) return Result::FileNotLoaded;
+
+  CloseLoadFile();
+  loadFile_ = OpenForReading(path);
+  if (loadFile_ == nullptr) {
+    if (program) ShowFileError(ui_, path, errno);
+    return Result::FileNotLoaded;
+  }
+  loadPath_ = path;
+  image_.FillBlank();
+
+  ResultCode result = Result::Ok;
+  if (format == DataFormat::Binary) {
+    result = LoadBinaryFile(program ? device_.CodeEnd : device_.DataEnd);
+  } else {
+    TextLineReader lines(loadFile_);
+    const bool testChecksum = settings_.TestChecksum != 0;
+    result = format <= DataFormat::IntelMCS ? ReadIntelHexFile(lines, image_, ui_, testChecksum)
+                                            : ReadMotorolaFile(lines, image_, ui_, testChecksum);
+  }
+  if (result == Result::Ok && !InsideRange(area)) result = Result::FileNotLoaded;
+  CloseLoadFile();
+  return result == Result::Ok ? Result::Ok : Result::FileNotLoaded;
+}
+
+ResultCode DataFileLoader::LoadBinaryFile(std::uint32_t areaEnd) {
+  image_.lowestAddress = 0;
+  struct stat status {};
+  if (::fstat(::fileno(loadFile_), &status) != 0) {
+    ShowFileError(ui_, loadPath_, errno);
+    return Result::FileNotLoaded;
+  }
+  const auto length = static_cast<unsigned long long>(status.st_size);
+  if (length > areaEnd) {
+    ui_.MessageInfo(FormatText(
+        "Zuviele Daten für diesen Baustein !\n\nMaximale Anzahl Bytes: %lu\nAnzahl Bytes in Brenndatei: %lu\n",
+        static_cast<unsigned long>(areaEnd), static_cast<unsigned long>(length)));
+    return Result::FileNotLoaded;
+  }
+  const std::size_t read = std::fread(image_.bytes.data(), 1, image_.bytes.size(), loadFile_);
+  if (read == 0) {
+    // An empty file has no error number of its own.
+    ShowFileError(ui_, loadPath_, std::ferror(loadFile_) ? errno : 0);
+    return Result::FileNotLoaded;
+  }
+  image_.byteCount = static_cast<std::uint32_t>(read);
+  image_.highestAddress = image_.byteCount - 1;
+  return Result::Ok;
+}
+
+bool DataFileLoader::InsideRange(MemoryArea area) {
+  const bool program = area == MemoryArea::ProgramMemory;
+  const std::uint32_t start = program ? device_.CodeStart : device_.DataStart;
+  const std::uint32_t end = program ? device_.CodeEnd : device_.DataEnd;
+  if (image_.lowestAddress < start) {
+    ui_.MessageInfo(FormatText(
+        program ? "Adresse außerhalb des Programmdatenbereichs !\n\nKleinste erlaubte Adresse: %lu\nKleinste gefundene Adresse: %lu\n"
+                : "Adresse außerhalb des EEPROM-Datenbereichs !\n\nKleinste erlaubte Adresse: %lu\nKleinste gefundene Adresse: %lu\n",
+        static_cast<unsigned long>(start), static_cast<unsigned long>(image_.lowestAddress)));
+    return false;
+  }
+  if (image_.highestAddress >= end) {
+    ui_.MessageInfo(FormatText(
+        program ? "Zuviele Programmdaten für diesen Controller-Typ !\n\nErlaubt: %lu Bytes\nGelesen: %lu Bytes\n\nHöchste erlaubte Adresse: %lu\nHöchste gefundene Adresse: %lu\n"
+                : "Zuviele EEpromdaten für diesen Controller-Typ !\n\nErlaubt: %lu Bytes\nGelesen: %lu Bytes\n\nHöchste erlaubte Adresse: %lu\nHöchste gefundene Adresse: %lu\n",
+        static_cast<unsigned long>(end), static_cast<unsigned long>(image_.byteCount),
+        static_cast<unsigned long>(end - 1), static_cast<unsigned long>(image_.highestAddress)));
+    return false;
+  }
+  return true;
+}
+
+void DataFileLoader::CloseLoadFile() {
+  if (loadFile_ != nullptr) std::fclose(loadFile_);
+  loadFile_ = nullptr;
+}
+
+}  // namespace ferolith

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "core/DataFormat.h"
+#include "core/DeviceEntry.h"
+#include "core/ResultCode.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "files/MemoryImage.h"
+
+namespace ferolith {
+
+// Loads burn files and their data-EEPROM companion files into the memory
+// image: decides the format from the file's first lines, reads a binary
+// image itself or hands HEX files to the record readers, and checks the
+// addresses found against the selected device's range for the area.
+class DataFileLoader {
+ public:
+  DataFileLoader(UiServices& ui, MemoryImage& image, const DeviceEntry& device, Settings& settings)
+      : ui_(ui), image_(image), device_(device), settings_(settings) {}
+  ~DataFileLoader() { CloseLoadFile(); }
+  DataFileLoader(const DataFileLoader&) = delete;
+  DataFileLoader& operator=(const DataFileLoader&) = delete;
+
+  // Result::Ok when the file was loaded and lies inside the device's range
+  // for `area`; Result::FileNotLoaded otherwise, after telling the user why
+  // (a missing companion file is not reported).
+  ResultCode LoadDataFile(const std::string& path, MemoryArea area);
+
+  // The DataFormat code of the file at `path`, also stored as the current
+  // Settings::DataFormat; Undecided when the file cannot be opened, which is
+  // reported unless `quiet`.
+  int DetectFileFormat(const std::string& path, bool quiet);
+
+  // Closes the load file if it is open.
+  void CloseLoadFile();
+
+ private:
+  // Reads the open load file as a binary image from address 0.
+  ResultCode LoadBinaryFile(std::uint32_t areaEnd);
+  // Shows the range message for `area` when the loaded addresses leave it.
+  bool InsideRange(MemoryArea area);
+
+  UiServices& ui_;
+  MemoryImage& image_;
+  const DeviceEntry& device_;
+  Settings& settings_;
+  std::FILE* loadFile_ = nullptr;
+  std::string loadPath_;
+};
+
+}  // namespace ferolith

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "core/UiServices.h"
+
+namespace ferolith {
+
+// The program's own German texts for the C runtime's error numbers 0..48,
+// indexed by the number exactly as the runtime reports it.
+extern const std::array<const char*, 49> FileErrorTexts;
+
+// "Fehler beim Öffnen der Datei" with the path and the text for
+// `errorNumber`; a number the table does not cover is named in the text.
+std::string FileErrorMessage(const std::string& path, int errorNumber);
+
+// Shows FileErrorMessage in an information box. Used for open, read and
+// write failures alike.
+void ShowFileError(UiServices& ui, const std::string& path, int errorNumber);
+
+}  // namespace ferolith

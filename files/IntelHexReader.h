@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/ResultCode.h"
+#include "core/TextLineReader.h"
+#include "core/UiServices.h"
+#include "files/MemoryImage.h"
+
+namespace ferolith {
+
+// Reads Intel HEX records (types 00, 01, 02 and 04; other types are checked
+// and skipped) from `lines` into `image`, counting every data byte. Returns
+// Result::Ok at the end of the input or at the end record, and
+// Result::FileNotLoaded after showing the message for the first bad line.
+// Wrong checksums are errors only when `testChecksum` is set.
+ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
+                            bool testChecksum);
+
+}  // namespace ferolith

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/ResultCode.h"
+#include "core/TextLineReader.h"
+#include "core/UiServices.h"
+#include "files/MemoryImage.h"
+
+namespace ferolith {
+
+// Reads Motorola S-records from `lines` into `image`: S1, S2 and S3 data
+// records in any mix, S0 headers skipped unchecked, S7/S8/S9 end records
+// ending the read. Every data byte is counted. Returns Result::Ok at the end
+// of the input or at an end record, and Result::FileNotLoaded after showing
+// the message for the first bad line. Wrong checksums are errors only when
+// `testChecksum` is set.
+ResultCode ReadMotorolaFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
+                            bool testChecksum);
+
+}  // namespace ferolith

@@ -1,0 +1,74 @@
+#include "hardware/PortBackends.h"
+
+#include <array>
+#include <cstdio>
+
+#if defined(__linux__)
+#include "hardware/ParportLocator.h"
+#include "hardware/PpdevPort.h"
+#endif
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+#define FEROLITH_HAS_DIRECT_IO 1
+#include "hardware/DirectIoPort.h"
+#endif
+#if defined(_WIN32)
+#include "hardware/WindowsPort.h"
+#endif
+
+namespace ferolith {
+
+namespace {
+
+#if defined(__linux__)
+OpenedPort OpenPpdev(const PortRequest& request) {
+  OpenedPort opened;
+  const auto device = FindParportDevice(request.base, request.procRoot, request.devRoot);
+  if (!device) {
+    char text[96];
+    std::snprintf(text, sizeof text, "keine Schnittstelle mit Basisadresse 0x%X (parport_pc geladen?)",
+                  static_cast<unsigned>(request.base));
+    opened.error = text;
+    return opened;
+  }
+  PosixCalls& calls = request.calls != nullptr ? *request.calls : SystemPosixCalls();
+  opened.port = PpdevPort::Open(*device, request.base, calls, opened.error);
+  if (opened.port) opened.device = *device;
+  return opened;
+}
+#endif
+
+#if defined(FEROLITH_HAS_DIRECT_IO)
+OpenedPort OpenDirectIo(const PortRequest& request) {
+  OpenedPort opened;
+  opened.port = DirectIoPort::Open(request.base, opened.error);
+  if (opened.port) opened.device = "ioperm";
+  return opened;
+}
+#endif
+
+#if defined(_WIN32)
+OpenedPort OpenWindowsPort(const PortRequest& request) {
+  OpenedPort opened;
+  opened.port = std::make_unique<WindowsPort>(request.base);
+  opened.device = "_inp/_outp";
+  return opened;
+}
+#endif
+
+constexpr std::array kBackends = {
+#if defined(__linux__)
+    PortBackend{"ppdev", &OpenPpdev, "Linux ppdev (/dev/parportN), ohne root für die Gruppe lp"},
+#endif
+#if defined(FEROLITH_HAS_DIRECT_IO)
+    PortBackend{"direct", &OpenDirectIo, "direkte Portbefehle nach ioperm (nur root)"},
+#endif
+#if defined(_WIN32)
+    PortBackend{"direct", &OpenWindowsPort, "direkte Portbefehle _inp/_outp (NT: nach giveio)"},
+#endif
+};
+
+}  // namespace
+
+std::span<const PortBackend> PortBackends() { return kBackends; }
+
+}  // namespace ferolith

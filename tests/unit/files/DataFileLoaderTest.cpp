@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "files/DataFileLoader.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempDir.h"
+
+namespace ferolith {
+namespace {
+
+using testing::ScriptedUi;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+DeviceEntry Device(std::uint32_t codeStart, std::uint32_t codeSize, std::uint32_t dataStart = 0,
+                   std::uint32_t dataSize = 0) {
+  DeviceEntry device;
+  device.CodeStart = codeStart;
+  device.CodeSize = codeSize;
+  device.CodeEnd = codeStart + codeSize;
+  device.DataStart = dataStart;
+  device.DataSize = dataSize;
+  device.DataEnd = dataSize == 0 ? 0 : dataStart + dataSize;
+  return device;
+}
+
+class DataFileLoaderTest : public ::testing::Test {
+ protected:
+  // Writes `contents` to a file and loads it for `area` of `device`.
+  ResultCode Load(const std::string& contents, const DeviceEntry& device,
+                  MemoryArea area = MemoryArea::ProgramMemory) {
+    const std::string path = dir.File("burn.hex");
+    WriteFileBytes(path, contents);
+    DataFileLoader loader(ui, *image, device, settings);
+    return loader.LoadDataFile(path, area);
+  }
+
+  int Detect(const std::string& contents) {
+    const std::string path = dir.File("detect.hex");
+    WriteFileBytes(path, contents);
+    DataFileLoader loader(ui, *image, Device(0, 0x1000), settings);
+    return loader.DetectFileFormat(path, false);
+  }
+
+  std::vector<std::string> Messages() const { return ui.Messages(); }
+
+  TempDir dir;
+  ScriptedUi ui;
+  std::unique_ptr<MemoryImage> image = std::make_unique<MemoryImage>();
+  Settings settings;
+};
+
+TEST_F(DataFileLoaderTest, DetectsTheFormatFromTheFirstLines) {
+  EXPECT_EQ(Detect("S00F0000544F525645582056312E3030D3\nS1040800559E\n"), DataFormat::MotorolaS1);
+  EXPECT_EQ(Detect("S2050008015599\n"), DataFormat::MotorolaS2);
+  EXPECT_EQ(Detect("S30600000802559A\n"), DataFormat::MotorolaS3);
+  EXPECT_EQ(Detect(std::string("\x01\x02\x03\x04", 4)), DataFormat::Binary);
+  EXPECT_EQ(Detect(":020000020000FC\r\n:020000040000FA\r\n"), DataFormat::Intel32);
+  EXPECT_EQ(Detect(":020000020000FC\n:0100000011EE\n"), DataFormat::IntelMCS);
+  EXPECT_EQ(Detect(":020000040000FA\n"), DataFormat::Intel32);
+  EXPECT_EQ(Detect(":0100000011EE\n"), DataFormat::Intel8);
+  // A segment record as the last line, an end record alone, undecided text: binary.
+  EXPECT_EQ(Detect(":020000020000FC\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect(":00000001FF\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect("S00F0000\nS9030000FC\nS1040800559E\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect("hello\nworld\n:0100000011EE\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect(""), DataFormat::Binary);
+  // The second line decides when the first does not.
+  EXPECT_EQ(Detect("; comment\n:0100000011EE\n"), DataFormat::Intel8);
+  // The last two characters of a line are its line end and are not tested;
+  // the test ends at a NUL byte.
+  EXPECT_EQ(Detect("\x01\n"), DataFormat::Binary);  // undecided, not found binary
+  EXPECT_EQ(Detect("S1\x01\n"), DataFormat::MotorolaS1);
+  EXPECT_EQ(Detect(std::string("S1\0\x01\x02\x03\n", 7)), DataFormat::MotorolaS1);
+  EXPECT_EQ(Detect("S1\x01xx\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect(":10\x80\x30xx\n"), DataFormat::Binary);
+  EXPECT_EQ(Detect("S1\x7F\x7Fxx\n"), DataFormat::MotorolaS1);  // DEL counts as text
+  EXPECT_EQ(settings.DataFormat, DataFormat::MotorolaS1);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DataFileLoaderTest, MissingFileIsReportedOnlyForProgramMemory) {
+  DataFileLoader loader(ui, *image, Device(0, 0x1000, 0x2000, 0x40), settings);
+  const std::string missing = dir.File("missing.rex");
+  settings.DataFormat = DataFormat::Intel8;
+  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
+
+  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::ProgramMemory), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + missing +
+                                                 "\n\nDatei oder Verzeichnis existiert nicht"});
+}
+
+TEST_F(DataFileLoaderTest, HexFileWithoutDataPassesTheRangeCheck) {
+  EXPECT_EQ(Load(":020000040000FA\n:00000001FF\n", Device(0x0800, 0x0800)), Result::Ok);
+  EXPECT_EQ(image->byteCount, 0u);
+  EXPECT_EQ(image->highestAddress, 0u);
+  EXPECT_EQ(image->lowestAddress, 0xFFFFFFFFu);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DataFileLoaderTest, LoadsHexIntoAFreshlyBlankedImage) {
+  image->bytes.fill(0x00);
+  EXPECT_EQ(Load("S1040800559E\nS9030000FC\n", Device(0x0800, 0x0800)), Result::Ok);
+  EXPECT_EQ(image->bytes[0x0800], 0x55);
+  EXPECT_EQ(image->bytes[0x0801], 0xFF);
+  EXPECT_EQ(image->bytes[0x0000], 0xFF);
+  EXPECT_EQ(settings.DataFormat, DataFormat::MotorolaS1);
+}
+
+TEST_F(DataFileLoaderTest, ChecksumOptionReachesTheReaders) {
+  settings.TestChecksum = 0;
+  EXPECT_EQ(Load(":0300300002337A1F\n", Device(0, 0x1000)), Result::Ok);
+  settings.TestChecksum = 1;
+  EXPECT_EQ(Load(":0300300002337A1F\n", Device(0, 0x1000)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(DataFileLoaderTest, BinaryFileMayFillTheProgramMemoryExactly) {
+  const DeviceEntry device = Device(0, 0x0400);
+  std::string bytes(0x0400, '\x00');
+  bytes[0x3FF] = '\x5A';
+  EXPECT_EQ(Load(bytes, device), Result::Ok);
+  EXPECT_EQ(image->bytes[0x3FF], 0x5A);
+  EXPECT_EQ(image->bytes[0x400], 0xFF);
+  EXPECT_EQ(image->byteCount, 0x400u);
+  EXPECT_EQ(image->lowestAddress, 0u);
+  EXPECT_EQ(image->highestAddress, 0x3FFu);
+
+  EXPECT_EQ(Load(bytes + '\x00', device), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Daten für diesen Baustein !\n\nMaximale Anzahl Bytes: 1024\n"
+                            "Anzahl Bytes in Brenndatei: 1025\n"});
+}
+
+TEST_F(DataFileLoaderTest, EmptyBinaryFileIsAFileError) {
+  const std::string path = dir.File("burn.hex");
+  EXPECT_EQ(Load("", Device(0, 0x0400)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + path + "\n\n "});
+}
+
+TEST_F(DataFileLoaderTest, BinaryFileBelowTheProgramMemoryIsOutside) {
+  EXPECT_EQ(Load(std::string("\x01\x02\x03", 3), Device(0x0800, 0x0800)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Adresse außerhalb des Programmdatenbereichs !\n\n"
+                            "Kleinste erlaubte Adresse: 2048\nKleinste gefundene Adresse: 0\n"});
+}
+
+TEST_F(DataFileLoaderTest, DataAboveTheProgramMemoryAreTooMany) {
+  EXPECT_EQ(Load(":0100000011EE\n:01100000559A\n", Device(0x0800, 0x0800)), Result::FileNotLoaded);
+  EXPECT_TRUE(Messages()[0].starts_with("Adresse außerhalb des Programmdatenbereichs !"));
+
+  ui.Clear();
+  EXPECT_EQ(Load(":01080000AA4D\n:01100000559A\n", Device(0x0800, 0x0800)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Programmdaten für diesen Controller-Typ !\n\nErlaubt: 4096 Bytes\n"
+                            "Gelesen: 2 Bytes\n\nHöchste erlaubte Adresse: 4095\nHöchste gefundene Adresse: 4096\n"});
+
+  // A byte beyond 64 KiB is not stored but still shown as the highest address.
+  ui.Clear();
+  EXPECT_EQ(Load(":020000040001F9\n:0100000055AA\n", Device(0, 0x10000)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Programmdaten für diesen Controller-Typ !\n\nErlaubt: 65536 Bytes\n"
+                            "Gelesen: 1 Bytes\n\nHöchste erlaubte Adresse: 65535\nHöchste gefundene Adresse: 65536\n"});
+  EXPECT_EQ(image->bytes[0], 0xFF);
+}
+
+TEST_F(DataFileLoaderTest, CompanionFileIsCheckedAgainstTheDataEeprom) {
+  const DeviceEntry device = Device(0, 0x0800, 0x2100, 0x40);
+  EXPECT_EQ(Load(":01213F00AAF5\n", device, MemoryArea::DataEeprom), Result::Ok);
+  EXPECT_EQ(image->bytes[0x213F], 0xAA);
+
+  EXPECT_EQ(Load(":0120FF00AA36\n", device, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Adresse außerhalb des EEPROM-Datenbereichs !\n\n"
+                            "Kleinste erlaubte Adresse: 8448\nKleinste gefundene Adresse: 8447\n"});
+  ui.Clear();
+  EXPECT_EQ(Load(":01214000AAF4\n", device, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele EEpromdaten für diesen Controller-Typ !\n\nErlaubt: 8512 Bytes\n"
+                            "Gelesen: 1 Bytes\n\nHöchste erlaubte Adresse: 8511\nHöchste gefundene Adresse: 8512\n"});
+}
+
+TEST_F(DataFileLoaderTest, CompanionFileForADeviceWithoutDataEepromAlwaysFails) {
+  EXPECT_EQ(Load(":020000040000FA\n:00000001FF\n", Device(0, 0x0800), MemoryArea::DataEeprom),
+            Result::FileNotLoaded);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].starts_with("Zuviele EEpromdaten für diesen Controller-Typ !")) << Messages()[0];
+}
+
+TEST_F(DataFileLoaderTest, BinaryCompanionFileIsBoundByTheDataEepromEnd) {
+  const DeviceEntry device = Device(0, 0x1000, 0, 0x80);
+  EXPECT_EQ(Load(std::string(0x80, '\x11'), device, MemoryArea::DataEeprom), Result::Ok);
+  EXPECT_EQ(Load(std::string(0x81, '\x11'), device, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Daten für diesen Baustein !\n\nMaximale Anzahl Bytes: 128\n"
+                            "Anzahl Bytes in Brenndatei: 129\n"});
+}
+
+TEST_F(DataFileLoaderTest, ParseErrorFailsTheLoad) {
+  EXPECT_EQ(Load(":0100000011EE\nxyz\n", Device(0, 0x1000)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Zeilenanfang in Zeile 2\nder Hex-Datei nicht gefunden !"});
+}
+
+}  // namespace
+}  // namespace ferolith

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "hardware/OsIdentity.h"
+#include "hardware/PortAccess.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempDir.h"
+#include "tests/unit/hardware/FakePpdev.h"
+
+namespace ferolith {
+namespace {
+
+using testing::ScriptedUi;
+using testing::TempDir;
+
+const PortBackend& Backend(const std::string& id) {
+  const auto backends = PortBackends();
+  const auto it = std::find_if(backends.begin(), backends.end(),
+                               [&](const PortBackend& b) { return b.id == id; });
+  EXPECT_NE(it, backends.end());
+  return *it;
+}
+
+struct AccessRig {
+  static constexpr std::uint16_t kBase = 0x278;
+  TempDir root;
+  sim::VirtualProgrammer programmer{kBase};
+  testing::FakePpdev calls{root.File("dev") + "/parport1", programmer, kBase};
+  Settings settings;
+  ScriptedUi ui;
+  int demoMode = 0;
+  unsigned osId = 99;
+  std::vector<PortBackend> backends{Backend("ppdev")};
+
+  AccessRig() { settings.SetPortAdress(kBase); }
+
+  void AddPort(const std::string& name, const std::string& baseAddr) {
+    const auto dir = root.Path() / "proc/sys/dev/parport" / name;
+    std::filesystem::create_directories(dir);
+    testing::WriteFileBytes((dir / "base-addr").string(), baseAddr);
+  }
+
+  PortAccess Prepare() {
+    return PreparePortAccess(settings, ui, demoMode, osId,
+                             {root.File("proc"), root.File("dev"), &calls, backends});
+  }
+};
+
+TEST(PortAccess, PpdevIsChosenForTheMatchingPort) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\t1912\n");
+  rig.AddPort("parport1", "632\t1656\n");
+  PortAccess access = rig.Prepare();
+  ASSERT_NE(access.port, nullptr);
+  EXPECT_EQ(access.backendId, "ppdev");
+  EXPECT_EQ(access.device, rig.root.File("dev") + "/parport1");
+  EXPECT_EQ(rig.demoMode, 0);
+  EXPECT_EQ(rig.osId, 0u);
+  EXPECT_TRUE(rig.ui.Events().empty());
+  EXPECT_TRUE(rig.calls.Claimed());
+  access.port.reset();
+  EXPECT_FALSE(rig.calls.Claimed());
+}
+
+TEST(PortAccess, DebugNamesTheChosenBackendAndDevice) {
+  AccessRig debug;
+  debug.AddPort("parport1", "632\n");
+  debug.settings.DebugNT = 1;
+  const PortAccess access = debug.Prepare();
+  EXPECT_EQ(debug.ui.Texts(ScriptedUi::Kind::Plain),
+            std::vector<std::string>{"Port-Zugriff über ppdev: " + debug.root.File("dev") + "/parport1"});
+}
+
+TEST(PortAccess, NoAccessExplainsWhatToDoAndSwitchesToDemoMode) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\n");
+  PortAccess access = rig.Prepare();
+  EXPECT_EQ(access.port, nullptr);
+  EXPECT_EQ(rig.demoMode, 1);
+  const auto texts = rig.ui.Texts(ScriptedUi::Kind::Info);
+  ASSERT_EQ(texts.size(), 1u);
+  for (const char* hint : {"0x278", "ppdev: keine Schnittstelle", "modprobe parport_pc", "Gruppe 'lp'",
+                           "--simulate", "Demo-Modus"}) {
+    EXPECT_NE(texts[0].find(hint), std::string::npos) << hint;
+  }
+
+}
+
+TEST(PortAccess, ARefusedDeviceIsNamedWithTheReason) {
+  AccessRig denied;
+  denied.AddPort("parport1", "632\n");
+  denied.calls.FailCall(1, EACCES);
+  const PortAccess access = denied.Prepare();
+  EXPECT_EQ(access.port, nullptr);
+  EXPECT_EQ(denied.demoMode, 1);
+  ASSERT_EQ(denied.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+  EXPECT_NE(denied.ui.Texts(ScriptedUi::Kind::Info)[0].find("Permission denied"), std::string::npos);
+}
+
+OpenedPort Refuse(const PortRequest&) { return {nullptr, {}, "refused"}; }
+OpenedPort Grant(const PortRequest& request) {
+  return {std::make_unique<sim::VirtualProgrammer>(request.base), "granted", {}};
+}
+
+TEST(PortAccess, BackendsAreTriedInTableOrder) {
+  AccessRig rig;
+  rig.backends = {{"first", &Refuse, ""}, {"second", &Grant, ""}, {"third", &Refuse, ""}};
+  PortAccess access = rig.Prepare();
+  EXPECT_NE(access.port, nullptr);
+  EXPECT_EQ(access.backendId, "second");
+  EXPECT_EQ(rig.demoMode, 0);
+}
+
+TEST(PortAccess, EveryFailedBackendGivesItsReason) {
+  AccessRig none;
+  none.backends = {{"first", &Refuse, ""}, {"third", &Refuse, ""}};
+  none.Prepare();
+  ASSERT_EQ(none.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+  EXPECT_NE(none.ui.Texts(ScriptedUi::Kind::Info)[0].find("first: refused\nthird: refused\n"),
+            std::string::npos);
+}
+
+TEST(OsIdentity, KnownVersionsAndServicePackNames) {
+  const OsIdentity win95 = IdentifyOs(WinPlatform::Windows, 4, 0, " C ");
+  EXPECT_EQ(win95.osId, 1u);
+  EXPECT_EQ(win95.name, "Microsoft® Windows 95(TM) OSR2");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 0, " B ").name, "Microsoft® Windows 95(TM)  B ");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 10, " A ").name, "Microsoft® Windows 98(TM) Second Edition");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 10, " C ").name, "Microsoft® Windows 98(TM)  C ");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 90, "").osId, 3u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 3, 51, "").osId, 4u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 4, 0, "Service Pack 6").name,
+            "Microsoft® Windows NT4.00(TM) Service Pack 6");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 0, "").osId, 6u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 1, "Service Pack 2").name, "Microsoft® Windows XP(TM) Service Pack 2");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 2, "").osId, 8u);
+  // Platform and version must both match.
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 0, "").osId, 1u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 4, 10, "").osId, 0u);
+  const OsIdentity vista = IdentifyOs(WinPlatform::Nt, 6, 0, "Service Pack 1");
+  EXPECT_EQ(vista.osId, 0u);
+  EXPECT_EQ(vista.name, "");
+  EXPECT_EQ(IdentifyOs(3, 5, 1, "").osId, 0u);
+}
+
+TEST(OsIdentity, DriverPathAndStartType) {
+  EXPECT_EQ(DriverPathIn("C:\\Programme\\Ferolith").path, "C:\\Programme\\Ferolith\\giveio.sys");
+  EXPECT_EQ(DriverPathIn("C:\\").path, "C:\\\\giveio.sys");
+  EXPECT_EQ(DriverPathIn("C:\\").serviceName, "giveio");
+  EXPECT_FALSE(DriverStartsWithSystem(0));
+  EXPECT_FALSE(DriverStartsWithSystem(6));
+  EXPECT_TRUE(DriverStartsWithSystem(7));
+  EXPECT_TRUE(DriverStartsWithSystem(8));
+}
+
+}  // namespace
+}  // namespace ferolith

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "tests/unit/hardware/SimulatedLink.h"
+
+namespace ferolith {
+namespace {
+
+using sim::PortAccess;
+using testing::ScriptedUi;
+using testing::SimulatedLink;
+using Kind = PortAccess::Kind;
+
+constexpr const char* kTimeoutText =
+    "\nTimeout-Fehler bei Datenübertragung !!\n\nMögliche Fehler:\n\nBrenner nicht eingeschaltet.\n"
+    "Brenner an der falschen Schnittstelle oder\ngar nicht angeschlossen.\nFalsche Port-Adresse in "
+    "den PREFS.\nKabel defekt oder viel zu lang.\nEin Druckerumschalter falsch geschaltet ?\n"
+    "Baustein im Sockel vergessen !!";
+
+PortAccess W(std::uint16_t address, std::uint8_t value) { return {Kind::Write, address, value}; }
+PortAccess R(std::uint16_t address, std::uint8_t value) { return {Kind::Read, address, value}; }
+
+TEST(RegisterLink, WriteOfRegister10GivesTheHandshakeTraffic) {
+  SimulatedLink s;
+  EXPECT_EQ(s.link.WriteRegister(Reg::R10, 0x5A), Result::Ok);
+  // Before the write the status shows ready and the low half of the loop-back
+  // (0); after it the strobe is acknowledged and bits 3 and 5 carry 0xA.
+  const std::vector<PortAccess> expected = {
+      W(SimulatedLink::kBase, 0x5A), W(SimulatedLink::kControl, 0x0A), R(SimulatedLink::kStatus, 0x80),
+      W(SimulatedLink::kControl, 0x0B), R(SimulatedLink::kStatus, 0x28)};
+  EXPECT_EQ(s.programmer.Trace(), expected);
+  EXPECT_EQ(s.link.ControlByte(), 0x0B);
+  EXPECT_EQ(s.link.LastStatus(), 0x28);
+  EXPECT_EQ(s.programmer.Register(10), 0x5A);
+  EXPECT_EQ(s.link.Shadow().reg10, 0x00) << "a constant write leaves the shadow";
+  EXPECT_TRUE(s.programmer.Violations().empty());
+
+  // The next write puts its data out before it takes the strobe away.
+  s.programmer.ClearTrace();
+  s.link.WriteRegister(Reg::R2, 0);
+  ASSERT_GE(s.programmer.Trace().size(), 2u);
+  EXPECT_EQ(s.programmer.Trace()[0], W(SimulatedLink::kBase, 0x00));
+  EXPECT_EQ(s.programmer.Trace()[1], W(SimulatedLink::kControl, 0x02));
+}
+
+TEST(RegisterLink, WaitFailsOnTheTimeOutThRead) {
+  // TimeOut 1: the first read fails even though it shows "ready".
+  SimulatedLink s;
+  s.settings.TimeOut = 1;
+  s.link.WriteRegister(Reg::R10, 0x11);
+  EXPECT_EQ(s.link.WriteRegister(Reg::R10, 0x5A), Result::HandshakeTimeout);
+  EXPECT_EQ(s.ui.Texts(ScriptedUi::Kind::Info), (std::vector<std::string>{kTimeoutText, kTimeoutText}));
+  EXPECT_EQ(s.link.ControlByte(), 0x0A) << "the strobe stays low after the failed wait";
+  EXPECT_EQ(s.link.LastStatus(), 0x00);
+  EXPECT_EQ(s.programmer.Register(10), 0x00);
+
+  // A handshake that answers on the third read: TimeOut 3 fails, 4 succeeds.
+  for (const std::uint32_t timeOut : {3u, 4u}) {
+    SimulatedLink slow;
+    slow.programmer.SetAnswerAfterReads(3);
+    slow.link.WriteRegister(Reg::R2, 0);  // leaves the strobe high
+    slow.programmer.ClearTrace();
+    slow.settings.TimeOut = timeOut;
+    const ResultCode result = slow.link.WriteRegister(Reg::R6, 0x10);
+    EXPECT_EQ(result, timeOut == 3 ? Result::HandshakeTimeout : Result::Ok) << timeOut;
+    EXPECT_EQ(slow.StatusReads(), timeOut == 3 ? 3u : 6u);
+    EXPECT_EQ(slow.TimeoutMessages(), timeOut == 3 ? 1 : 0);
+    EXPECT_TRUE(slow.programmer.Violations().empty());
+  }
+}
+
+// Answers status reads from a script; records writes.
+class ScriptedPort final : public PortIo {
+ public:
+  explicit ScriptedPort(std::deque<std::uint8_t> statuses) : statuses_(std::move(statuses)) {}
+  std::uint8_t Read(std::uint16_t) override {
+    const std::uint8_t value = statuses_.front();
+    if (statuses_.size() > 1) statuses_.pop_front();
+    return value;
+  }
+  void Write(std::uint16_t, std::uint8_t) override {}
+
+ private:
+  std::deque<std::uint8_t> statuses_;
+};
+
+TEST(RegisterLink, ReadInputComposesTheStatusHalves) {
+  Settings settings = SimulatedLink::MakeSettings();
+  testing::ScriptedUi ui;
+  // Each write: a "ready" read, then the "taken" read whose bits 3-6 count.
+  // First write: S1 = bit 6 | bit 4 -> result bits 0 and 2.
+  // Second write: S2 = bit 3 | bit 5 -> result bits 5 and 7.
+  ScriptedPort port({0x80, 0x50, 0x80, 0x28});
+  RegisterLink link(port, ui, settings);
+  EXPECT_EQ(link.ReadInput(), 0xA5);
+  EXPECT_EQ(ui.Count(ScriptedUi::Kind::Info), 0);
+
+  // On the simulator every register-10 pattern comes back unchanged.
+  SimulatedLink s;
+  s.programmer.EnableTrace(false);
+  for (unsigned pattern = 0; pattern < 256; ++pattern) {
+    s.link.WriteRegister(Reg::R10, static_cast<std::uint8_t>(pattern));
+    ASSERT_EQ(s.link.ReadInput(), pattern);
+  }
+}
+
+TEST(RegisterLink, ReadInputAfterATimeoutUsesTheLastGoodStatus) {
+  SimulatedLink s;
+  s.link.WriteRegister(Reg::R10, 0x0F);  // last status: low half 0xF
+  s.programmer.SetAbsent(true);
+  EXPECT_EQ(s.link.ReadInput(), 0xFF) << "both halves from the write before the failure";
+  EXPECT_EQ(s.TimeoutMessages(), 2);
+}
+
+TEST(RegisterLink, DelaysAndPulsesAreCountedInRegisterWrites) {
+  SimulatedLink s;
+  EXPECT_EQ(s.link.DelayMs(0), Result::Ok);
+  EXPECT_EQ(s.ValuesOf(4), (std::vector<std::uint8_t>{0x20, 0x00}));
+
+  s.programmer.ClearTrace();
+  s.link.Shadow().reg4 = 0x03;  // DAC bits survive the timing bit
+  EXPECT_EQ(s.link.DelayMs(1), Result::Ok);
+  std::vector<std::uint8_t> expected(11, 0x23);
+  expected.push_back(0x03);
+  EXPECT_EQ(s.ValuesOf(4), expected);
+
+  s.programmer.ClearTrace();
+  EXPECT_EQ(s.link.PulseTimingBit(0), Result::Ok);
+  EXPECT_TRUE(s.programmer.Trace().empty());
+  EXPECT_EQ(s.link.PulseTimingBit(2), Result::Ok);
+  EXPECT_EQ(s.ValuesOf(4), (std::vector<std::uint8_t>{0x23, 0x03, 0x23, 0x03}));
+
+  EXPECT_EQ(s.link.AccessCount(50), 1u);
+  EXPECT_EQ(s.link.AccessCount(200000), 2352u);
+  EXPECT_EQ(s.link.AccessCount(300000), 3529u);
+  EXPECT_EQ(s.link.AccessCount(400000), 4705u);
+  s.settings.TimeBaseKorr = 100;
+  EXPECT_EQ(s.link.AccessCount(1000), 10u);
+}
+
+TEST(RegisterLink, DelayStopsAtTheFirstFailedWrite) {
+  SimulatedLink s;
+  s.programmer.SwitchOffAfterWrites(3);
+  EXPECT_EQ(s.link.DelayMs(1), Result::DelayCutShort);
+  EXPECT_EQ(s.TimeoutMessages(), 1);
+  EXPECT_EQ(s.link.Shadow().reg4, RegBit::TimingR4) << "the timing bit stays set";
+  EXPECT_EQ(s.programmer.RegisterWrites(), 3u);
+
+  // Pulses go on regardless of failures.
+  s.ui.Clear();
+  EXPECT_EQ(s.link.PulseTimingBit(2), Result::Ok);
+  EXPECT_EQ(s.TimeoutMessages(), 4);
+}
+
+TEST(RegisterLink, DetectionFindsTheProgrammerAndResetsTheShadows) {
+  SimulatedLink s;
+  s.link.Shadow() = {0x20, 0x27, 0x10, 0x08, 0xC1};
+  EXPECT_EQ(s.link.DetectProgrammer(), Result::Ok);
+  EXPECT_EQ(s.ui.Events().size(), 0u);
+  EXPECT_TRUE(s.programmer.Violations().empty());
+  const RegisterShadow& shadow = s.link.Shadow();
+  EXPECT_EQ(shadow.reg0 | shadow.reg4 | shadow.reg6 | shadow.reg8 | shadow.reg10, 0);
+  EXPECT_EQ(s.programmer.Register(10), 0);
+  EXPECT_EQ(s.programmer.Register(12), 0x80);
+  EXPECT_EQ(s.programmer.Register(14), 0x80);
+  EXPECT_EQ(s.ValuesOf(10), (std::vector<std::uint8_t>{0x00, 0xAA, 0x55, 0x00}));
+  // The first access is the lone strobe.
+  EXPECT_EQ(s.programmer.Trace().front(), W(SimulatedLink::kControl, 0x01));
+  // Detection again on the same programmer (the start-up retry loop).
+  EXPECT_EQ(s.link.DetectProgrammer(), Result::Ok);
+  EXPECT_TRUE(s.programmer.Violations().empty());
+}
+
+TEST(RegisterLink, DetectionReportsAStuckLoopBackLineWithoutAMessage) {
+  for (const auto& [low, high] : {std::pair<std::uint8_t, std::uint8_t>{0x01, 0x00}, {0x00, 0x80}}) {
+    SimulatedLink s;
+    s.programmer.SetStuckInputLines(low, high);
+    EXPECT_EQ(s.link.DetectProgrammer(), Result::ProgrammerNotFound);
+    EXPECT_EQ(s.ui.Events().size(), 0u);
+  }
+}
+
+TEST(RegisterLink, DetectionOfAnAbsentProgrammerTimesOutAfterBoundedReads) {
+  SimulatedLink s;
+  s.programmer.SetAbsent(true);
+  EXPECT_EQ(s.link.DetectProgrammer(), Result::HandshakeTimeout);
+  EXPECT_EQ(s.ui.Texts(ScriptedUi::Kind::Info), std::vector<std::string>{kTimeoutText});
+  EXPECT_EQ(s.StatusReads(), s.settings.TimeOut);
+
+  // The lone strobe latches register 0; switched off after the next write,
+  // the write of register 12 fails.
+  SimulatedLink off;
+  off.programmer.SwitchOffAfterWrites(2);
+  EXPECT_EQ(off.link.DetectProgrammer(), Result::ProgrammerNotFound);
+  EXPECT_EQ(off.TimeoutMessages(), 1);
+}
+
+}  // namespace
+}  // namespace ferolith

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "sim/VirtualProgrammer.h"
+
+namespace ferolith::sim {
+namespace {
+
+constexpr std::uint16_t kBase = 0x278;
+constexpr std::uint16_t kStatus = kBase + 1;
+constexpr std::uint16_t kControl = kBase + 2;
+
+// Drives the port by hand the way a correct host does.
+void Put(VirtualProgrammer& p, int reg, std::uint8_t value) {
+  p.Write(kBase, value);
+  p.Write(kControl, static_cast<std::uint8_t>(reg));
+  while ((p.Read(kStatus) & 0x80) == 0) {
+  }
+  p.Write(kControl, static_cast<std::uint8_t>(reg | 1));
+  while ((p.Read(kStatus) & 0x80) != 0) {
+  }
+}
+
+// Pulls chosen input lines low and records what it was told.
+class PullingDevice final : public SocketDevice {
+ public:
+  void OnLines(const SocketLines& lines, std::uint64_t nowMicros) override {
+    seen.push_back(lines);
+    times.push_back(nowMicros);
+  }
+  std::uint8_t PulledLow(std::uint64_t) const override { return pulled; }
+
+  std::uint8_t pulled = 0;
+  std::vector<SocketLines> seen;
+  std::vector<std::uint64_t> times;
+};
+
+TEST(VirtualProgrammer, StatusPresentsTheInputHalfOfTheLastRegister4Or8Write) {
+  VirtualProgrammer p(kBase);
+  Put(p, 10, 0b1001'0110);
+  Put(p, 4, 0);
+  // Low half 0110: input bit 1 -> status bit 3, input bit 2 -> status bit 4.
+  EXPECT_EQ(p.Read(kStatus), 0x18);
+  Put(p, 8, 0);
+  // High half 1001: input bit 4 -> status bit 6, input bit 7 -> status bit 5.
+  EXPECT_EQ(p.Read(kStatus), 0x60);
+  Put(p, 6, 0x10);  // other registers keep the half chosen
+  EXPECT_EQ(p.Read(kStatus), 0x60);
+  EXPECT_TRUE(p.Violations().empty());
+}
+
+TEST(VirtualProgrammer, LoopBackIsWiredAndWithTheSocketAndStuckLines) {
+  VirtualProgrammer p(kBase);
+  PullingDevice device;
+  p.Plug(&device);
+  Put(p, 10, 0xC1);
+  EXPECT_EQ(p.InputLines(), 0xC1);
+  device.pulled = 0x80;
+  EXPECT_EQ(p.InputLines(), 0x41);
+  p.SetStuckInputLines(0x01, 0x10);
+  EXPECT_EQ(p.InputLines(), 0x50);
+}
+
+TEST(VirtualProgrammer, DacShiftsOnClockAndLatchesOnLoad) {
+  VirtualProgrammer p(kBase);
+  PullingDevice device;
+  p.Plug(&device);
+  const std::uint16_t word = 0xA53C;
+  for (int bit = 15; bit >= 0; --bit) {
+    const auto data = static_cast<std::uint8_t>(((word >> bit) & 1u) << 1);
+    Put(p, 4, data);
+    Put(p, 4, static_cast<std::uint8_t>(data | 1));
+    Put(p, 4, static_cast<std::uint8_t>(data | 1));  // a held clock shifts nothing
+    Put(p, 4, data);
+  }
+  EXPECT_EQ(p.DacShiftRegister(), word);
+  EXPECT_EQ(p.Lines().operatingCode, 0) << "nothing latched before the load edge";
+  Put(p, 4, 0x04);
+  EXPECT_EQ(p.Lines().operatingCode, 0xA5);
+  EXPECT_EQ(p.Lines().programmingCode, 0x3C);
+  EXPECT_EQ(p.Lines().OperatingMillivolts(), 0xA5u * 50u);
+  EXPECT_EQ(p.Lines().ProgrammingMillivolts(), 0x3Cu * 100u);
+
+  Put(p, 0, 0x20);
+  Put(p, 6, 0x10);
+  Put(p, 8, 0x08);
+  EXPECT_TRUE(device.seen.back().power && device.seen.back().load && device.seen.back().entryPulse);
+  EXPECT_EQ(device.seen.back().operatingCode, 0xA5);
+}
+
+TEST(VirtualProgrammer, EveryRegisterWriteAdvancesTheVirtualClock) {
+  VirtualProgrammer p(kBase);
+  PullingDevice device;
+  p.Plug(&device);
+  Put(p, 10, 1);
+  Put(p, 10, 0);
+  p.SetMicrosPerWrite(100);
+  Put(p, 2, 0);
+  EXPECT_EQ(p.NowMicros(), 270u);
+  EXPECT_EQ(p.RegisterWrites(), 3u);
+  EXPECT_EQ(device.times, (std::vector<std::uint64_t>{0, 85, 170, 270}));
+  // Port accesses that take no register do not count.
+  p.Write(kBase, 0x33);
+  p.Read(kStatus);
+  EXPECT_EQ(p.NowMicros(), 270u);
+}
+
+TEST(VirtualProgrammer, RefusesWhatTheHardwareWouldNotTake) {
+  VirtualProgrammer p(kBase);
+  p.SetAnswerAfterReads(2);
+  p.Write(kBase, 0x20);
+  p.Write(kControl, 0x00);
+  p.Write(kControl, 0x01);  // strobe low->high without any ready read: fine at rest
+  EXPECT_TRUE(p.Violations().empty());
+  EXPECT_EQ(p.Register(0), 0x20);
+  p.Write(kControl, 0x00);
+  p.Write(kControl, 0x01);  // the programmer has not answered ready yet
+  ASSERT_EQ(p.Violations().size(), 1u);
+  EXPECT_EQ(p.RegisterWrites(), 1u) << "the early strobe latches nothing";
+
+  VirtualProgrammer q(kBase);
+  Put(q, 12, 0x81);
+  Put(q, 2, 0x01);
+  q.Write(kStatus, 0);
+  q.Write(kControl, 0x20);
+  q.Read(kBase + 3);
+  q.Write(kBase - 1, 0);
+  EXPECT_EQ(q.Violations().size(), 6u);
+}
+
+TEST(VirtualProgrammer, SwitchedOffProgrammerDropsPowerAndStopsAnswering) {
+  VirtualProgrammer p(kBase);
+  PullingDevice device;
+  p.Plug(&device);
+  Put(p, 0, 0x20);
+  p.SwitchOffAfterWrites(1);
+  p.Write(kBase, 0x80);
+  p.Write(kControl, 10);
+  EXPECT_NE(p.Read(kStatus) & 0x80, 0);
+  p.Write(kControl, 11);
+  EXPECT_FALSE(p.SwitchedOn());
+  EXPECT_FALSE(device.seen.back().power);
+  EXPECT_EQ(p.Register(0), 0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(p.Read(kStatus), 0xFF);
+  p.Write(kControl, 10);
+  p.Write(kControl, 11);
+  EXPECT_EQ(p.RegisterWrites(), 2u) << "an unpowered programmer takes nothing";
+}
+
+TEST(VirtualProgrammer, TraceIsOffUntilEnabled) {
+  VirtualProgrammer p(kBase);
+  Put(p, 10, 1);
+  EXPECT_TRUE(p.Trace().empty());
+  EXPECT_TRUE(p.RegisterLog().empty());
+  p.EnableTrace(true);
+  Put(p, 10, 2);
+  EXPECT_EQ(p.RegisterLog(), (std::vector<RegisterWrite>{{10, 2}}));
+  EXPECT_EQ(p.Trace().front(), (PortAccess{PortAccess::Kind::Write, kBase, 2}));
+}
+
+}  // namespace
+}  // namespace ferolith::sim
