@@ -236,6 +236,24 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
   }
 
+  void deviceListsAreFilledAndSelectedFromCode() {
+    CProgrammerDlg dialog;
+    ChoiceList& devices = dialog.Devices();
+    auto* box = ControlById<QComboBox>(dialog, Ctl::DeviceList);
+    int userSelections = 0;
+    connect(box, &QComboBox::activated, [&userSelections] { ++userSelections; });
+    devices.Add("ACE1101 DIP8");
+    devices.Add("ACE1202 DIP14");
+    devices.Select(1);
+    QCOMPARE(devices.Selected(), 1);
+    QCOMPARE(box->currentText(), QString("ACE1202 DIP14"));
+    devices.Select(2);
+    QCOMPARE(devices.Selected(), -1);
+    devices.Clear();
+    QCOMPARE(box->count(), 0);
+    QCOMPARE(userSelections, 0);  // only the user's choice runs the handler
+  }
+
   void movingTheWindowKeepsItsPositionInTheSettings() {
     CProgrammerDlg dialog;
     Settings settings;
