@@ -1,13 +1,11 @@
 #pragma once
 
-// CONTRACT (declared ahead of its implementation): the toolkit-free program
-// behind the main window, shared by the desktop program and the command line.
-
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/ProgramState.h"
+#include "core/DataFormat.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
 
@@ -15,6 +13,10 @@ namespace ferolith {
 
 class ChoiceList;      // a combo box as the device library fills it (config/)
 class DesktopMarkers;  // platform/DesktopMarkers.h
+namespace sim {
+class VirtualAceChip;
+class VirtualProgrammer;
+}  // namespace sim
 
 // What start-up needs of the window beyond UiServices.
 class StartupView {
@@ -28,7 +30,12 @@ struct ProgramOptions {
   std::string workingDirectory;     // where KALVENOR.INI and ACELIST.CSV live
   bool simulate = false;            // the virtual programmer and chip instead of a port
   std::string simulationFile;       // keeps the virtual chip between runs; empty: none
+  bool simulateAbsentProgrammer = false;  // the virtual programmer does not answer
 };
+
+// The toolkit-free program behind the main window, shared by the desktop
+// program and the command line: it owns the program's records and every
+// layer, and runs start-up, the commands and closing.
 
 class Program {
  public:
@@ -63,6 +70,19 @@ class Program {
 
   // "Abbrechen": stops the running pass at its next step.
   void OnAbbrechen();
+
+  // For the command line: the burn file named directly, a read-out into a
+  // file named directly in `dataFormat`, a file converted for the selected
+  // device, and an explicit save of the settings.
+  void SetBurnFile(const std::string& path);
+  ResultCode ReadOutTo(const std::string& path, int dataFormat);
+  ResultCode Convert(const std::string& input, const std::string& output, int dataFormat,
+                     MemoryArea area);
+  void SaveSettings();
+
+  // The simulator, when the program runs on it (else nullptr).
+  sim::VirtualProgrammer* Simulator();
+  sim::VirtualAceChip* SimulatedChip();
 
   // True while any process holds the programmer (the "KalvenorDevil" mark).
   bool IsProgrammerBusy();

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "config/ProfileFile.h"
 #include "core/NumberText.h"
 #include "core/PathParts.h"
 #include "core/TextFormat.h"
@@ -127,7 +126,12 @@ void LoadSettings(UiServices& ui, Settings& settings, const std::string& working
   settings.IniPath = JoinDirectory(workingDirectory, kIniFileName);
   ProfileFile file;
   file.Load(settings.IniPath);  // a missing or unreadable file leaves every default
+  ReadSettings(ui, settings, file, workingDirectory, isExistingParallelPort);
+}
 
+void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
+                  const std::string& workingDirectory,
+                  const ParallelPortProbe& isExistingParallelPort) {
   LoadPortAdress(ui, settings, file, isExistingParallelPort);
   LoadHardwareSection(settings, file);
   LoadProgramSection(ui, settings, file);
@@ -139,7 +143,11 @@ bool SaveSettings(Settings& settings) {
   // Keys this program does not know must survive the save; a file that
   // exists but cannot be read is therefore left alone.
   if (file.Load(settings.IniPath) == ProfileFile::LoadOutcome::Unreadable) return false;
+  WriteSettings(settings, file);
+  return file.Save(settings.IniPath);
+}
 
+void WriteSettings(Settings& settings, ProfileFile& file) {
   const char* hardware = kHardwareSection;
   file.WriteString(hardware, "PortAdress", LowerHex(static_cast<std::uint32_t>(settings.PortAdress)));
   file.WriteString(hardware, "SearchHardware", Decimal(settings.SearchHardware));
@@ -166,8 +174,6 @@ bool SaveSettings(Settings& settings) {
   settings.BurnFileName = burnFile.name + burnFile.extension;
   file.WriteString(program, "DataPath", burnFile.drive + burnFile.directory);
   file.WriteString(program, "LastFile", settings.BurnFileName);
-
-  return file.Save(settings.IniPath);
 }
 
 std::string CurrentWorkingDirectory() {

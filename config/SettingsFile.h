@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "config/ProfileFile.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
 
@@ -31,6 +32,14 @@ void LoadSettings(UiServices& ui, Settings& settings, const std::string& working
 // a file that cannot be written (read-only, missing rights, full disk)
 // keeps its old content and the changes are lost. False in that case.
 bool SaveSettings(Settings& settings);
+
+// The two halves of the above without the file: reading the keys from a
+// profile already in memory (IniPath is left as it is), and writing them
+// into one, in the order the file has always had them.
+void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
+                  const std::string& workingDirectory,
+                  const ParallelPortProbe& isExistingParallelPort = {});
+void WriteSettings(Settings& settings, ProfileFile& file);
 
 // The process's current working directory; empty when it cannot be had.
 std::string CurrentWorkingDirectory();

@@ -20,6 +20,8 @@ class DataFileLoader {
  public:
   DataFileLoader(UiServices& ui, MemoryImage& image, const DeviceEntry& device, Settings& settings)
       : ui_(ui), image_(image), device_(device), settings_(settings) {}
+  // The loader keeps a reference to the device: a temporary would dangle.
+  DataFileLoader(UiServices&, MemoryImage&, DeviceEntry&&, Settings&) = delete;
   ~DataFileLoader() { CloseLoadFile(); }
   DataFileLoader(const DataFileLoader&) = delete;
   DataFileLoader& operator=(const DataFileLoader&) = delete;

@@ -23,6 +23,9 @@ class ReadOutWriter {
   ReadOutWriter(UiServices& ui, const MemoryImage& image, const DeviceEntry& device,
                 const Settings& settings, AtomicFile& output)
       : ui_(ui), image_(image), device_(device), settings_(settings), output_(output) {}
+  // The writer keeps references: temporaries would dangle.
+  ReadOutWriter(UiServices&, const MemoryImage&, DeviceEntry&&, const Settings&, AtomicFile&) = delete;
+  ReadOutWriter(UiServices&, const MemoryImage&, const DeviceEntry&, Settings&&, AtomicFile&) = delete;
 
   // Image bytes from address 0 up to the area's end; trailing blank cells
   // are left out unless FFSave is on.

@@ -24,7 +24,7 @@ ResultCode PowerSequencer::LoadVoltageCodes() {
   std::uint8_t& reg4 = link_.Shadow().reg4;
   // Sixteen bits, most significant first: the operating code ends up in the
   // high byte of the DAC's shift register, the programming code in the low.
-  const auto word = static_cast<std::uint16_t>((firstSlot_ << 8) | secondSlot_);
+  const unsigned word = (static_cast<unsigned>(firstSlot_) << 8) | secondSlot_;
   for (int bit = 15; bit >= 0; --bit) {
     const bool one = ((word >> bit) & 1u) != 0;
     reg4 = one ? WithBits(reg4, RegBit::DacDataR4) : WithoutBits(reg4, RegBit::DacDataR4);

@@ -29,7 +29,7 @@ constexpr int kInputSourceBit[4] = {6, 3, 4, 5};
 std::uint8_t InputNibble(std::uint8_t status) {
   std::uint8_t nibble = 0;
   for (int i = 0; i < 4; ++i) {
-    if ((status >> kInputSourceBit[i]) & 1u) nibble = static_cast<std::uint8_t>(nibble | (1u << i));
+    if ((static_cast<unsigned>(status) >> kInputSourceBit[i]) & 1u) nibble = static_cast<std::uint8_t>(nibble | (1u << i));
   }
   return nibble;
 }

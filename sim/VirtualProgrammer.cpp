@@ -39,7 +39,7 @@ constexpr int kStatusBitOfInput[4] = {6, 3, 4, 5};
 std::uint8_t StatusNibble(std::uint8_t half) {
   std::uint8_t status = 0;
   for (int i = 0; i < 4; ++i) {
-    if ((half >> i) & 1u) status = static_cast<std::uint8_t>(status | (1u << kStatusBitOfInput[i]));
+    if ((static_cast<unsigned>(half) >> i) & 1u) status = static_cast<std::uint8_t>(status | (1u << kStatusBitOfInput[i]));
   }
   return status;
 }
@@ -159,7 +159,8 @@ void VirtualProgrammer::ApplyRegister(int index, std::uint8_t value) {
     case 2:
       highNibble_ = false;
       if (Rising(before, value, kDacClock)) {
-        dacShift_ = static_cast<std::uint16_t>((dacShift_ << 1) | ((value & kDacData) != 0 ? 1u : 0u));
+        const unsigned bit = (value & kDacData) != 0 ? 1u : 0u;
+        dacShift_ = static_cast<std::uint16_t>((static_cast<unsigned>(dacShift_) << 1) | bit);
       }
       if (Rising(before, value, kDacLoad)) {
         lines_.operatingCode = static_cast<std::uint8_t>(dacShift_ >> 8);

@@ -72,6 +72,7 @@ class VirtualAceChip : public SocketDevice {
   void SetData(std::uint32_t address, std::uint8_t value);
   void SetInitRegister1(std::uint8_t value) { contents_.initRegister1 = value; }
   const ChipContents& Contents() const { return contents_; }
+  void SetContents(const ChipContents& contents) { contents_ = contents; }
   // Keeps the contents in a file (format of FormatContents) and reads them
   // back; false when the file cannot be written or read or is not valid, in
   // which case the chip keeps its contents.

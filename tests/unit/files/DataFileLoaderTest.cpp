@@ -40,7 +40,8 @@ class DataFileLoaderTest : public ::testing::Test {
   int Detect(const std::string& contents) {
     const std::string path = dir.File("detect.hex");
     WriteFileBytes(path, contents);
-    DataFileLoader loader(ui, *image, Device(0, 0x1000), settings);
+    const DeviceEntry device = Device(0, 0x1000);
+    DataFileLoader loader(ui, *image, device, settings);
     return loader.DetectFileFormat(path, false);
   }
 
@@ -82,7 +83,8 @@ TEST_F(DataFileLoaderTest, DetectsTheFormatFromTheFirstLines) {
 }
 
 TEST_F(DataFileLoaderTest, MissingFileIsReportedOnlyForProgramMemory) {
-  DataFileLoader loader(ui, *image, Device(0, 0x1000, 0x2000, 0x40), settings);
+  const DeviceEntry device = Device(0, 0x1000, 0x2000, 0x40);
+  DataFileLoader loader(ui, *image, device, settings);
   const std::string missing = dir.File("missing.rex");
   settings.DataFormat = DataFormat::Intel8;
   EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);

@@ -38,7 +38,7 @@ class EntryWatcher final : public sim::SocketDevice {
 std::vector<RegisterWrite> Transfer(std::uint8_t first, std::uint8_t second, std::uint8_t base = 0) {
   std::vector<RegisterWrite> writes;
   const auto put = [&](unsigned bits) { writes.push_back({4, static_cast<std::uint8_t>(base | bits)}); };
-  const unsigned word = (first << 8) | second;
+  const unsigned word = (static_cast<unsigned>(first) << 8) | second;
   for (int bit = 15; bit >= 0; --bit) {
     const unsigned data = ((word >> bit) & 1u) ? 0x02u : 0x00u;
     put(data);
@@ -70,7 +70,7 @@ std::vector<std::uint16_t> LoadedWords(const std::vector<RegisterWrite>& log) {
   for (const RegisterWrite& write : log) {
     if (write.reg != 4) continue;
     if (!(before & 0x01) && (write.value & 0x01)) {
-      shift = static_cast<std::uint16_t>((shift << 1) | ((write.value >> 1) & 1u));
+      shift = static_cast<std::uint16_t>((static_cast<unsigned>(shift) << 1) | ((write.value >> 1) & 1u));
     }
     if (!(before & 0x04) && (write.value & 0x04)) words.push_back(shift);
     before = write.value;

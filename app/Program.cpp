@@ -1,0 +1,258 @@
+#include "app/Program.h"
+
+#include <optional>
+
+#include "app/OperationCommands.h"
+#include "chip/AceProtocol.h"
+#include "chip/ChipOperations.h"
+#include "chip/ReadOut.h"
+#include "config/ChoiceList.h"
+#include "config/DeviceLibrary.h"
+#include "config/SettingsFile.h"
+#include "core/AtomicFile.h"
+#include "core/PathParts.h"
+#include "core/Progress.h"
+#include "files/DataFileLoader.h"
+#include "files/ImageFileWriter.h"
+#include "hardware/ParportLocator.h"
+#include "hardware/PortAccess.h"
+#include "hardware/PowerSequencer.h"
+#include "hardware/RegisterLink.h"
+#include "platform/DesktopMarkers.h"
+#include "sim/VirtualProgrammer.h"
+#include "sim/chip/VirtualAceChip.h"
+#include "core/TextFormat.h"
+
+namespace ferolith {
+
+// Every layer of the program, wired to the records of one ProgramState.
+struct Program::Parts {
+  Parts(UiServices& ui_, StartupView& view_, ChoiceList& manufacturers_, ChoiceList& devices_,
+        DesktopMarkers& markers_, ProgramOptions options_)
+      : ui(ui_),
+        view(view_),
+        manufacturers(manufacturers_),
+        devices(devices_),
+        markers(markers_),
+        options(std::move(options_)),
+        progress(ui),
+        simulator(std::make_unique<sim::VirtualProgrammer>()),
+        link(*simulator, ui, state.settings),
+        power(link, ui, state.device),
+        protocol(link, ui, state.device),
+        operations(protocol, power, ui, progress, state.device, state.image, state.settings,
+                   state.CancelRequested),
+        readOut(operations, protocol, power, ui, state.image, state.device, state.settings,
+                state.CancelRequested),
+        library(ui, state.settings, state.device),
+        loader(ui, state.image, state.device, state.settings),
+        commands(CommandContext{ui, state, markers, library, loader, operations, protocol, power,
+                                readOut, [this] { InsertSimulatedChip(); }}) {}
+
+  // The simulator keeps a chip of the selected device in its socket; its
+  // contents survive a change of device and, with a simulation file, the
+  // end of the program.
+  void InsertSimulatedChip();
+  void LoadSimulationFile();
+  // Obtains access to the port at PortAdress; sets DemoMode when none can be had.
+  void OpenPort() {
+    openedBase = state.settings.PortAdress;
+    portAccess = PreparePortAccess(state.settings, ui, state.DemoMode, state.OsId);
+    if (portAccess.port) link.SetPort(*portAccess.port);
+  }
+  void SaveSimulationFile();
+  ResultCode AfterCommand(ResultCode result) {
+    SaveSimulationFile();
+    return result;
+  }
+
+  UiServices& ui;
+  StartupView& view;
+  ChoiceList& manufacturers;
+  ChoiceList& devices;
+  DesktopMarkers& markers;
+  ProgramOptions options;
+
+  ProgramState state;
+  Progress progress;
+  std::unique_ptr<sim::VirtualProgrammer> simulator;
+  std::unique_ptr<sim::VirtualAceChip> simulatedChip;
+  sim::ChipContents simulatedContents;
+  PortAccess portAccess;
+  std::int32_t openedBase = 0;
+  RegisterLink link;
+  PowerSequencer power;
+  AceProtocol protocol;
+  ChipOperations operations;
+  ReadOut readOut;
+  DeviceLibrary library;
+  DataFileLoader loader;
+  OperationCommands commands;
+};
+
+void Program::Parts::InsertSimulatedChip() {
+  if (!options.simulate) return;
+  if (simulatedChip) simulatedContents = simulatedChip->Contents();
+  simulator->Plug(nullptr);
+  simulatedChip = std::make_unique<sim::VirtualAceChip>(state.device);
+  simulatedChip->SetContents(simulatedContents);
+  simulator->Plug(simulatedChip.get());
+}
+
+void Program::Parts::LoadSimulationFile() {
+  if (options.simulationFile.empty()) return;
+  std::FILE* file = std::fopen(options.simulationFile.c_str(), "rb");
+  if (file == nullptr) return;  // a new simulation file: the chip starts blank
+  std::string text;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  std::fclose(file);
+  if (!sim::ParseContents(text, simulatedContents)) {
+    ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nist ungültig.\n\nDer virtuelle Chip ist leer.",
+                              options.simulationFile.c_str()));
+  }
+}
+
+void Program::Parts::SaveSimulationFile() {
+  if (!options.simulate || options.simulationFile.empty() || !simulatedChip) return;
+  simulatedContents = simulatedChip->Contents();
+  AtomicFile file;
+  if (!file.Open(options.simulationFile) || !file.Write(sim::FormatContents(simulatedContents)) ||
+      !file.Commit()) {
+    ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nkann nicht geschrieben werden.",
+                              options.simulationFile.c_str()));
+  }
+}
+
+Program::Program(UiServices& ui, StartupView& view, ChoiceList& manufacturers, ChoiceList& devices,
+                 DesktopMarkers& markers, ProgramOptions options)
+    : parts_(std::make_unique<Parts>(ui, view, manufacturers, devices, markers, std::move(options))) {}
+
+Program::~Program() = default;
+
+ProgramState& Program::State() { return parts_->state; }
+
+void Program::LoadSettings() {
+  ferolith::LoadSettings(parts_->ui, parts_->state.settings, parts_->options.workingDirectory,
+                         [](std::uint32_t base) { return IsExistingParallelPort(base); });
+}
+
+void Program::SaveSettings() { ferolith::SaveSettings(parts_->state.settings); }
+
+void Program::PrepareHardware() {
+  Parts& p = *parts_;
+  ProgramState& state = p.state;
+  state.DemoMode = 0;
+  if (p.options.simulate) {
+    // The virtual programmer sits at the port address of the settings.
+    state.OsId = 0;
+    p.simulator = std::make_unique<sim::VirtualProgrammer>(state.settings.StatusPort - 1);
+    p.simulator->SetAbsent(p.options.simulateAbsentProgrammer);
+    p.link.SetPort(*p.simulator);
+    p.LoadSimulationFile();
+  } else {
+    p.OpenPort();
+  }
+
+  // Up to SearchHardware attempts, with the preferences dialog between two
+  // of them so that a wrong port address can be corrected.
+  int attempts = 0;
+  while (state.DemoMode <= 0) {
+    const ResultCode result = p.link.DetectProgrammer();
+    if (result != Result::Ok) {
+      ++attempts;
+      if (attempts == state.settings.SearchHardware) {
+        p.ui.MessageInfo("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.");
+        ferolith::SaveSettings(state.settings);
+        state.DemoMode = 1;
+      } else {
+        p.view.ShowPreferences();
+        // A port address changed in the dialog needs the port opened anew.
+        if (!p.options.simulate && state.settings.PortAdress != p.openedBase) p.OpenPort();
+      }
+    }
+    if (attempts >= state.settings.SearchHardware || result == Result::Ok || state.DemoMode != 0) {
+      break;
+    }
+  }
+}
+
+void Program::FillLists() {
+  Parts& p = *parts_;
+  if (p.library.FillManufacturerList(p.manufacturers) == Result::Ok) {
+    p.library.FillDeviceList(p.devices);
+  }
+  if (p.library.LoadSelectedDevice() == Result::Ok) p.InsertSimulatedChip();
+  p.ui.EnableCancelButton(false);
+  p.state.CancelRequested = 0;
+}
+
+ResultCode Program::OnLeertest() { return parts_->AfterCommand(parts_->commands.OnLeertest()); }
+ResultCode Program::OnAuslesen() { return parts_->AfterCommand(parts_->commands.OnAuslesen()); }
+ResultCode Program::OnPruefen() { return parts_->AfterCommand(parts_->commands.OnPruefen()); }
+ResultCode Program::OnBrennen() { return parts_->AfterCommand(parts_->commands.OnBrennen()); }
+ResultCode Program::OnInitRegister() {
+  return parts_->AfterCommand(parts_->commands.OnInitRegister());
+}
+ResultCode Program::ChooseBurnFile() { return parts_->commands.ChooseBurnFile(); }
+
+void Program::OnBausteinPruefen(bool checked) { parts_->state.settings.Verify = checked ? 1 : 0; }
+void Program::OnLeerzellenSpeichern(bool checked) { parts_->state.settings.FFSave = checked ? 1 : 0; }
+void Program::OnChecksummenPruefen(bool checked) {
+  parts_->state.settings.TestChecksum = checked ? 1 : 0;
+}
+
+void Program::OnManufacturerChanged() {
+  parts_->library.OnManufacturerChanged(parts_->manufacturers, parts_->devices);
+}
+
+void Program::OnDeviceChanged() {
+  parts_->library.OnDeviceChanged(parts_->devices);
+  parts_->InsertSimulatedChip();
+}
+
+void Program::OnAbbrechen() { parts_->state.CancelRequested = 1; }
+
+bool Program::IsProgrammerBusy() { return parts_->commands.IsProgrammerBusy(); }
+
+bool Program::Close(int windowX, int windowY) {
+  Parts& p = *parts_;
+  if (IsProgrammerBusy()) return false;
+  p.state.settings.XKoord = windowX;
+  p.state.settings.YKoord = windowY;
+  ferolith::SaveSettings(p.state.settings);
+  if (p.state.settings.EndMessage > 0) {
+    p.ui.MessageInfo("Baustein jetzt unbedingt\naus dem Sockel nehmen !!!");
+  }
+  p.loader.CloseLoadFile();
+  p.library.CloseLibrary();
+  return true;
+}
+
+void Program::SetBurnFile(const std::string& path) {
+  const PathParts parts = SplitPath(path);
+  parts_->commands.SetBurnFile(path, parts.name + parts.extension);
+}
+
+ResultCode Program::ReadOutTo(const std::string& path, int dataFormat) {
+  return parts_->AfterCommand(parts_->commands.ReadOutTo(path, dataFormat));
+}
+
+ResultCode Program::Convert(const std::string& input, const std::string& output, int dataFormat,
+                            MemoryArea area) {
+  Parts& p = *parts_;
+  if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;
+  const ResultCode loaded = p.loader.LoadDataFile(input, area);
+  if (loaded != Result::Ok) return loaded;
+  p.state.settings.DataFormat = dataFormat;
+  return WriteImageFile(output, area, p.ui, p.state.image, p.state.device, p.state.settings);
+}
+
+sim::VirtualProgrammer* Program::Simulator() {
+  return parts_->options.simulate ? parts_->simulator.get() : nullptr;
+}
+
+sim::VirtualAceChip* Program::SimulatedChip() { return parts_->simulatedChip.get(); }
+
+}  // namespace ferolith

@@ -1,0 +1,49 @@
+#include "chip/ReadOut.h"
+
+#include "files/ImageFileWriter.h"
+
+namespace ferolith {
+
+ReadOut::ReadOut(ChipOperations& operations, AceProtocol& protocol, PowerSequencer& power,
+                 UiServices& ui, MemoryImage& image, const DeviceEntry& device,
+                 const Settings& settings, const int& cancelRequested, FileOps& fileOps)
+    : operations_(operations),
+      protocol_(protocol),
+      power_(power),
+      ui_(ui),
+      image_(image),
+      device_(device),
+      settings_(settings),
+      cancelRequested_(cancelRequested),
+      fileOps_(fileOps) {}
+
+ResultCode ReadOut::ReadOutToFile(const std::string& path, MemoryArea area) {
+  power_.SafeState();
+  if (area == MemoryArea::ProgramMemory &&
+      power_.ShowSocketInstructions("#### Auslesen ####\n") == Answer::Cancel) {
+    return Result::NotBlankOrReadOut;
+  }
+  ui_.EnableCancelButton(true);
+  power_.EnterProgrammingMode();
+  image_.FillBlank();
+  if (area == MemoryArea::ProgramMemory) {
+    ui_.SetStatus("Lese Programmspeicher");
+    ui_.Repaint();
+    operations_.ReadCodeMemory();
+  } else {
+    ui_.SetStatus("Lese EEPROM");
+    ui_.Repaint();
+    operations_.ReadDataMemory();
+  }
+  power_.LeaveProgrammingMode();
+
+  if (cancelRequested_ == 1) {
+    ui_.MessageInfo("Auslesen abgebrochen !");
+    return Result::NotBlankOrReadOut;
+  }
+  // A failed read ending has been reported where it happened; no file.
+  if (protocol_.ReadErrorFlag() != Result::Ok) return Result::NotBlankOrReadOut;
+  return WriteImageFile(path, area, ui_, image_, device_, settings_, fileOps_);
+}
+
+}  // namespace ferolith

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "core/DataFormat.h"
+
+namespace ferolith::cli {
+
+// Exit status for a usage error (sysexits' EX_USAGE).
+inline constexpr int kUsageError = 64;
+
+enum class Command { Devices, Detect, Blank, Program, Verify, Read, InitReg, Convert };
+
+// What the command line asked for.
+struct CliOptions {
+  Command command = Command::Devices;
+  std::vector<std::string> files;        // FILE, or IN and OUT
+  std::optional<std::uint8_t> initRegisterValue;  // initreg VALUE
+  bool simulate = false;
+  std::string simulationFile;
+  std::optional<std::string> manufacturer;  // name or 0-based index
+  std::optional<std::string> device;
+  bool yes = false;
+  bool retryOnError = false;
+  std::optional<bool> verify;
+  std::optional<bool> saveBlank;
+  std::optional<bool> checksum;
+  std::optional<std::uint32_t> lineLength;  // already rounded down to even
+  std::optional<int> format;                // a DataFormat code
+  MemoryArea area = MemoryArea::ProgramMemory;
+  bool quiet = false;
+};
+
+// Parses the arguments. Returns the options, or the exit status when the
+// program should end at once (0 after --help or --version, kUsageError
+// after a usage error, with its explanation written to `err`).
+std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                               std::ostream& err);
+
+// The DataFormat code of a --format name ("bin", "intel8", ...), 0 if unknown.
+int FormatCode(const std::string& name);
+
+}  // namespace ferolith::cli

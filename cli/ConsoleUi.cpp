@@ -1,0 +1,128 @@
+#include "cli/ConsoleUi.h"
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+
+#include "core/PathParts.h"
+
+namespace ferolith::cli {
+
+namespace {
+constexpr const char* kPrefix = "Meldung: ";
+constexpr const char* kIndent = "         ";
+constexpr std::uint32_t kBarWidth = 40;
+}  // namespace
+
+std::string MessageLines(const std::string& text) {
+  std::string result;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (!line.empty()) {
+      result += result.empty() ? kPrefix : kIndent;
+      result += line;
+      result += '\n';
+    }
+    start = end + 1;
+  }
+  if (result.empty()) result = std::string(kPrefix) + "\n";
+  return result;
+}
+
+ConsoleUi::ConsoleUi(std::istream& in, std::ostream& err, ConsolePolicy policy)
+    : in_(in), err_(err), policy_(policy) {}
+
+void ConsoleUi::Print(const std::string& text) {
+  ClearBar();
+  err_ << MessageLines(text);
+  err_.flush();
+}
+
+bool ConsoleUi::Ask(const std::string& question) {
+  err_ << question;
+  err_.flush();
+  std::string answer;
+  if (!std::getline(in_, answer)) return false;
+  return !answer.empty() && (answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' ||
+                             answer[0] == 'Y' || answer[0] == 'w' || answer[0] == 'W');
+}
+
+int ConsoleUi::MessageInfo(const std::string& text) {
+  Print(text);
+  return Answer::Ok;
+}
+
+int ConsoleUi::MessageRetryCancel(const std::string& text) {
+  Print(text);
+  if (policy_.retryOnError) return Answer::Retry;
+  if (policy_.interactive && !policy_.yes) {
+    return Ask("Weiter mit der nächsten Adresse? [w = Wiederholen / a = Abbrechen] ")
+               ? Answer::Retry
+               : Answer::Cancel;
+  }
+  return Answer::Cancel;
+}
+
+int ConsoleUi::MessageOkCancel(const std::string& text) {
+  Print(text);
+  if (policy_.yes) return Answer::Ok;
+  if (policy_.interactive) return Ask("OK? [j/N] ") ? Answer::Ok : Answer::Cancel;
+  return Answer::Cancel;
+}
+
+void ConsoleUi::MessagePlain(const std::string& text) { Print(text); }
+
+void ConsoleUi::SetStatus(const std::string& text) {
+  status_ = text;
+  if (barShown_) DrawBar();
+}
+
+void ConsoleUi::SetProgressRange(std::uint32_t upper) {
+  range_ = upper;
+  position_ = 0;
+}
+
+void ConsoleUi::SetProgressPosition(std::uint32_t position) {
+  position_ = position;
+  if (!policy_.progress) return;
+  if (position == 0) {
+    ClearBar();
+    return;
+  }
+  DrawBar();
+}
+
+void ConsoleUi::PumpMessages() {
+  if (onPump_) onPump_();
+}
+
+void ConsoleUi::DrawBar() {
+  const std::uint32_t shown = std::min(position_, range_);
+  const std::uint32_t filled = range_ == 0 ? kBarWidth : shown * kBarWidth / range_;
+  const std::uint32_t percent = range_ == 0 ? 100 : shown * 100 / range_;
+  err_ << '\r' << status_ << " [" << std::string(filled, '#')
+       << std::string(kBarWidth - filled, ' ') << "] " << percent << "% " << std::flush;
+  barShown_ = true;
+}
+
+void ConsoleUi::ClearBar() {
+  if (!barShown_) return;
+  err_ << '\n';
+  barShown_ = false;
+}
+
+std::optional<FileChoice> ConsoleUi::RunOpenDialog(const FileDialogRequest& /*request*/) {
+  if (!openPath_) return std::nullopt;
+  const PathParts parts = SplitPath(*openPath_);
+  return FileChoice{*openPath_, parts.name + parts.extension, 1};
+}
+
+std::optional<FileChoice> ConsoleUi::RunSaveDialog(const FileDialogRequest& /*request*/) {
+  return std::nullopt;
+}
+
+}  // namespace ferolith::cli

@@ -1,0 +1,3 @@
+ferolith_add_fuzzer(datafile
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DataFileFuzz.cpp
+  DEPS ferolith_files)
