@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+
+#include "app/PreferencesForm.h"
+
+namespace Ui {
+class PrefsDlg;
+}
+
+namespace ferolith {
+
+class UiServices;
+
+// The preferences dialog "Einstellungen". It shows a PreferencesForm and,
+// on OK, checks the fields in control order: the first field that fails
+// gets a notice and the focus, and the dialog stays open.
+class CPrefsDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `ui` shows the notices.
+  CPrefsDlg(UiServices& ui, QWidget* parent);
+  ~CPrefsDlg() override;
+
+  // The port text selects the first list entry that begins with it, or
+  // stands in the edit field as it is.
+  void SetForm(const PreferencesForm& form);
+  PreferencesForm Form() const;
+
+  void accept() override;
+
+ private:
+  UiServices& ui_;
+  std::unique_ptr<Ui::PrefsDlg> form_;
+};
+
+// Runs the dialog on a copy of the settings and applies the values only
+// when the user confirms with OK.
+void RunPreferencesDialog(Settings& settings, UiServices& ui, QWidget* parent);
+
+}  // namespace ferolith

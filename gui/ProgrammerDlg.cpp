@@ -1,0 +1,185 @@
+#include "gui/ProgrammerDlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QMoveEvent>
+
+#include <algorithm>
+#include <limits>
+
+#include "app/ControlIds.h"
+#include "core/Settings.h"
+#include "gui/ActivityDlg.h"
+#include "gui/ControlLookup.h"
+#include "gui/DialogUnits.h"
+#include "gui/FileDialogs.h"
+#include "gui/PrefsDlg.h"
+#include "ui_ProgrammerDlg.h"
+
+namespace ferolith {
+
+namespace {
+
+int ClampToInt(std::uint32_t value) {
+  return static_cast<int>(std::min<std::uint32_t>(value, std::numeric_limits<int>::max()));
+}
+
+int AnswerOf(QMessageBox::StandardButton button) {
+  switch (button) {
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    case QMessageBox::Retry:
+      return Answer::Retry;
+    default:
+      return Answer::Cancel;  // Cancel, Esc and the close box
+  }
+}
+
+}  // namespace
+
+CProgrammerDlg::CProgrammerDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      form_(std::make_unique<Ui::ProgrammerDlg>()) {
+  form_->setupUi(this);
+  LayOutInDialogUnits(*this);
+  manufacturers_ = std::make_unique<ComboChoiceList>(*form_->control1004);
+  devices_ = std::make_unique<ComboChoiceList>(*form_->control1011);
+  panel_ = std::make_unique<InitRegister1View>(*this, *this);
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/app-icon.png")));
+}
+
+CProgrammerDlg::~CProgrammerDlg() = default;
+
+void CProgrammerDlg::BindSettings(Settings& settings) {
+  settings_ = &settings;
+  panel_->Bind(settings.InitRegister1Value);
+}
+
+int CProgrammerDlg::ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
+                                   QMessageBox::StandardButtons buttons, bool beep) {
+  if (beep) QApplication::beep();
+  QWidget* owner = QApplication::activeModalWidget();
+  QMessageBox box(icon, QStringLiteral("Meldung"), QString::fromStdString(text), buttons,
+                  owner != nullptr ? owner : this);
+  box.exec();
+  return AnswerOf(box.standardButton(box.clickedButton()));
+}
+
+int CProgrammerDlg::MessageInfo(const std::string& text) {
+  return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Ok,
+                        settings_ != nullptr && settings_->MessageBeap != 0);
+}
+
+int CProgrammerDlg::MessageRetryCancel(const std::string& text) {
+  return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Retry | QMessageBox::Cancel,
+                        settings_ != nullptr && settings_->MessageBeap != 0);
+}
+
+int CProgrammerDlg::MessageOkCancel(const std::string& text) {
+  return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
+                        settings_ != nullptr && settings_->MessageBeap != 0);
+}
+
+void CProgrammerDlg::MessagePlain(const std::string& text) {
+  ShowMessageBox(text, QMessageBox::NoIcon, QMessageBox::Ok, false);
+}
+
+void CProgrammerDlg::SetStatus(const std::string& text) {
+  form_->control1016->setText(QString::fromStdString(text));
+}
+
+void CProgrammerDlg::Repaint() { repaint(); }
+
+void CProgrammerDlg::SetProgressRange(std::uint32_t upper) {
+  form_->control1019->setRange(0, ClampToInt(upper));
+}
+
+void CProgrammerDlg::SetProgressPosition(std::uint32_t position) {
+  // The last increments of a phase may run past the range; the bar then
+  // stays full (Qt would ignore a value outside the range).
+  QProgressBar& bar = *form_->control1019;
+  bar.setValue(std::min(ClampToInt(position), bar.maximum()));
+}
+
+void CProgrammerDlg::PumpMessages() { QCoreApplication::processEvents(); }
+
+void CProgrammerDlg::EnableCancelButton(bool enabled) { form_->control1017->setEnabled(enabled); }
+
+void CProgrammerDlg::SetInputControlsEnabled(bool enabled) {
+  for (const int id : kInputControls) ControlById<QWidget>(*this, id)->setEnabled(enabled);
+}
+
+void CProgrammerDlg::DisableControls() { SetInputControlsEnabled(false); }
+
+void CProgrammerDlg::EnableControls() { SetInputControlsEnabled(true); }
+
+void CProgrammerDlg::ShowBurnFileName(const std::string& name) {
+  form_->control1005->setText(QString::fromStdString(name));
+}
+
+void CProgrammerDlg::ShowInitRegister1(std::uint8_t value) { panel_->Show(value); }
+
+void CProgrammerDlg::ShowActivityWindow(bool shown) {
+  if (!shown) {
+    activity_.reset();
+    return;
+  }
+  const int x = settings_ != nullptr ? settings_->XKoord : this->x();
+  const int y = settings_ != nullptr ? settings_->YKoord : this->y();
+  activity_ = std::make_unique<CActivityDlg>(x, y, this);
+  activity_->show();
+}
+
+std::optional<FileChoice> CProgrammerDlg::RunOpenDialog(const FileDialogRequest& request) {
+  return RunOpenFileDialog(request, this);
+}
+
+std::optional<FileChoice> CProgrammerDlg::RunSaveDialog(const FileDialogRequest& request) {
+  return RunSaveFileDialog(request, this);
+}
+
+void CProgrammerDlg::ShowPreferences() {
+  if (settings_ != nullptr) RunPreferencesDialog(*settings_, *this, this);
+}
+
+void CProgrammerDlg::reject() {
+  if (activity_ != nullptr) return;
+  QDialog::reject();
+}
+
+void CProgrammerDlg::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (settings_ == nullptr) return;
+  restoreX_ = settings_->XKoord;
+  restoreY_ = settings_->YKoord;
+  // The client area's top-left corner, as the move is reported.
+  settings_->XKoord = geometry().x();
+  settings_->YKoord = geometry().y();
+}
+
+void CProgrammerDlg::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange || settings_ == nullptr) return;
+  if (isMaximized()) {
+    // The window has no maximise box; a maximise request from elsewhere
+    // puts it back where it was, with its own size.
+    settings_->XKoord = restoreX_;
+    settings_->YKoord = restoreY_;
+    setWindowState(Qt::WindowNoState);
+    setGeometry(restoreX_, restoreY_, windowSize_.width(), windowSize_.height());
+  }
+}
+
+void CProgrammerDlg::closeEvent(QCloseEvent* event) {
+  const QRect frame = frameGeometry();
+  if (closeSteps_ && !closeSteps_(frame.left(), frame.top())) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+}  // namespace ferolith

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <utility>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "gui/PrefsDlg.h"
+
+namespace ferolith::guitest {
+
+// Answers every modal window that comes up while a whole command runs: the
+// message boxes with the scripted buttons (OK, or Cancel for a box without
+// OK, once the script is used up), the file dialogs with the scripted
+// files, the preferences dialog with Cancel. It records the texts it saw.
+// With a cancel hook it also clicks "Abbrechen" once that button is enabled.
+class AutoAnswer : public QObject {
+ public:
+  AutoAnswer() {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
+    timer_.start();
+  }
+
+  void AnswerBoxes(std::initializer_list<QMessageBox::StandardButton> buttons) {
+    boxAnswers_.insert(boxAnswers_.end(), buttons);
+  }
+  void ChooseFile(const QString& path) { files_.push_back(path); }
+  // Called at every poll until it returns true.
+  void While(std::function<bool()> hook) { hook_ = std::move(hook); }
+
+  const QStringList& Texts() const { return texts_; }
+  int PreferencesShown() const { return preferencesShown_; }
+
+ private:
+  void Poll() {
+    if (hook_ && hook_()) hook_ = nullptr;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) return;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      texts_ << box->text();
+      QMessageBox::StandardButton answer = QMessageBox::Ok;
+      if (!boxAnswers_.empty()) {
+        answer = boxAnswers_.front();
+        boxAnswers_.pop_front();
+      }
+      if (box->button(answer) == nullptr) answer = QMessageBox::Cancel;
+      box->button(answer)->click();
+    } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+      if (files_.empty()) {
+        files->reject();
+        return;
+      }
+      const QFileInfo file(files_.front());
+      files->setDirectory(file.absolutePath());
+      files->selectFile(file.fileName());
+      files_.pop_front();
+      static_cast<QDialog*>(files)->accept();
+    } else if (auto* preferences = qobject_cast<CPrefsDlg*>(modal)) {
+      ++preferencesShown_;
+      preferences->reject();
+    }
+  }
+
+  QTimer timer_;
+  std::deque<QMessageBox::StandardButton> boxAnswers_;
+  std::deque<QString> files_;
+  std::function<bool()> hook_;
+  QStringList texts_;
+  int preferencesShown_ = 0;
+};
+
+}  // namespace ferolith::guitest

@@ -1,0 +1,189 @@
+// The main window on the program with the virtual programmer and chip: whole
+// commands clicked through, start-up without a programmer, and the single
+// instance per desktop.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/ControlIds.h"
+#include "gui/ControlLookup.h"
+#include "gui/GermanTranslation.h"
+#include "gui/ProgrammerApp.h"
+#include "gui/ProgrammerDlg.h"
+#include "platform/DesktopMarkers.h"
+#include "tests/support/TempDir.h"
+#include "AutoAnswer.h"
+
+using namespace ferolith;
+using guitest::AutoAnswer;
+
+namespace {
+
+const QString kIdle = QStringLiteral("Warte auf Eingaben");
+const QString kBurnSuccess = QStringLiteral("Keine Fehler beim prüfen\n");
+const QString kVerifySuccess = QStringLiteral("Keine Fehler beim Prüfen");
+
+// A working directory with the device library and a small burn file for
+// the first device of the library (1 KiB of program memory at 0).
+struct Workplace {
+  testing::TempDir directory;
+  std::string burnFile;
+
+  Workplace() {
+    const std::filesystem::path source = std::filesystem::path(FEROLITH_SOURCE) / "resources" / "ACELIST.CSV";
+    std::filesystem::copy_file(source, directory.Path() / "ACELIST.CSV");
+    burnFile = (directory.Path() / "blinker.hex").string();
+    std::ofstream(burnFile) << ":0400000001020304F2\n:02010000A55503\n:00000001FF\n";
+  }
+
+  ProgramOptions Options() const {
+    ProgramOptions options;
+    options.workingDirectory = directory.Path().string();
+    options.simulate = true;
+    return options;
+  }
+};
+
+// The main window bound to a program, as the application object runs it.
+struct Session {
+  LockFileMarkers markers;
+  CProgrammerDlg dialog;
+  Program program;
+
+  Session(const Workplace& workplace, ProgramOptions options)
+      : markers((workplace.directory.Path() / "marks").string()),
+        program(dialog, dialog, dialog.Manufacturers(), dialog.Devices(), markers, std::move(options)) {
+    dialog.Attach(program);
+    dialog.OnInitDialog(program);
+    dialog.show();
+    program.State().settings.MessageBeap = 0;
+  }
+
+  void Click(int id) { QTest::mouseClick(ControlById<QPushButton>(dialog, id), Qt::LeftButton); }
+
+  void ExpectIdle() {
+    QCOMPARE(ControlById<QLabel>(dialog, Ctl::Status)->text(), kIdle);
+    QVERIFY(!ControlById<QWidget>(dialog, Ctl::Abbrechen)->isEnabled());
+    for (const int id : kInputControls) QVERIFY(ControlById<QWidget>(dialog, id)->isEnabled());
+    QCOMPARE(program.State().CancelRequested, 0);
+    QVERIFY(!program.IsProgrammerBusy());
+  }
+};
+
+}  // namespace
+
+class ProgramWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallGermanTranslation(*QCoreApplication::instance()); }
+
+  void burnThenVerifyByClickingTheButtons() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    // A fresh settings file names the burn file "tmp".
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("tmp"));
+    QCOMPARE(session.program.State().DemoMode, 0);
+
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("blinker.hex"));
+    // The socket box is answered with OK, then the programming run.
+    session.Click(Ctl::Brennen);
+    QVERIFY2(answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
+
+    session.Click(Ctl::Pruefen);
+    QVERIFY2(answers.Texts().contains(kVerifySuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
+  }
+
+  void abbrechenStopsARunningPass() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("blinker.hex"));
+
+    // Clicks "Abbrechen" as soon as a pass enables it: the nested message
+    // pump of the progress bar delivers the click.
+    auto* abbrechen = ControlById<QPushButton>(session.dialog, Ctl::Abbrechen);
+    bool clicked = false;
+    answers.While([abbrechen, &clicked] {
+      if (!abbrechen->isEnabled()) return false;
+      QTest::mouseClick(abbrechen, Qt::LeftButton);
+      clicked = true;
+      return true;
+    });
+    session.Click(Ctl::Brennen);
+    QVERIFY(clicked);
+    QVERIFY2(!answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
+  }
+
+  void demoModeAfterTheLastFailedSearch() {
+    Workplace workplace;
+    AutoAnswer answers;
+    ProgramOptions options = workplace.Options();
+    options.simulateAbsentProgrammer = true;
+    Session session(workplace, options);
+    // SearchHardware 2: the preferences dialog between the two attempts.
+    QCOMPARE(answers.PreferencesShown(), 1);
+    QVERIFY(answers.Texts().contains("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus."));
+    QCOMPARE(session.program.State().DemoMode, 1);
+    QVERIFY(std::filesystem::exists(workplace.directory.Path() / "KALVENOR.INI"));
+
+    session.Click(Ctl::Leertest);
+    QCOMPARE(answers.Texts().last(),
+             QString("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus."));
+    session.ExpectIdle();
+  }
+
+  void startupShowsTheSettingsAndClosingKeepsThem() {
+    Workplace workplace;
+    {
+      std::ofstream ini(workplace.directory.Path() / "KALVENOR.INI");
+      ini << "[Ferolith INI-Section]\nVerify=0\nFFSave=1\nTestChecksum=0\nInitRegister1=C5\n"
+             "X-Koord=50\nY-Koord=60\n";
+    }
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    QCOMPARE(session.dialog.windowTitle(), QString("Ferolith V1.02"));
+    QVERIFY(!ControlById<QCheckBox>(session.dialog, Ctl::BausteinPruefen)->isChecked());
+    QVERIFY(ControlById<QCheckBox>(session.dialog, Ctl::LeerzellenSpeichern)->isChecked());
+    QVERIFY(!ControlById<QCheckBox>(session.dialog, Ctl::ChecksummenPruefen)->isChecked());
+    QVERIFY(ControlById<QWidget>(session.dialog, Ctl::OscExtRc)->property("checked").toBool());
+    QVERIFY(ControlById<QWidget>(session.dialog, Ctl::Leseschutz)->property("checked").toBool());
+
+    QTest::mouseClick(ControlById<QCheckBox>(session.dialog, Ctl::BausteinPruefen), Qt::LeftButton);
+    QCOMPARE(session.program.State().settings.Verify, 1);
+
+    session.program.State().settings.EndMessage = 1;
+    QVERIFY(session.dialog.close());
+    QVERIFY(answers.Texts().contains("Baustein jetzt unbedingt\naus dem Sockel nehmen !!!"));
+    std::ifstream ini(workplace.directory.Path() / "KALVENOR.INI");
+    const std::string saved((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    QVERIFY2(saved.find("Verify=1") != std::string::npos, saved.c_str());
+  }
+
+  void aSecondInstanceEndsSilently() {
+    Workplace workplace;
+    LockFileMarkers markers((workplace.directory.Path() / "marks").string());
+    for (const char* mark : {Marker::ThisProgram, Marker::ProgrammerBusy}) {
+      const std::unique_ptr<MarkerHold> held = markers.Hold(mark);
+      QVERIFY(!CProgrammerApp(markers, workplace.Options()).Run());
+      for (const QWidget* window : QApplication::topLevelWidgets()) QVERIFY(!window->isVisible());
+    }
+  }
+};
+
+QTEST_MAIN(ProgramWindowTest)
+#include "ProgramWindowTest.moc"
