@@ -60,7 +60,13 @@ std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request, QWidge
   dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
 
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const QString path = dialog.selectedFiles().constFirst();
+  QString path = dialog.selectedFiles().constFirst();
+  // A name typed without extension gets the default one, however the name
+  // reached the dialog's field.
+  if (mode == QFileDialog::AcceptSave && !request.defaultExtension.empty() &&
+      QFileInfo(path).suffix().isEmpty()) {
+    path += QLatin1Char('.') + QString::fromStdString(request.defaultExtension);
+  }
   FileChoice choice;
   choice.fullPath = path.toStdString();
   choice.fileName = QFileInfo(path).fileName().toStdString();

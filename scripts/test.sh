@@ -14,12 +14,12 @@ export CTEST_OUTPUT_ON_FAILURE=1
 export QT_QPA_PLATFORM=offscreen
 
 echo "== normal build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
 
 echo "== sanitizer build (ASan + UBSan)"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEROLITH_SANITIZE=ON >/dev/null
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEROLITH_SANITIZE=ON -DFEROLITH_GUI=ON >/dev/null
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

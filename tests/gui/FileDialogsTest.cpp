@@ -102,7 +102,9 @@ class FileDialogsTest : public QObject {
     guitest::WhenShown<QFileDialog>([&proposedName](QFileDialog& dialog) {
       proposedName = dialog.findChild<QLineEdit*>("fileNameEdit")->text();
       dialog.selectNameFilter("*.HEX Intel32 (*.hex)");
-      dialog.selectFile("chip");
+      // Typed into the name field, as a user does; selectFile() would race
+      // with the dialog's background directory listing.
+      dialog.findChild<QLineEdit*>("fileNameEdit")->setText("chip");
       static_cast<QDialog&>(dialog).accept();
     });
     const std::optional<FileChoice> choice = RunSaveFileDialog(request, nullptr);
