@@ -215,16 +215,21 @@ ResultCode OperationCommands::VerifyChain() {
   return r;
 }
 
-ResultCode OperationCommands::OnPruefen() {
+ResultCode OperationCommands::BurnFileCommand(const std::function<ResultCode()>& chain) {
   if (IsProgrammerBusy()) return Result::ProgramFailed;
+  // The open dialog comes first, even in demo mode, when no file is chosen yet.
   ResultCode result = c_.state.settings.BurnFileName.empty() ? ChooseBurnFile() : Result::Ok;
   if (c_.state.DemoMode > 0) return ShowDemoRefusal();
   CreateActivityWindow();
   RebuildCompanionPath();
   if (result == Result::Ok) result = ReloadDevice();
-  if (result == Result::Ok) result = WorkBracket([this] { return VerifyChain(); });
+  if (result == Result::Ok) result = WorkBracket(chain);
   Closing();
   return result;
+}
+
+ResultCode OperationCommands::OnPruefen() {
+  return BurnFileCommand([this] { return VerifyChain(); });
 }
 
 ResultCode OperationCommands::ProgramChain() {
@@ -243,15 +248,7 @@ ResultCode OperationCommands::ProgramChain() {
 }
 
 ResultCode OperationCommands::OnBrennen() {
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  ResultCode result = c_.state.settings.BurnFileName.empty() ? ChooseBurnFile() : Result::Ok;
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  CreateActivityWindow();
-  RebuildCompanionPath();
-  if (result == Result::Ok) result = ReloadDevice();
-  if (result == Result::Ok) result = WorkBracket([this] { return ProgramChain(); });
-  Closing();
-  return result;
+  return BurnFileCommand([this] { return ProgramChain(); });
 }
 
 }  // namespace ferolith

@@ -84,6 +84,8 @@ class OperationCommands {
   ResultCode ReloadDevice();
   // DisableControls, raised priority, the work, normal priority, EnableControls.
   ResultCode WorkBracket(const std::function<ResultCode()>& work);
+  // The frame of "Prüfen" and "Brennen" around their chain.
+  ResultCode BurnFileCommand(const std::function<ResultCode()>& chain);
   ResultCode ReadOutChain();
   ResultCode VerifyChain();
   ResultCode ProgramChain();
