@@ -27,12 +27,12 @@ int main(int argc, char** argv) {
   const auto& options = std::get<cli::CliOptions>(parsed);
 
   std::signal(SIGINT, OnInterrupt);
-  LockFileMarkers markers(DefaultMarkerDirectory());
+  const auto markers = MakeDesktopMarkers();
   cli::CliEnvironment environment{std::cin,
                                   std::cout,
                                   std::cerr,
                                   CurrentWorkingDirectory(),
-                                  markers,
+                                  *markers,
                                   isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
                                   &StopRequested};
   return cli::RunCli(options, environment);

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  ferolith::LockFileMarkers markers(ferolith::DefaultMarkerDirectory());
-  ferolith::CProgrammerApp(markers, *options).Run();
+  const auto markers = ferolith::MakeDesktopMarkers();
+  ferolith::CProgrammerApp(*markers, *options).Run();
   return 0;
 }

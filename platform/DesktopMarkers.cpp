@@ -62,6 +62,12 @@ std::unique_ptr<MarkerHold> LockFileMarkers::Hold(const std::string& mark) {
   return std::make_unique<LockHold>(fd);
 }
 
+#ifndef _WIN32
+std::unique_ptr<DesktopMarkers> MakeDesktopMarkers() {
+  return std::make_unique<LockFileMarkers>(DefaultMarkerDirectory());
+}
+#endif
+
 std::string DefaultMarkerDirectory() {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
     return JoinDirectory(runtime, "kalvenor");

@@ -48,4 +48,9 @@ class LockFileMarkers : public DesktopMarkers {
 // or /tmp/kalvenor-<uid> without a runtime directory.
 std::string DefaultMarkerDirectory();
 
+// The markers of this platform: top-level window titles on Windows (as the
+// other programs of the family look for them), lock files in
+// DefaultMarkerDirectory() elsewhere.
+std::unique_ptr<DesktopMarkers> MakeDesktopMarkers();
+
 }  // namespace ferolith
