@@ -36,7 +36,7 @@ TEST_F(FaultInjection, ProgrammerSwitchedOffAtEveryRegisterWriteOfABrennen) {
   // Every write of the power-up, then a dense sample of the rest (every
   // write would take minutes: each pass polls thousands of times).
   std::vector<std::uint64_t> indices;
-  for (std::uint64_t n = 1; n < total; n += n < 200 ? 1 : 173) indices.push_back(n);
+  for (std::uint64_t n = 1; n < total; n += n < 120 ? 1 : 331) indices.push_back(n);
   indices.push_back(total - 1);
   for (std::uint64_t n : indices) {
     SCOPED_TRACE("switched off after write " + std::to_string(n) + " of " + std::to_string(total));
