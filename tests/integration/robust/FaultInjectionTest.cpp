@@ -1,16 +1,19 @@
 // Faults injected into whole Brennen and Auslesen chains on the simulator:
 // the programmer switched off at every register write, the chip pulled in
-// the middle of a pass, a cell that will not program.
+// the middle of a pass, a cell that will not program, read endings that fail.
 // Every chain must end, say a bounded number of things, and leave the
 // program idle with the socket switched off.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/DataFormat.h"
+#include "sim/SocketDevice.h"
 #include "tests/integration/robust/TinyDeviceChain.h"
 
 namespace ferolith::testing {
@@ -124,6 +127,90 @@ TEST_F(FaultInjection, DeadCellAnsweredWithRetryAndWithCancel) {
   EXPECT_EQ(Chip().Code(3), code_[3]);
   const auto infos = Infos();
   EXPECT_EQ(std::count(infos.begin(), infos.end(), kBrennenOk), 0);
+  ExpectIdleAndPoweredDown();
+}
+
+// A socket device in front of the chip that holds SerialOut low (the DIP8
+// line, bit 7) between the fall and the rise of LOAD after the chip's
+// `first`-th to `last`-th latched command: exactly the read endings of those
+// commands fail, the shifts that carry the bytes stay intact.
+class FailingEnding : public sim::SocketDevice {
+ public:
+  FailingEnding(sim::VirtualAceChip& chip, std::size_t first, std::size_t last)
+      : chip_(chip), first_(first), last_(last) {}
+  void OnLines(const sim::SocketLines& lines, std::uint64_t nowMicros) override {
+    load_ = lines.load;
+    chip_.OnLines(lines, nowMicros);
+  }
+  std::uint8_t PulledLow(std::uint64_t nowMicros) const override {
+    const std::uint8_t pulled = chip_.PulledLow(nowMicros);
+    const std::size_t latched = chip_.Commands().size();
+    const bool failing = !load_ && latched >= first_ && latched <= last_;
+    return failing ? static_cast<std::uint8_t>(pulled | 0x80) : pulled;
+  }
+
+ private:
+  sim::VirtualAceChip& chip_;
+  std::size_t first_;
+  std::size_t last_;
+  bool load_ = true;
+};
+
+class FailingReadEnding : public TinyDeviceChain {
+ protected:
+  static constexpr const char* kEndingFailed = "SerialOut geht nicht auf 5V nach LOAD=0 !\n";
+
+  // Reads the chip into "chip.bin" and its data EEPROM into "chip.rex" (over
+  // an old "chip.rex"), with the read endings of the data pass's `first`-th
+  // to `last`-th command words failing (1 is the priming read). Every
+  // command puts a fresh chip into the socket, so the faulty socket goes in
+  // front of it at the code pass's last progress step.
+  ResultCode ReadOutWithFailure(std::size_t first, std::size_t last) {
+    WriteFileBytes(dir_.File("chip.rex"), "old contents\n");
+    std::unique_ptr<FailingEnding> socket;
+    int pumps = 0;
+    ui_.OnPump([this, &socket, &pumps, first, last](int) {
+      if (++pumps != 4) return;
+      for (std::uint32_t a = 0; a < 4; ++a) Chip().SetData(kDataStart + a, data_[a]);
+      const std::size_t done = Chip().Commands().size();
+      socket = std::make_unique<FailingEnding>(Chip(), done + first, done + last);
+      Programmer().Plug(socket.get());
+    });
+    ui_.Clear();
+    ui_.AnswerBoxes({Answer::Ok});
+    const ResultCode result = P().ReadOutTo(dir_.File("chip.bin"), DataFormat::Intel8);
+    ui_.OnPump({});
+    Programmer().Plug(&Chip());
+    return result;
+  }
+  std::vector<std::string> Infos() const { return ui_.Texts(Kind::Info); }
+  std::string OldRex() { return ReadFileBytes(dir_.File("chip.rex")); }
+};
+
+TEST_F(FailingReadEnding, AtThePrimingReadStopsTheReadOutAndKeepsTheOldFile) {
+  StartTiny(false, "FFSave=1\n");
+  // The chip never executed the priming read: going on would save a stale
+  // byte as the first cell and report the read-out as done.
+  EXPECT_EQ(ReadOutWithFailure(1, 1), Result::NotBlankOrReadOut);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(FailingReadEnding, InsideTheLoopStopsTheReadOutAndKeepsTheOldFile) {
+  StartTiny(false, "FFSave=1\n");
+  EXPECT_EQ(ReadOutWithFailure(3, 3), Result::NotBlankOrReadOut);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(FailingReadEnding, SerialOutStuckStopsAtThePrimingRead) {
+  StartTiny(false, "FFSave=1\n");
+  EXPECT_EQ(ReadOutWithFailure(1, 1000), Result::NotBlankOrReadOut);
+  // The priming read fails, and nothing is read after it.
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
   ExpectIdleAndPoweredDown();
 }
 
