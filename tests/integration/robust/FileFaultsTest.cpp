@@ -154,5 +154,23 @@ TEST_F(FileFaultsInTheProgram, ReadOnlyIniKeepsItsContentAndTheProgramGoesOn) {
   EXPECT_NE(ReadFileBytes(ini), before);
 }
 
+TEST_F(FileFaultsInTheProgram, BurnFilesThatAreNoFilesProgramNothing) {
+  StartTiny(false);
+  const std::string blocker = dir_.File("plain.txt");
+  WriteFileBytes(blocker, "x");
+  const std::string cases[] = {dir_.Path().string(), "/dev/null", "/dev/zero", blocker + "/burn.hex"};
+  for (const std::string& path : cases) {
+    P().SetBurnFile(path);
+    const std::uint64_t writes = Programmer().RegisterWrites();
+    EXPECT_EQ(Brennen(), Result::FileNotLoaded) << path;
+    const auto infos = ui_.Texts(Kind::Info);
+    ASSERT_EQ(infos.size(), 1u) << path;
+    EXPECT_EQ(infos[0].rfind("Fehler beim Öffnen der Datei\n\n", 0), 0u) << infos[0];
+    EXPECT_EQ(Programmer().RegisterWrites(), writes) << path;  // the chip was never touched
+    EXPECT_EQ(Chip().Code(0), 0xFF);
+    ExpectIdleAndPoweredDown();
+  }
+}
+
 }  // namespace
 }  // namespace ferolith::testing
