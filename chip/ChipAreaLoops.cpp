@@ -27,14 +27,16 @@ std::uint8_t ChipOperations::ReadAreaByte(MemoryArea area, std::uint32_t address
 // for each address a the read of a + 1 (of the first address again after
 // the last one), whose byte belongs to a. `visit(a, byte)` returns false to
 // stop. A failed read ending stops the loop at that address without a visit;
-// its message has been shown. A failed priming read is overwritten by the
-// next read and stops nothing by itself.
+// its message has been shown. A failed priming read stops the pass too: the
+// chip never executed it, so the next read would bring back a stale byte as
+// the first address's contents.
 template <typename Visit>
 void ChipOperations::ReadPipelined(MemoryArea area, Visit visit) {
   const Bounds bounds = AreaBounds(area);
   protocol_.ClearReadErrorFlag();
   if (!bounds.addressable) return;
   ReadAreaByte(area, bounds.start);
+  if (protocol_.ReadErrorFlag() != 0) return;
   for (std::uint32_t address = bounds.start;; ++address) {
     const bool last = address + 1 >= bounds.end;
     const std::uint8_t value = ReadAreaByte(area, last ? bounds.start : address + 1);

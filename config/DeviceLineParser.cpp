@@ -114,6 +114,11 @@ ResultCode DeviceLineParse::Run() {
   }
 
   if (!NextNumber(entry_.InitRegister1Address)) return Result::LibraryError;
+  // The address goes into the low 16 bits of the chip's command words; any
+  // higher bit would change the command byte (a read would become a write).
+  if (entry_.InitRegister1Address >= kAddressSpace) {
+    return Invalid("Die Adresse des InitRegister1 ist zu groß !!");
+  }
 
   entry_.ChipType = 0;
   std::string chipType;

@@ -19,10 +19,22 @@ namespace {
 // reader turns CR LF into LF itself.
 std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
 
+// True when `path` exists and is something other than a regular file.
+// Opening a pipe could block for ever and a device may never end, so such
+// paths are refused before they are opened.
+bool IsSpecialFile(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
 }  // namespace
 
 int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet) {
   settings_.DataFormat = DataFormat::Undecided;
+  if (IsSpecialFile(path)) {
+    if (!quiet) ShowNotAFileError(ui_, path);
+    return DataFormat::Undecided;
+  }
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) {
     const int error = errno;

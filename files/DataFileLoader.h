@@ -32,8 +32,9 @@ class DataFileLoader {
   ResultCode LoadDataFile(const std::string& path, MemoryArea area);
 
   // The DataFormat code of the file at `path`, also stored as the current
-  // Settings::DataFormat; Undecided when the file cannot be opened, which is
-  // reported unless `quiet`.
+  // Settings::DataFormat; Undecided when the file cannot be opened or is no
+  // regular file (a directory, a device, a pipe), which is reported unless
+  // `quiet`.
   int DetectFileFormat(const std::string& path, bool quiet);
 
   // Closes the load file if it is open.

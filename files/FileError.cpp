@@ -70,4 +70,10 @@ void ShowFileError(UiServices& ui, const std::string& path, int errorNumber) {
   ui.MessageInfo(FileErrorMessage(path, errorNumber));
 }
 
+std::string NotAFileMessage(const std::string& path) {
+  return "Fehler beim Öffnen der Datei\n\n" + path + "\n\nKeine gewöhnliche Datei (Verzeichnis oder Gerät)";
+}
+
+void ShowNotAFileError(UiServices& ui, const std::string& path) { ui.MessageInfo(NotAFileMessage(path)); }
+
 }  // namespace ferolith

@@ -19,4 +19,10 @@ std::string FileErrorMessage(const std::string& path, int errorNumber);
 // write failures alike.
 void ShowFileError(UiServices& ui, const std::string& path, int errorNumber);
 
+// The same message for a path that names a directory, a device, a pipe or a
+// socket: such a thing is never read as a burn file (a device may never end,
+// a pipe may never answer).
+std::string NotAFileMessage(const std::string& path);
+void ShowNotAFileError(UiServices& ui, const std::string& path);
+
 }  // namespace ferolith

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs the whole suite:
 #   1. the normal build with every test (unit, integration, gui),
-#   2. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
-#   3. a short smoke run of every fuzz target (clang, libFuzzer).
+#   2. the integration tests of that build under valgrind memcheck,
+#   3. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   4. a short smoke run of every fuzz target (clang, libFuzzer).
 # Build folders live under build/ and share a ccache between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +18,9 @@ echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
+
+echo "== integration tests under valgrind memcheck"
+scripts/valgrind.sh build/release
 
 echo "== sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFEROLITH_SANITIZE=ON -DFEROLITH_GUI=ON >/dev/null

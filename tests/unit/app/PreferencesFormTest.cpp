@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "app/ControlIds.h"
 #include "app/PreferencesForm.h"
 
@@ -58,6 +61,42 @@ TEST(PreferencesForm, NamesTheRangeOrAsksForANumberAndStopsAtTheFirstFailure) {
     form.timeOutText = garbage;
     EXPECT_EQ(CheckPreferences(form).failedControl, PrefsCtl::TimeOut) << garbage;
   }
+}
+
+TEST(PreferencesForm, GarbageHugeNumbersAndEmptyTextInEveryCheckedField) {
+  const std::string longText(5000, '9');
+  const std::string binary("\x01\xFF\x00" "42", 5);
+  const std::vector<std::string> garbage{"",      " ",   "\t",          "abc",   "0x10",  "+100",
+                                         "-0",    "1.5", "4294967296", "1e9",   longText, binary,
+                                         "１００", " 5 ", "99999999999999999999999999999999"};
+  const struct {
+    std::string PreferencesForm::*field;
+    int control;
+  } fields[] = {{&PreferencesForm::timeOutText, PrefsCtl::TimeOut},
+                {&PreferencesForm::correctionText, PrefsCtl::Correction},
+                {&PreferencesForm::lineLengthText, PrefsCtl::LineLength}};
+  for (const auto& f : fields) {
+    for (const std::string& text : garbage) {
+      PreferencesForm form = ValidForm();
+      form.*f.field = text;
+      const PreferencesCheck check = CheckPreferences(form);
+      EXPECT_EQ(check.failedControl, f.control) << f.control << " '" << text << "'";
+      EXPECT_TRUE(check.notice == "Bitte eine ganze positive Zahl eingeben." ||
+                  check.notice.rfind("Bitte eine ganze Zahl zwischen ", 0) == 0)
+          << check.notice;
+    }
+  }
+  // A form that passed can only carry values inside the ranges.
+  PreferencesForm form = ValidForm();
+  form.timeOutText = "10000000";
+  form.correctionText = "070";
+  form.lineLengthText = "0255";
+  ASSERT_EQ(CheckPreferences(form).failedControl, 0);
+  Settings settings;
+  ApplyPreferences(form, settings);
+  EXPECT_EQ(settings.TimeOut, 10000000u);
+  EXPECT_EQ(settings.TimeBaseKorr, 70);
+  EXPECT_EQ(settings.HexLineLen, 254u);
 }
 
 TEST(PreferencesForm, AppliesPortInAutomaticBaseAndEvenLineLength) {

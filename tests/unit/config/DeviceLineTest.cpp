@@ -180,6 +180,17 @@ TEST_F(DeviceLineParse, MemoryRangesMustFitIn64KiB) {
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{dataTooLarge});
 }
 
+TEST_F(DeviceLineParse, InitRegister1AddressMustFitInTheCommandWord) {
+  ASSERT_EQ(Parse(With(10, "0xFFFF")), Result::Ok);
+  EXPECT_EQ(entry.InitRegister1Address, 0xFFFFu);
+  // Bit 21 would turn the InitRegister1 read command into a write.
+  for (const char* address : {"0x10000", "0x200000", "0xFFFFFFFF"}) {
+    EXPECT_EQ(Parse(With(10, address)), Result::InvalidDeviceLine) << address;
+    EXPECT_EQ(ui.Messages(),
+              std::vector<std::string>{Headed("Die Adresse des InitRegister1 ist zu groß !!")});
+  }
+}
+
 TEST_F(DeviceLineParse, TextColumnsAreExactAndOnlyTheFirstFaultIsReported) {
   EXPECT_EQ(Parse(With(2, "dip8")), Result::InvalidDeviceLine);
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{Headed("Unbekannte Gehäuseform")});
@@ -204,6 +215,38 @@ TEST_F(DeviceLineParse, ALineWithTooFewColumnsFailsSilently) {
             Result::LibraryError);
   EXPECT_EQ(ParseDeviceLine("a;DIP8;Y\n", {kLibrary, 85}, entry, ui), Result::LibraryError);
   EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(DeviceLineParse, LinesAUserCanTypeWrongAreRefusedWithoutAReadPastTheirEnd) {
+  // 0, 1 and 10 columns are too few; 11 are a device; a 12th column is ignored.
+  for (std::size_t count : {0u, 1u, 10u}) {
+    const std::vector<std::string> columns(valid.begin(), valid.begin() + static_cast<long>(count));
+    EXPECT_EQ(Parse(columns), Result::LibraryError) << count;
+    EXPECT_TRUE(ui.Messages().empty()) << count;
+  }
+  EXPECT_EQ(Parse(valid), Result::Ok);
+  std::vector<std::string> twelve = valid;
+  twelve.push_back("extra");
+  EXPECT_EQ(Parse(twelve), Result::Ok);
+  EXPECT_EQ(entry.ChipType, ChipTypeCode::ACE12);
+
+  // A 2000-character name is kept whole; 2000 characters in a number column
+  // are one number, and in the package column a refused package.
+  const std::string longText(2000, '7');
+  ASSERT_EQ(Parse(With(1, longText)), Result::Ok);
+  EXPECT_EQ(entry.Name, longText);
+  EXPECT_EQ(Parse(With(3, longText)), Result::InvalidDeviceLine);  // voltage far too high
+  EXPECT_EQ(Parse(With(2, longText)), Result::InvalidDeviceLine);
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  const std::string longLine(2000, 'x');
+  ui.Clear();
+  EXPECT_EQ(ParseDeviceLine(longLine, {kLibrary, 85}, entry, ui), Result::LibraryError);
+
+  // Binary bytes, NULs included, are text like any other.
+  const std::string garbage("\x00\xFF;\x01\x80;\xC3;\n;\r;;;;;;;;;Y\n", 22);
+  ui.Clear();
+  EXPECT_NE(ParseDeviceLine(garbage, {kLibrary, 85}, entry, ui), Result::Ok);
+  EXPECT_LE(ui.Messages().size(), 1u);
 }
 
 }  // namespace

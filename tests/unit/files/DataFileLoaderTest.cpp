@@ -3,6 +3,9 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "files/DataFileLoader.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempDir.h"
@@ -142,6 +145,50 @@ TEST_F(DataFileLoaderTest, EmptyBinaryFileIsAFileError) {
   const std::string path = dir.File("burn.hex");
   EXPECT_EQ(Load("", Device(0, 0x0400)), Result::FileNotLoaded);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + path + "\n\n "});
+}
+
+TEST_F(DataFileLoaderTest, DirectoriesDevicesAndPipesAreNoBurnFiles) {
+  const DeviceEntry device = Device(0, 0x1000, 0x2000, 0x40);
+  const std::string fifo = dir.File("pipe.hex");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // /dev/zero never ends and the pipe has no writer: neither may be opened.
+  for (const std::string& path : {dir.Path().string(), std::string("/dev/null"), std::string("/dev/zero"), fifo}) {
+    ui.Clear();
+    image->byteCount = 7;
+    DataFileLoader loader(ui, *image, device, settings);
+    EXPECT_EQ(loader.LoadDataFile(path, MemoryArea::ProgramMemory), Result::FileNotLoaded) << path;
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + path +
+                                                   "\n\nKeine gewöhnliche Datei (Verzeichnis oder Gerät)"});
+    EXPECT_EQ(image->byteCount, 0u);
+    EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
+    // As a companion file it is passed over silently, like a missing one.
+    ui.Clear();
+    EXPECT_EQ(loader.LoadDataFile(path, MemoryArea::DataEeprom), Result::FileNotLoaded) << path;
+    EXPECT_TRUE(Messages().empty());
+  }
+}
+
+TEST_F(DataFileLoaderTest, UnreadableBurnFileIsAFileError) {
+  // Permission bits do not stop root; a path below a regular file fails to
+  // open for everybody (ENOTDIR).
+  const std::string blocker = dir.File("plain");
+  WriteFileBytes(blocker, "x");
+  std::vector<std::string> paths{blocker + "/burn.hex"};
+  if (::geteuid() != 0) {
+    const std::string locked = dir.File("locked.hex");
+    WriteFileBytes(locked, ":0100000011EE\n");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    paths.push_back(locked);
+  }
+  const DeviceEntry device = Device(0, 0x1000);
+  for (const std::string& path : paths) {
+    ui.Clear();
+    DataFileLoader loader(ui, *image, device, settings);
+    EXPECT_EQ(loader.LoadDataFile(path, MemoryArea::ProgramMemory), Result::FileNotLoaded);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Fehler beim Öffnen der Datei\n\n" + path + "\n\n", 0), 0u);
+    EXPECT_EQ(image->byteCount, 0u);
+  }
 }
 
 TEST_F(DataFileLoaderTest, BinaryFileBelowTheProgramMemoryIsOutside) {

@@ -1,0 +1,218 @@
+// Faults injected into whole Brennen and Auslesen chains on the simulator:
+// the programmer switched off at every register write, the chip pulled in
+// the middle of a pass, a cell that will not program, read endings that fail.
+// Every chain must end, say a bounded number of things, and leave the
+// program idle with the socket switched off.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/DataFormat.h"
+#include "sim/SocketDevice.h"
+#include "tests/integration/robust/TinyDeviceChain.h"
+
+namespace ferolith::testing {
+namespace {
+
+using Kind = ScriptedUi::Kind;
+
+constexpr const char* kBrennenOk = "Keine Fehler beim prüfen\n";
+
+class FaultInjection : public TinyDeviceChain {
+ protected:
+  std::vector<std::string> Infos() const { return ui_.Texts(Kind::Info); }
+};
+
+TEST_F(FaultInjection, ProgrammerSwitchedOffAtEveryRegisterWriteOfABrennen) {
+  StartTiny(false);
+  const std::uint64_t before = Programmer().RegisterWrites();
+  ASSERT_EQ(Brennen(), Result::Ok);
+  ASSERT_EQ(Infos(), std::vector<std::string>{kBrennenOk});
+  const std::uint64_t total = Programmer().RegisterWrites() - before;
+  ASSERT_GT(total, 100u);
+
+  // Every write of the power-up, then a dense sample of the rest (every
+  // write would take minutes: each pass polls thousands of times).
+  std::vector<std::uint64_t> indices;
+  for (std::uint64_t n = 1; n < total; n += n < 120 ? 1 : 331) indices.push_back(n);
+  indices.push_back(total - 1);
+  for (std::uint64_t n : indices) {
+    SCOPED_TRACE("switched off after write " + std::to_string(n) + " of " + std::to_string(total));
+    Programmer().SetAbsent(false);
+    Programmer().SwitchOffAfterWrites(n);
+    const ResultCode result = Brennen();
+    ASSERT_FALSE(Programmer().SwitchedOn());
+    // One handshake message ends each step; the steps are fewer than the
+    // writes that were left, and the chain's own reports add a few.
+    const auto infos = Infos();
+    const auto boxes = infos.size() + static_cast<std::size_t>(ui_.Count(Kind::RetryCancel));
+    EXPECT_LE(boxes, total - n + 3);
+    EXPECT_EQ(ui_.Count(Kind::OkCancel), 1);  // the socket box, no other question
+    // Success is reported only when the chip holds everything (the switch
+    // came during the final power-down).
+    const bool reportedOk = std::count(infos.begin(), infos.end(), kBrennenOk) == 1;
+    EXPECT_EQ(reportedOk, result == Result::Ok);
+    if (result == Result::Ok) {
+      EXPECT_EQ(Chip().Code(3), code_[3]);
+      EXPECT_EQ(Chip().Data(kDataStart + 3), data_[3]);
+      EXPECT_EQ(Chip().InitRegister1(), 0x3C);
+    } else {
+      EXPECT_GE(boxes, 1u);
+    }
+    ExpectIdleAndPoweredDown();
+    if (::testing::Test::HasFailure()) break;
+  }
+
+  // Switched on again, the same chain programs the chip.
+  Programmer().SetAbsent(false);
+  EXPECT_EQ(Brennen(), Result::Ok);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kBrennenOk});
+  for (std::uint32_t a = 0; a < 4; ++a) {
+    EXPECT_EQ(Chip().Code(a), code_[a]);
+    EXPECT_EQ(Chip().Data(kDataStart + a), data_[a]);
+  }
+  EXPECT_EQ(Chip().InitRegister1(), 0x3C);
+}
+
+TEST_F(FaultInjection, ChipPulledInTheMiddleOfAPass) {
+  StartTiny(true);
+  // Pumps happen at every progress step; pull the chip at the second.
+  ui_.OnPump([this](int pump) {
+    if (pump == 2) Programmer().Plug(nullptr);
+  });
+  const ResultCode result = Brennen(Answer::Cancel);
+  EXPECT_EQ(result, Result::ProgramFailed);
+  const auto retries = ui_.Texts(Kind::RetryCancel);
+  ASSERT_EQ(retries.size(), 1u);
+  EXPECT_EQ(retries[0].rfind("Programmspeicher\n\nProgrammierfehler an Adresse", 0), 0u);
+  EXPECT_LE(Infos().size(), 2u);
+  EXPECT_FALSE(Programmer().Lines().power);
+  // Put back, the chip finds the socket switched off.
+  Programmer().Plug(&Chip());
+  ExpectIdleAndPoweredDown();
+  EXPECT_EQ(Chip().Code(0), code_[0]);  // written before the chip went
+  EXPECT_EQ(Chip().Code(3), 0xFF);
+
+  // The next chain runs through.
+  ui_.OnPump({});
+  EXPECT_EQ(Brennen(), Result::Ok);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kBrennenOk});
+}
+
+TEST_F(FaultInjection, DeadCellAnsweredWithRetryAndWithCancel) {
+  StartTiny(true);
+  // Every command puts a fresh chip of the selected device into the socket:
+  // the cell dies once the pass has begun.
+  ui_.OnPump([this](int) { Chip().SetDeadCell(MemoryArea::ProgramMemory, 2); });
+  const std::string failed = "Programmspeicher\n\nProgrammierfehler an Adresse 2 (0x2)\n";
+
+  // Cancel: the pass stops at the dead cell, nothing after it is written.
+  EXPECT_EQ(Brennen(Answer::Cancel), Result::ProgramFailed);
+  EXPECT_EQ(ui_.Texts(Kind::RetryCancel), std::vector<std::string>{failed});
+  EXPECT_EQ(Chip().Code(3), 0xFF);
+  EXPECT_EQ(Chip().Data(kDataStart), 0xFF);
+  ExpectIdleAndPoweredDown();
+
+  // Retry: the pass goes on past the cell, and verification finds it.
+  EXPECT_EQ(Brennen(Answer::Retry), Result::VerifyFailed);
+  const auto retries = ui_.Texts(Kind::RetryCancel);
+  ASSERT_GE(retries.size(), 2u);
+  EXPECT_EQ(retries[0], failed);
+  EXPECT_NE(retries[1].find("0x2"), std::string::npos) << retries[1];
+  EXPECT_EQ(Chip().Code(3), code_[3]);
+  const auto infos = Infos();
+  EXPECT_EQ(std::count(infos.begin(), infos.end(), kBrennenOk), 0);
+  ExpectIdleAndPoweredDown();
+}
+
+// A socket device in front of the chip that holds SerialOut low (the DIP8
+// line, bit 7) between the fall and the rise of LOAD after the chip's
+// `first`-th to `last`-th latched command: exactly the read endings of those
+// commands fail, the shifts that carry the bytes stay intact.
+class FailingEnding : public sim::SocketDevice {
+ public:
+  FailingEnding(sim::VirtualAceChip& chip, std::size_t first, std::size_t last)
+      : chip_(chip), first_(first), last_(last) {}
+  void OnLines(const sim::SocketLines& lines, std::uint64_t nowMicros) override {
+    load_ = lines.load;
+    chip_.OnLines(lines, nowMicros);
+  }
+  std::uint8_t PulledLow(std::uint64_t nowMicros) const override {
+    const std::uint8_t pulled = chip_.PulledLow(nowMicros);
+    const std::size_t latched = chip_.Commands().size();
+    const bool failing = !load_ && latched >= first_ && latched <= last_;
+    return failing ? static_cast<std::uint8_t>(pulled | 0x80) : pulled;
+  }
+
+ private:
+  sim::VirtualAceChip& chip_;
+  std::size_t first_;
+  std::size_t last_;
+  bool load_ = true;
+};
+
+class FailingReadEnding : public TinyDeviceChain {
+ protected:
+  static constexpr const char* kEndingFailed = "SerialOut geht nicht auf 5V nach LOAD=0 !\n";
+
+  // Reads the chip into "chip.bin" and its data EEPROM into "chip.rex" (over
+  // an old "chip.rex"), with the read endings of the data pass's `first`-th
+  // to `last`-th command words failing (1 is the priming read). Every
+  // command puts a fresh chip into the socket, so the faulty socket goes in
+  // front of it at the code pass's last progress step.
+  ResultCode ReadOutWithFailure(std::size_t first, std::size_t last) {
+    WriteFileBytes(dir_.File("chip.rex"), "old contents\n");
+    std::unique_ptr<FailingEnding> socket;
+    int pumps = 0;
+    ui_.OnPump([this, &socket, &pumps, first, last](int) {
+      if (++pumps != 4) return;
+      for (std::uint32_t a = 0; a < 4; ++a) Chip().SetData(kDataStart + a, data_[a]);
+      const std::size_t done = Chip().Commands().size();
+      socket = std::make_unique<FailingEnding>(Chip(), done + first, done + last);
+      Programmer().Plug(socket.get());
+    });
+    ui_.Clear();
+    ui_.AnswerBoxes({Answer::Ok});
+    const ResultCode result = P().ReadOutTo(dir_.File("chip.bin"), DataFormat::Intel8);
+    ui_.OnPump({});
+    Programmer().Plug(&Chip());
+    return result;
+  }
+  std::vector<std::string> Infos() const { return ui_.Texts(Kind::Info); }
+  std::string OldRex() { return ReadFileBytes(dir_.File("chip.rex")); }
+};
+
+TEST_F(FailingReadEnding, AtThePrimingReadStopsTheReadOutAndKeepsTheOldFile) {
+  StartTiny(false, "FFSave=1\n");
+  // The chip never executed the priming read: going on would save a stale
+  // byte as the first cell and report the read-out as done.
+  EXPECT_EQ(ReadOutWithFailure(1, 1), Result::NotBlankOrReadOut);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(FailingReadEnding, InsideTheLoopStopsTheReadOutAndKeepsTheOldFile) {
+  StartTiny(false, "FFSave=1\n");
+  EXPECT_EQ(ReadOutWithFailure(3, 3), Result::NotBlankOrReadOut);
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(FailingReadEnding, SerialOutStuckStopsAtThePrimingRead) {
+  StartTiny(false, "FFSave=1\n");
+  EXPECT_EQ(ReadOutWithFailure(1, 1000), Result::NotBlankOrReadOut);
+  // The priming read fails, and nothing is read after it.
+  EXPECT_EQ(Infos(), std::vector<std::string>{kEndingFailed});
+  EXPECT_EQ(OldRex(), "old contents\n");
+  ExpectIdleAndPoweredDown();
+}
+
+}  // namespace
+}  // namespace ferolith::testing
