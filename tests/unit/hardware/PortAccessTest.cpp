@@ -122,6 +122,26 @@ TEST(PortAccess, EveryFailedBackendGivesItsReason) {
             std::string::npos);
 }
 
+TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
+  // 0x10278 cut to 16 bits would be the port at 0x278, which the fake tree offers.
+  for (const std::int32_t base : {0x10278, -1, 0xFFFE}) {
+    AccessRig rig;
+    rig.AddPort("parport1", "632\n");
+    rig.backends = {Backend("ppdev"), {"grant", &Grant, ""}};
+    rig.settings.SetPortAdress(base);
+    PortAccess access = rig.Prepare();
+    EXPECT_EQ(access.port, nullptr) << base;
+    EXPECT_EQ(rig.demoMode, 1);
+    ASSERT_EQ(rig.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+    EXPECT_NE(rig.ui.Texts(ScriptedUi::Kind::Info)[0].find("außerhalb des E/A-Adressbereichs"),
+              std::string::npos);
+  }
+  AccessRig highest;
+  highest.backends = {{"grant", &Grant, ""}};
+  highest.settings.SetPortAdress(0xFFFD);
+  EXPECT_NE(highest.Prepare().port, nullptr);
+}
+
 TEST(OsIdentity, KnownVersionsAndServicePackNames) {
   const OsIdentity win95 = IdentifyOs(WinPlatform::Windows, 4, 0, " C ");
   EXPECT_EQ(win95.osId, 1u);
