@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs the whole suite:
 #   1. the normal build with every test (unit, integration, gui),
-#   2. the integration tests of that build under valgrind memcheck,
-#   3. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
-#   4. a short smoke run of every fuzz target (clang, libFuzzer).
+#   2. the port backends of that build against the real Linux parallel-port
+#      drivers, in Debian's kernel under QEMU (scripts/test-kernel.sh; skipped
+#      with the reason when QEMU or the kernel package cannot be had),
+#   3. the integration tests of that build under valgrind memcheck,
+#   4. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   5. a short smoke run of every fuzz target (clang, libFuzzer).
 # Build folders live under build/ and share a ccache between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +21,9 @@ echo "== normal build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
+
+echo "== kernel drivers in QEMU"
+scripts/test-kernel.sh build/release
 
 echo "== integration tests under valgrind memcheck"
 scripts/valgrind.sh build/release
