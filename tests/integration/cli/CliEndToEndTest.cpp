@@ -123,6 +123,31 @@ TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
   EXPECT_EQ(Sim("-y program missing.hex").status, 3);
 }
 
+TEST_F(CliEndToEnd, TheDeviceChosenByNameOrIndexIsTheOneLoaded) {
+  // A line with too few columns stands between A and C. D takes a 4 KiB
+  // binary file from address 0; C, whose program memory starts at 0x800,
+  // would refuse it.
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Maker;Y\n"
+                 "A;DIP8;12500;5000;100;0;0x400;0;0;0x2FF;ACE11;Y\n"
+                 "bad;DIP8;12500;Y\n"
+                 "C;DIP14;12500;5000;100;0x800;0x800;0;0;0x3FE;ACE12;Y\n"
+                 "D;DIP8;12500;5000;100;0;0x1000;0;0;0x1FF;ACE11;Y\n");
+  WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x1000));
+  CliRun devices = Cli("devices");
+  EXPECT_NE(devices.out.find("  1 C\n  2 D\n"), std::string::npos) << devices.out;
+  for (const char* device : {"D", "2"}) {
+    SCOPED_TRACE(device);
+    CliRun run = Cli(std::string("--device ") + device + " --format intel8 convert fw.bin fw.hex");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+  }
+  // The socket box of a command names the device it works with.
+  CliRun blank = Cli("-q --simulate=chip.sim --device D -y blank");
+  EXPECT_EQ(blank.status, 0) << blank.err;
+  EXPECT_NE(blank.err.find("#### Blankcheck ####\n         D\n"), std::string::npos) << blank.err;
+}
+
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x700));
   const char* formats[] = {"intel8", "intel32", "intelmcs", "s1", "s2", "s3", "bin"};
