@@ -44,6 +44,12 @@ int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet) {
   TextLineReader lines(file);
   const int format = DetectFormat(lines);
   std::fclose(file);
+  if (format == DataFormat::Undecided) {
+    // Text of neither HEX format: loading it as a binary image would burn
+    // its characters into the chip.
+    ui_.MessageInfo(NotABurnFileMessage(path));
+    return DataFormat::Undecided;
+  }
   settings_.DataFormat = format;
   return format;
 }

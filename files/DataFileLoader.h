@@ -34,7 +34,8 @@ class DataFileLoader {
   // The DataFormat code of the file at `path`, also stored as the current
   // Settings::DataFormat; Undecided when the file cannot be opened or is no
   // regular file (a directory, a device, a pipe), which is reported unless
-  // `quiet`.
+  // `quiet`, and when it is plain text of neither HEX format, which is
+  // always reported.
   int DetectFileFormat(const std::string& path, bool quiet);
 
   // Closes the load file if it is open.

@@ -148,6 +148,41 @@ TEST_F(CliEndToEnd, TheDeviceChosenByNameOrIndexIsTheOneLoaded) {
   EXPECT_NE(blank.err.find("#### Blankcheck ####\n         D\n"), std::string::npos) << blank.err;
 }
 
+TEST_F(CliEndToEnd, TextBurnFilesAreReadAsRecordsOrRefused) {
+  // Three bytes at 0x0030 written in the ways editors and tools write them.
+  const std::pair<const char*, const char*> files[] = {
+      {"bom.hex", "\xEF\xBB\xBF:0300300002337A1E\r\n:00000001FF\r\n"},
+      {"blank.hex", "\r\n\r\n:0300300002337A1E\r\n:00000001FF\r\n"},
+      {"lower.s19", "s106003002337a1a\ns9030000fc\n"},
+  };
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    WriteFileBytes(dir_.File(name), text);
+    CliRun program = Sim(std::string("-y program ") + name);
+    ASSERT_EQ(program.status, 0) << program.err;
+    CliRun read = Sim("-y --format bin --save-blank read back.bin");
+    ASSERT_EQ(read.status, 0) << read.err;
+    const std::string back = Bytes("back.bin");
+    EXPECT_EQ(back.substr(0x2E, 6), std::string("\xFF\xFF\x02\x33\x7A\xFF", 6));
+    EXPECT_EQ(back.substr(0, 4), "\xFF\xFF\xFF\xFF");
+  }
+  // An end record first: nothing to burn, and no text in the chip.
+  WriteFileBytes(dir_.File("end.hex"), ":00000001FF\r\n");
+  ASSERT_EQ(Sim("-y program end.hex").status, 0);
+  EXPECT_EQ(Sim("-y blank").status, 0);
+
+  // Text of neither format is refused, and the chip stays blank.
+  WriteFileBytes(dir_.File("notes.txt"), "Firmware 1.2\nsiehe blink.hex\n");
+  CliRun refused = Sim("-y program notes.txt");
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_NE(refused.err.find("Meldung: Fehler beim Laden der Datei"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("weder Intel-HEX- noch Motorola-S-Records"), std::string::npos);
+  EXPECT_EQ(refused.err.find("Keine Fehler"), std::string::npos);
+  EXPECT_EQ(Sim("-y blank").status, 0);
+  EXPECT_EQ(Sim("-y verify notes.txt").status, 3);
+  EXPECT_EQ(Cli("--device 1 --format intel8 convert notes.txt out.hex").status, 3);
+}
+
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x700));
   const char* formats[] = {"intel8", "intel32", "intelmcs", "s1", "s2", "s3", "bin"};
