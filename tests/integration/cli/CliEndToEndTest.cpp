@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -26,12 +30,13 @@ class CliEndToEnd : public ::testing::Test {
     std::filesystem::copy_file(SourceDir() / "resources" / "ACELIST.CSV", dir_.File("ACELIST.CSV"));
   }
 
-  CliRun Cli(const std::string& arguments) {
+  // `runAs` goes before the program (a command that changes the user).
+  CliRun Cli(const std::string& arguments, const std::string& runAs = "") {
     // Each test has desktop marks of its own, so that tests running side by
     // side do not see each other's programmer as busy.
     const std::string command = "cd " + dir_.Path().string() + " && XDG_RUNTIME_DIR=" +
-                                dir_.Path().string() + " " FEROLITH_CLI_PATH " " + arguments +
-                                " >out.txt 2>err.txt </dev/null";
+                                dir_.Path().string() + " " + runAs + " " FEROLITH_CLI_PATH " " +
+                                arguments + " >out.txt 2>err.txt </dev/null";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(dir_.File("out.txt")),
             ReadFileBytes(dir_.File("err.txt"))};
@@ -181,6 +186,123 @@ TEST_F(CliEndToEnd, TextBurnFilesAreReadAsRecordsOrRefused) {
   EXPECT_EQ(Sim("-y blank").status, 0);
   EXPECT_EQ(Sim("-y verify notes.txt").status, 3);
   EXPECT_EQ(Cli("--device 1 --format intel8 convert notes.txt out.hex").status, 3);
+}
+
+// The read-out of the programmed QM1108-1K (1 KiB, no data EEPROM) in Intel8.
+class CliReadOutTargets : public CliEndToEnd {
+ protected:
+  void SetUp() override {
+    CliEndToEnd::SetUp();
+    WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x400));
+    ASSERT_EQ(Small("-y program fw.bin").status, 0);
+    ASSERT_EQ(Small("-y --format intel8 read expected.hex").status, 0);
+    expected_ = Bytes("expected.hex");
+    ASSERT_TRUE(expected_.starts_with(":20000000") && expected_.ends_with(":00000001FF\r\n"));
+  }
+  CliRun Small(const std::string& arguments, const std::string& runAs = "") {
+    return Cli("-q --simulate=chip.sim --manufacturer 0 --device QM1108-1K " + arguments, runAs);
+  }
+  CliRun ReadTo(const std::string& target, const std::string& runAs = "") {
+    return Small("-y --format intel8 read " + target, runAs);
+  }
+
+  std::string expected_;
+};
+
+TEST_F(CliReadOutTargets, ALinkStaysAndItsFileIsReplacedKeepingOwnerAndMode) {
+  std::filesystem::create_directory(dir_.Path() / "store");
+  const std::string file = dir_.File("store/chip.hex");
+  WriteFileBytes(file, "old\n");
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  std::filesystem::create_symlink(file, dir_.File("chip.hex"));
+  CliRun read = ReadTo("chip.hex");
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("chip.hex")));
+  EXPECT_EQ(Bytes("store/chip.hex"), expected_);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path() / "store"), {}), 1);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  if (::geteuid() == 0) {
+    // Root reading out over a user's file leaves it the user's.
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(ReadTo("chip.hex").status, 0);
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+  }
+}
+
+TEST_F(CliReadOutTargets, PipesAndDevicesAreWrittenInto) {
+  const std::string fifo = dir_.File("pipe.hex");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  // With the reading end open the program's open does not wait; the pipe
+  // holds far more than one read-out.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  CliRun read = ReadTo("pipe.hex");
+  std::string got(0x10000, '\0');
+  const ssize_t size = ::read(reader, got.data(), got.size());
+  ::close(reader);
+  ASSERT_EQ(read.status, 0) << read.err;
+  got.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  EXPECT_EQ(got, expected_);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+  // Standard output into a pipe, through a link made like /dev/stdout (the
+  // test keeps its own, so that a regression cannot replace the system's).
+  std::filesystem::create_symlink("/proc/self/fd/1", dir_.File("stdout"));
+  Shell("{ XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH
+        " -q --simulate=chip.sim --manufacturer 0 --device QM1108-1K -y --format intel8 "
+        "read stdout 2>err.txt; echo $? >status.txt; } | cat >piped.hex");
+  EXPECT_EQ(Bytes("status.txt"), "0\n") << Bytes("err.txt");
+  EXPECT_EQ(Bytes("piped.hex"), expected_);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("stdout")));
+}
+
+TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "runs the read-out as the user nobody, which needs root";
+  }
+  const passwd* nobody = ::getpwnam("nobody");
+  if (nobody == nullptr) GTEST_SKIP() << "there is no user nobody";
+  const std::string runAs = "setpriv --reuid=" + std::to_string(nobody->pw_uid) + " --regid=" +
+                            std::to_string(nobody->pw_gid) + " --clear-groups";
+  // The folder is the user's to write in, as are the chip file and the
+  // desktop marks; the files below are not.
+  ASSERT_EQ(::chmod(dir_.Path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(dir_.File("chip.sim").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  const std::string theirs = dir_.File("theirs.hex");
+  const std::string locked = dir_.File("locked.hex");
+  const std::string mine = dir_.File("mine.hex");
+  for (const std::string& path : {theirs, locked, mine}) WriteFileBytes(path, "old\n");
+  ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);  // root's, readable only
+  ASSERT_EQ(::chown(locked.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);  // the user's, read-only
+  ASSERT_EQ(::chown(mine.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+
+  for (const std::string& path : {theirs, locked}) {
+    SCOPED_TRACE(path);
+    CliRun read = ReadTo(path, runAs);
+    EXPECT_EQ(read.status, 4) << read.err;
+    EXPECT_NE(read.err.find("Meldung: Fehler beim Öffnen der Datei\n         " + path + "\n"),
+              std::string::npos)
+        << read.err;
+    EXPECT_EQ(read.err.find("Prozessor-Programm gespeichert"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path), "old\n");
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(theirs.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u);
+
+  // The user's own file is replaced and stays the user's.
+  CliRun read = ReadTo(mine, runAs);
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(ReadFileBytes(mine), expected_);
+  ASSERT_EQ(::stat(mine.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, nobody->pw_uid);
 }
 
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
