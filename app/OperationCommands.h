@@ -87,6 +87,10 @@ class OperationCommands {
   // The frame of "Prüfen" and "Brennen" around their chain.
   ResultCode BurnFileCommand(const std::function<ResultCode()>& chain);
   ResultCode ReadOutChain();
+  // Loads the companion file and runs `work` on it. A missing companion file
+  // is nothing to do (0); one that was refused fails the chain with
+  // Result::FileNotLoaded, since its reason has been shown.
+  ResultCode CompanionStep(const std::function<ResultCode()>& work);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
   void RebuildCompanionPath();

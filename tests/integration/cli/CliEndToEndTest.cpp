@@ -305,6 +305,33 @@ TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
   EXPECT_EQ(info.st_uid, nobody->pw_uid);
 }
 
+TEST_F(CliEndToEnd, AReportedErrorIsTheExitStatusNeverASuccess) {
+  // QM1108-1K has no data EEPROM, yet a .rex lies beside the burn file.
+  WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x400));
+  Shell("srec_cat fw.bin -binary -o fw.hex -intel -address-length=2");
+  Shell("srec_cat fw.bin -binary -crop 0 16 -offset 0xF000 -o fw.rex -intel -address-length=2");
+  const std::string device = "-q --simulate=chip.sim --manufacturer 0 --device QM1108-1K -y ";
+  ASSERT_EQ(Cli(device + "program fw.hex").status, 0);
+  CliRun verify = Cli(device + "verify fw.hex");
+  EXPECT_EQ(verify.status, 3);
+  EXPECT_NE(verify.err.find("Meldung: Zuviele EEpromdaten für diesen Controller-Typ !\n"
+                            "         Der Baustein hat keinen EEPROM-Datenspeicher.\n"),
+            std::string::npos)
+      << verify.err;
+  EXPECT_EQ(verify.err.find("4294967295"), std::string::npos);
+  EXPECT_EQ(verify.err.find("Keine Fehler"), std::string::npos);
+
+  // With a data EEPROM, a companion file that cannot be read stops the
+  // programming run with its message, before the success message.
+  Shell("srec_cat fw.bin -binary -crop 0 16 -offset 0x100 -o fw.rex -intel -address-length=2");
+  CliRun program = Sim("-y program fw.hex");
+  EXPECT_EQ(program.status, 3);
+  EXPECT_NE(program.err.find("Meldung: Adresse außerhalb des EEPROM-Datenbereichs !"),
+            std::string::npos)
+      << program.err;
+  EXPECT_EQ(program.err.find("Keine Fehler"), std::string::npos);
+}
+
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x700));
   const char* formats[] = {"intel8", "intel32", "intelmcs", "s1", "s2", "s3", "bin"};

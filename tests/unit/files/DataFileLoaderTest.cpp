@@ -150,18 +150,30 @@ TEST_F(DataFileLoaderTest, BinaryImagesLoadByteForByteAsBefore) {
   }
 }
 
-TEST_F(DataFileLoaderTest, MissingFileIsReportedOnlyForProgramMemory) {
+TEST_F(DataFileLoaderTest, OnlyAMissingCompanionFileIsPassedOverSilently) {
   const DeviceEntry device = Device(0, 0x1000, 0x2000, 0x40);
   DataFileLoader loader(ui, *image, device, settings);
   const std::string missing = dir.File("missing.rex");
   settings.DataFormat = DataFormat::Intel8;
-  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Absent);
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
 
+  const std::string notFound = "Fehler beim Öffnen der Datei\n\n" + missing +
+                               "\n\nDatei oder Verzeichnis existiert nicht";
   EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::ProgramMemory), Result::FileNotLoaded);
-  EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + missing +
-                                                 "\n\nDatei oder Verzeichnis existiert nicht"});
+  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{notFound, notFound}));
+
+  // One that is there loads, or is refused with its reason.
+  ui.Clear();
+  WriteFileBytes(missing, ":01200000AA35\n");
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Loaded);
+  EXPECT_EQ(image->bytes[0x2000], 0xAA);
+  WriteFileBytes(missing, ":01300000AA25\n");
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Failed);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].starts_with("Zuviele EEpromdaten")) << Messages()[0];
 }
 
 TEST_F(DataFileLoaderTest, HexFileWithoutDataPassesTheRangeCheck) {
@@ -226,10 +238,11 @@ TEST_F(DataFileLoaderTest, DirectoriesDevicesAndPipesAreNoBurnFiles) {
                                                    "\n\nKeine gewöhnliche Datei (Verzeichnis oder Gerät)"});
     EXPECT_EQ(image->byteCount, 0u);
     EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
-    // As a companion file it is passed over silently, like a missing one.
+    // As a companion file it is refused all the same: it is there, but
+    // cannot be what the user meant.
     ui.Clear();
-    EXPECT_EQ(loader.LoadDataFile(path, MemoryArea::DataEeprom), Result::FileNotLoaded) << path;
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(loader.LoadCompanionFile(path), DataFileLoader::Companion::Failed) << path;
+    EXPECT_EQ(Messages().size(), 1u);
   }
 }
 
@@ -299,10 +312,20 @@ TEST_F(DataFileLoaderTest, CompanionFileIsCheckedAgainstTheDataEeprom) {
 }
 
 TEST_F(DataFileLoaderTest, CompanionFileForADeviceWithoutDataEepromAlwaysFails) {
+  // The area has no cells, so no highest allowed address is shown (it
+  // would wrap around to 4294967295).
   EXPECT_EQ(Load(":020000040000FA\n:00000001FF\n", Device(0, 0x0800), MemoryArea::DataEeprom),
             Result::FileNotLoaded);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].starts_with("Zuviele EEpromdaten für diesen Controller-Typ !")) << Messages()[0];
+  EXPECT_EQ(Load(":0100F000AA65\n", Device(0, 0x0800), MemoryArea::DataEeprom), Result::FileNotLoaded);
+  const std::string none = "Zuviele EEpromdaten für diesen Controller-Typ !\n\n"
+                           "Der Baustein hat keinen EEPROM-Datenspeicher.\nGelesen: ";
+  EXPECT_EQ(Messages(), (std::vector<std::string>{none + "0 Bytes\n", none + "1 Bytes\n"}));
+  // The same for a program memory without cells (start 0x100, size 0).
+  ui.Clear();
+  EXPECT_EQ(Load(":01010000AA54\n", Device(0x100, 0)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Programmdaten für diesen Controller-Typ !\n\n"
+                            "Der Baustein hat keinen Programmspeicher.\nGelesen: 1 Bytes\n"});
 }
 
 TEST_F(DataFileLoaderTest, BinaryCompanionFileIsBoundByTheDataEepromEnd) {
