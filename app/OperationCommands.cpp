@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <vector>
 
 #include "chip/AceProtocol.h"
 #include "chip/ChipOperations.h"
@@ -120,9 +122,29 @@ ResultCode OperationCommands::OnInitRegister() {
   return result;
 }
 
-ResultCode OperationCommands::ReadOutChain() {
+bool OperationCommands::MayReplaceReadOutFiles() {
+  std::vector<std::string> existing;
+  std::error_code error;
+  if (std::filesystem::exists(c_.state.settings.BurnFilePath, error)) {
+    existing.push_back(c_.state.settings.BurnFilePath);
+  }
+  if (c_.state.device.DataEnd != 0 && std::filesystem::exists(c_.state.CompanionFilePath, error)) {
+    existing.push_back(c_.state.CompanionFilePath);
+  }
+  if (existing.empty()) return true;
+  const std::string question =
+      existing.size() == 1
+          ? "Die Datei\n\n" + existing[0] + "\n\nexistiert schon.\nSoll sie ersetzt werden ?"
+          : "Die Dateien\n\n" + existing[0] + "\n" + existing[1] +
+                "\n\nexistieren schon.\nSollen sie ersetzt werden ?";
+  return c_.ui.MessageYesNo(question) == Answer::Yes;
+}
+
+ResultCode OperationCommands::ReadOutChain(bool askBeforeReplacing) {
   ResultCode result = ReloadDevice();
   if (result != Result::Ok) return result;
+  // Asked once the device is known: it decides whether a companion file is written.
+  if (askBeforeReplacing && !MayReplaceReadOutFiles()) return Result::NotBlankOrReadOut;
   return WorkBracket([this] {
     ResultCode r = c_.readOut.ReadOutToFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
     if (r == Result::Ok && c_.state.device.DataEnd != 0) {
@@ -162,7 +184,7 @@ ResultCode OperationCommands::OnAuslesen() {
     settings.BurnFileName = parts.name + parts.extension;
     c_.ui.ShowBurnFileName(settings.BurnFileName);
     c_.ui.Repaint();
-    result = ReadOutChain();
+    result = ReadOutChain(true);
   }
   Closing();
   return result;
@@ -180,7 +202,7 @@ ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat)
   settings.LastDirectory = parts.drive + parts.directory;
   settings.BurnFileName = parts.name + parts.extension;
   c_.ui.ShowBurnFileName(settings.BurnFileName);
-  const ResultCode result = ReadOutChain();
+  const ResultCode result = ReadOutChain(false);
   Closing();
   return result;
 }

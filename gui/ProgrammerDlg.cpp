@@ -32,6 +32,10 @@ int AnswerOf(QMessageBox::StandardButton button) {
       return Answer::Ok;
     case QMessageBox::Retry:
       return Answer::Retry;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
     default:
       return Answer::Cancel;  // Cancel, Esc and the close box
   }
@@ -81,6 +85,12 @@ int CProgrammerDlg::MessageRetryCancel(const std::string& text) {
 int CProgrammerDlg::MessageOkCancel(const std::string& text) {
   return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
                         settings_ != nullptr && settings_->MessageBeap != 0);
+}
+
+int CProgrammerDlg::MessageYesNo(const std::string& text) {
+  const int answer = ShowMessageBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                                    settings_ != nullptr && settings_->MessageBeap != 0);
+  return answer == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 void CProgrammerDlg::MessagePlain(const std::string& text) {
