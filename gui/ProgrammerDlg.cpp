@@ -137,9 +137,11 @@ void CProgrammerDlg::ShowActivityWindow(bool shown) {
     activity_.reset();
     return;
   }
-  const int x = settings_ != nullptr ? settings_->XKoord : this->x();
-  const int y = settings_ != nullptr ? settings_->YKoord : this->y();
-  activity_ = std::make_unique<CActivityDlg>(x, y, this);
+  // Anchored at the remembered window position, over the decorative
+  // picture as the window's dialog units place it.
+  const int x = settings_ != nullptr ? settings_->XKoord : geometry().x();
+  const int y = settings_ != nullptr ? settings_->YKoord : geometry().y();
+  activity_ = std::make_unique<CActivityDlg>(form_->pictureMain->geometry().translated(x, y), this);
   activity_->show();
 }
 
