@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <vector>
 
 #include "chip/AceProtocol.h"
 #include "chip/ChipOperations.h"
@@ -93,6 +95,7 @@ ResultCode OperationCommands::OnInitRegister() {
   ResultCode result = ReloadDevice();
   if (result == Result::Ok) {
     result = WorkBracket([this] {
+      const std::uint64_t timeouts = c_.power.LinkTimeouts();
       c_.power.SafeState();
       if (c_.power.ShowSocketInstructions("#### InitRegister1 lesen  ####\n") == Answer::Cancel) {
         return Result::SocketCancelled;
@@ -103,13 +106,15 @@ ResultCode OperationCommands::OnInitRegister() {
       c_.protocol.ClearReadErrorFlag();
       std::uint8_t value = c_.protocol.ReadInitRegister1();
       if (c_.protocol.ReadErrorFlag() == Result::Ok) value = c_.protocol.ReadInitRegister1();
+      c_.power.LeaveProgrammingMode();
+      // The byte counts only when every step was answered, power-down included.
       ResultCode read = c_.protocol.ReadErrorFlag();
+      if (read == Result::Ok && c_.power.LinkTimeouts() != timeouts) read = Result::HandshakeTimeout;
       if (read == Result::Ok) {
         c_.state.settings.InitRegister1Value = value;
         c_.ui.ShowInitRegister1(value);
         c_.ui.MessageInfo("InitRegister1 gelesen");
       }
-      c_.power.LeaveProgrammingMode();
       return read;
     });
   }
@@ -117,9 +122,29 @@ ResultCode OperationCommands::OnInitRegister() {
   return result;
 }
 
-ResultCode OperationCommands::ReadOutChain() {
+bool OperationCommands::MayReplaceReadOutFiles() {
+  std::vector<std::string> existing;
+  std::error_code error;
+  if (std::filesystem::exists(c_.state.settings.BurnFilePath, error)) {
+    existing.push_back(c_.state.settings.BurnFilePath);
+  }
+  if (c_.state.device.DataEnd != 0 && std::filesystem::exists(c_.state.CompanionFilePath, error)) {
+    existing.push_back(c_.state.CompanionFilePath);
+  }
+  if (existing.empty()) return true;
+  const std::string question =
+      existing.size() == 1
+          ? "Die Datei\n\n" + existing[0] + "\n\nexistiert schon.\nSoll sie ersetzt werden ?"
+          : "Die Dateien\n\n" + existing[0] + "\n" + existing[1] +
+                "\n\nexistieren schon.\nSollen sie ersetzt werden ?";
+  return c_.ui.MessageYesNo(question) == Answer::Yes;
+}
+
+ResultCode OperationCommands::ReadOutChain(bool askBeforeReplacing) {
   ResultCode result = ReloadDevice();
   if (result != Result::Ok) return result;
+  // Asked once the device is known: it decides whether a companion file is written.
+  if (askBeforeReplacing && !MayReplaceReadOutFiles()) return Result::NotBlankOrReadOut;
   return WorkBracket([this] {
     ResultCode r = c_.readOut.ReadOutToFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
     if (r == Result::Ok && c_.state.device.DataEnd != 0) {
@@ -159,7 +184,7 @@ ResultCode OperationCommands::OnAuslesen() {
     settings.BurnFileName = parts.name + parts.extension;
     c_.ui.ShowBurnFileName(settings.BurnFileName);
     c_.ui.Repaint();
-    result = ReadOutChain();
+    result = ReadOutChain(true);
   }
   Closing();
   return result;
@@ -177,7 +202,7 @@ ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat)
   settings.LastDirectory = parts.drive + parts.directory;
   settings.BurnFileName = parts.name + parts.extension;
   c_.ui.ShowBurnFileName(settings.BurnFileName);
-  const ResultCode result = ReadOutChain();
+  const ResultCode result = ReadOutChain(false);
   Closing();
   return result;
 }
@@ -204,12 +229,22 @@ ResultCode OperationCommands::ChooseBurnFile() {
   return Result::Ok;
 }
 
+ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work) {
+  switch (c_.loader.LoadCompanionFile(c_.state.CompanionFilePath)) {
+    case DataFileLoader::Companion::Loaded:
+      return work();
+    case DataFileLoader::Companion::Absent:
+      return Result::Ok;  // no data EEPROM file: nothing to do
+    default:
+      return Result::FileNotLoaded;  // refused, and the reason has been shown
+  }
+}
+
 ResultCode OperationCommands::VerifyChain() {
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, true);
-  if (r == Result::Ok &&
-      c_.loader.LoadDataFile(c_.state.CompanionFilePath, MemoryArea::DataEeprom) == Result::Ok) {
-    r = c_.operations.VerifyArea(MemoryArea::DataEeprom, true);
+  if (r == Result::Ok) {
+    r = CompanionStep([this] { return c_.operations.VerifyArea(MemoryArea::DataEeprom, true); });
   }
   if (r == Result::Ok) c_.ui.MessageInfo("Keine Fehler beim Prüfen");
   return r;
@@ -237,10 +272,12 @@ ResultCode OperationCommands::ProgramChain() {
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.ProgramArea(MemoryArea::ProgramMemory);
   if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, false);
-  if (c_.state.device.DataEnd != 0 && r == Result::Ok &&
-      c_.loader.LoadDataFile(c_.state.CompanionFilePath, MemoryArea::DataEeprom) == Result::Ok) {
-    r = c_.operations.ProgramArea(MemoryArea::DataEeprom);
-    if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::DataEeprom, false);
+  if (c_.state.device.DataEnd != 0 && r == Result::Ok) {
+    r = CompanionStep([this, verify] {
+      ResultCode data = c_.operations.ProgramArea(MemoryArea::DataEeprom);
+      if (data == Result::Ok && verify) data = c_.operations.VerifyArea(MemoryArea::DataEeprom, false);
+      return data;
+    });
   }
   if (r == Result::Ok) r = c_.operations.ProgramInitRegister1();
   if (r == Result::Ok) c_.ui.MessageInfo("Keine Fehler beim prüfen\n");

@@ -71,7 +71,8 @@ class OperationCommands {
   // Makes `path` the burn file, as an OK in the open dialog does.
   void SetBurnFile(const std::string& path, const std::string& fileName);
   // "Auslesen" into a file named directly, in format `dataFormat`, without
-  // the dialog's extension rules: the same frame and chain otherwise.
+  // the dialog's extension rules and without asking before an existing file
+  // is replaced: the same frame and chain otherwise.
   ResultCode ReadOutTo(const std::string& path, int dataFormat);
 
   bool IsProgrammerBusy();
@@ -86,7 +87,14 @@ class OperationCommands {
   ResultCode WorkBracket(const std::function<ResultCode()>& work);
   // The frame of "Prüfen" and "Brennen" around their chain.
   ResultCode BurnFileCommand(const std::function<ResultCode()>& chain);
-  ResultCode ReadOutChain();
+  // The read-out of both areas; with `askBeforeReplacing`, existing files
+  // it would write are named in one question first ("Nein" writes nothing).
+  ResultCode ReadOutChain(bool askBeforeReplacing);
+  bool MayReplaceReadOutFiles();
+  // Loads the companion file and runs `work` on it. A missing companion file
+  // is nothing to do (0); one that was refused fails the chain with
+  // Result::FileNotLoaded, since its reason has been shown.
+  ResultCode CompanionStep(const std::function<ResultCode()>& work);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
   void RebuildCompanionPath();

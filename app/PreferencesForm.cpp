@@ -69,7 +69,8 @@ void ApplyPreferences(const PreferencesForm& form, Settings& settings) {
 int PortChoiceFor(const std::string& portText) {
   for (std::size_t i = 0; i < std::size(kPortChoices); ++i) {
     const std::string choice = kPortChoices[i];
-    if (portText.size() > choice.size()) continue;
+    // A prefix would turn an address such as 0x37 into the entry 0x378.
+    if (portText.size() != choice.size()) continue;
     bool matches = true;
     for (std::size_t k = 0; k < portText.size() && matches; ++k) {
       matches = std::tolower(static_cast<unsigned char>(portText[k])) ==

@@ -39,8 +39,8 @@ PreferencesCheck CheckPreferences(const PreferencesForm& form);
 // automatic base, the line length rounded down to even.
 void ApplyPreferences(const PreferencesForm& form, Settings& settings);
 
-// The index of the first list entry that begins with `portText`, compared
-// without regard to case; -1 when none does.
+// The index of the list entry that is `portText`, compared without regard
+// to case; -1 when none is.
 int PortChoiceFor(const std::string& portText);
 
 }  // namespace ferolith

@@ -71,18 +71,20 @@ ResultCode ChipOperations::ReadDataMemory() { return ReadLoop(MemoryArea::DataEe
 
 // Every address of the area is written in ascending order, 0xFF cells
 // included. Retry in a failure report goes on with the next address; the
-// failed one is not written again.
+// failed one is not written again, and the pass has failed.
 ResultCode ChipOperations::ProgramLoop(MemoryArea area) {
   const Bounds bounds = AreaBounds(area);
   progress_.ProgressStart(bounds.end - bounds.start);
   if (!bounds.addressable) return Result::Ok;
   const bool code = area == MemoryArea::ProgramMemory;
   int answer = 0;
+  bool failed = false;
   for (std::uint32_t address = bounds.start;; ++address) {
     const std::uint8_t value = image_.bytes[address];
     const ResultCode written =
         code ? protocol_.WriteCodeByte(address, value) : protocol_.WriteDataByte(address, value);
     if (written != Result::Ok) {
+      failed = true;
       const auto shown = static_cast<unsigned long>(address);
       answer = ui_.MessageRetryCancel(
           code ? FormatText("Programmspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown)
@@ -91,7 +93,7 @@ ResultCode ChipOperations::ProgramLoop(MemoryArea area) {
     progress_.ProgressStep();
     if (address + 1 >= bounds.end || answer == Answer::Cancel || cancelRequested_ != 0) break;
   }
-  return answer == Answer::Cancel || cancelRequested_ != 0 ? Result::ProgramFailed : Result::Ok;
+  return failed || cancelRequested_ != 0 ? Result::ProgramFailed : Result::Ok;
 }
 
 // The whole area is compared, also the cells the file did not set (they

@@ -26,7 +26,13 @@ ChipOperations::ChipOperations(AceProtocol& protocol, PowerSequencer& power, UiS
       settings_(settings),
       cancelRequested_(cancelRequested) {}
 
+ResultCode ChipOperations::AfterLink(ResultCode result, std::uint64_t timeoutsBefore) const {
+  return result == Result::Ok && power_.LinkTimeouts() != timeoutsBefore ? Result::HandshakeTimeout
+                                                                          : result;
+}
+
 ResultCode ChipOperations::BlankCheck() {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
   progress_.ProgressStart(device_.CodeEnd - device_.CodeStart);
   power_.SafeState();
   if (power_.ShowSocketInstructions(kBannerBlankCheck) == Answer::Cancel) return Result::BlankCheckStopped;
@@ -50,11 +56,14 @@ ResultCode ChipOperations::BlankCheck() {
     ui_.MessageInfo("Leertest abgebrochen !");
     return Result::BlankCheckStopped;
   }
-  if (answer == 0) ui_.MessageInfo("\nController ist gelöscht !\n");
-  return answer;
+  if (answer != 0) return answer;
+  const ResultCode result = AfterLink(Result::Ok, timeouts);
+  if (result == Result::Ok) ui_.MessageInfo("\nController ist gelöscht !\n");
+  return result;
 }
 
 ResultCode ChipOperations::ProgramArea(MemoryArea area) {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
   power_.SafeState();
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);
@@ -75,10 +84,11 @@ ResultCode ChipOperations::ProgramArea(MemoryArea area) {
     ui_.MessageInfo("Programmierung abgebrochen !");
     return Result::ProgramFailed;
   }
-  return result;
+  return AfterLink(result, timeouts);
 }
 
 ResultCode ChipOperations::VerifyArea(MemoryArea area, bool askSocket) {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
   power_.SafeState();
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);
@@ -100,10 +110,11 @@ ResultCode ChipOperations::VerifyArea(MemoryArea area, bool askSocket) {
     ui_.MessageInfo("Prüfen abgebrochen !");
     return Result::VerifyFailed;
   }
-  return result != Result::Ok ? Result::VerifyFailed : Result::Ok;
+  return result != Result::Ok ? Result::VerifyFailed : AfterLink(Result::Ok, timeouts);
 }
 
 ResultCode ChipOperations::ProgramInitRegister1() {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
   const std::uint8_t value = settings_.InitRegister1Value;
   if ((value & kWriteDisableBit) != 0 &&
       ui_.MessageOkCancel("Das Bit WDIS im InitRegister1 ist gesetzt !\n\nInitRegister1 wirklich so "
@@ -134,7 +145,7 @@ ResultCode ChipOperations::ProgramInitRegister1() {
     }
   }
   power_.LeaveProgrammingMode();
-  return protocol_.ReadErrorFlag() != 0 ? Result::ProgramFailed : Result::Ok;
+  return protocol_.ReadErrorFlag() != 0 ? Result::ProgramFailed : AfterLink(Result::Ok, timeouts);
 }
 
 void ChipOperations::StartPass(const std::string& status) {

@@ -24,7 +24,9 @@ namespace ferolith {
 //
 // Program memory is [CodeStart, CodeEnd), the data EEPROM [DataStart,
 // DataEnd) (none when DataEnd is 0). Every loop runs at least once, at the
-// area's start address. An area that starts at 0x10000 or above has no
+// area's start address. A pass whose register writes met a handshake
+// timeout has not succeeded, even when everything else went well: it
+// returns Result::HandshakeTimeout (the timeout message has been shown). An area that starts at 0x10000 or above has no
 // address a command word can carry; it is treated as empty and sends
 // nothing.
 class ChipOperations {
@@ -33,15 +35,19 @@ class ChipOperations {
                  const DeviceEntry& device, MemoryImage& image, const Settings& settings,
                  const int& cancelRequested);
 
-  // Both areas; 0 blank, 4 non-blank cells answered with Retry, 5 stopped.
+  // Both areas; 0 blank, 4 non-blank cells answered with Retry, 5 stopped,
+  // 10 handshake timeout.
   ResultCode BlankCheck();
-  // Powers up, programs one area from the image, powers down; 0 or 7.
+  // Powers up, programs one area from the image, powers down; 0, 7 or 10.
+  // A cell that failed to program fails the pass, also when the user went
+  // on past it with Retry.
   ResultCode ProgramArea(MemoryArea area);
   // Powers up, compares one area with the image, powers down; 0 or 6. The
-  // socket box is shown only for program memory and only when asked.
+  // socket box is shown only for program memory and only when asked; 10
+  // after a handshake timeout.
   ResultCode VerifyArea(MemoryArea area, bool askSocket);
   // Writes InitRegister1Value and reads it back, with its own power cycle
-  // and no socket box; 0 or 7.
+  // and no socket box; 0, 7 or 10.
   ResultCode ProgramInitRegister1();
 
   // The loops run between power-up and power-down by the passes above.
@@ -71,6 +77,9 @@ class ChipOperations {
   ResultCode VerifyLoop(MemoryArea area);
   ResultCode ReadLoop(MemoryArea area);
   void StartPass(const std::string& status);
+  // `result`, or Result::HandshakeTimeout when it is 0 but the link has met
+  // a timeout since `timeoutsBefore`.
+  ResultCode AfterLink(ResultCode result, std::uint64_t timeoutsBefore) const;
 
   AceProtocol& protocol_;
   PowerSequencer& power_;

@@ -18,6 +18,7 @@ ReadOut::ReadOut(ChipOperations& operations, AceProtocol& protocol, PowerSequenc
       fileOps_(fileOps) {}
 
 ResultCode ReadOut::ReadOutToFile(const std::string& path, MemoryArea area) {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
   power_.SafeState();
   if (area == MemoryArea::ProgramMemory &&
       power_.ShowSocketInstructions("#### Auslesen ####\n") == Answer::Cancel) {
@@ -43,6 +44,8 @@ ResultCode ReadOut::ReadOutToFile(const std::string& path, MemoryArea area) {
   }
   // A failed read ending has been reported where it happened; no file.
   if (protocol_.ReadErrorFlag() != Result::Ok) return Result::NotBlankOrReadOut;
+  // The programmer did not answer every step: what was read is not trusted.
+  if (power_.LinkTimeouts() != timeouts) return Result::HandshakeTimeout;
   return WriteImageFile(path, area, ui_, image_, device_, settings_, fileOps_);
 }
 

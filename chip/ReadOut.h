@@ -25,7 +25,8 @@ class ReadOut {
           const int& cancelRequested, FileOps& fileOps = SystemFileOps());
 
   // Result::Ok, or Result::NotBlankOrReadOut after the reason was shown
-  // (a cancelled socket box shows nothing more).
+  // (a cancelled socket box shows nothing more); Result::HandshakeTimeout,
+  // and no file, when the programmer missed a handshake during the read.
   ResultCode ReadOutToFile(const std::string& path, MemoryArea area);
 
  private:

@@ -74,6 +74,13 @@ int ConsoleUi::MessageOkCancel(const std::string& text) {
   return Answer::Cancel;
 }
 
+int ConsoleUi::MessageYesNo(const std::string& text) {
+  Print(text);
+  if (policy_.yes) return Answer::Yes;
+  if (policy_.interactive) return Ask("[j/N] ") ? Answer::Yes : Answer::No;
+  return Answer::No;
+}
+
 void ConsoleUi::MessagePlain(const std::string& text) { Print(text); }
 
 void ConsoleUi::SetStatus(const std::string& text) {

@@ -12,7 +12,7 @@ namespace ferolith::cli {
 
 // How the console answers the program's questions.
 struct ConsolePolicy {
-  bool yes = false;           // OK to socket instructions and confirmations
+  bool yes = false;           // OK and Yes to socket instructions and confirmations
   bool retryOnError = false;  // Retry to per-address reports
   bool interactive = false;   // ask on the terminal (without --yes)
   bool progress = false;      // draw a progress bar
@@ -36,6 +36,7 @@ class ConsoleUi : public UiServices {
   int MessageInfo(const std::string& text) override;
   int MessageRetryCancel(const std::string& text) override;
   int MessageOkCancel(const std::string& text) override;
+  int MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override {}

@@ -24,10 +24,6 @@ class LibraryCloser {
   DeviceLibrary& library_;
 };
 
-bool IsCountedDeviceLine(std::string_view line) {
-  return !IsManufacturerLine(line) && RecordFlagCounts(line);
-}
-
 }  // namespace
 
 std::string DeviceLibrary::LibraryPath() const {
@@ -95,10 +91,21 @@ ResultCode DeviceLibrary::NextDeviceLine() {
   return Result::EndOfList;
 }
 
+DeviceLineContext DeviceLibrary::LineContext() const {
+  return {LibraryPath(), static_cast<std::uint32_t>(settings_.TimeBaseKorr)};
+}
+
 ResultCode DeviceLibrary::ParseDeviceLine(std::string_view line) {
-  const DeviceLineContext context{LibraryPath(),
-                                  static_cast<std::uint32_t>(settings_.TimeBaseKorr)};
-  return ferolith::ParseDeviceLine(line, context, device_, ui_);
+  return ferolith::ParseDeviceLine(line, LineContext(), device_, ui_);
+}
+
+bool DeviceLibrary::IsListedDeviceLine(std::string_view line) const {
+  if (IsManufacturerLine(line) || !RecordFlagCounts(line)) return false;
+  // The same parse the list fill runs, into a scratch record and without
+  // its message: the device list shows exactly the lines that pass.
+  DeviceEntry scratch;
+  std::string message;
+  return ferolith::ParseDeviceLine(line, LineContext(), scratch, message) == Result::Ok;
 }
 
 ResultCode DeviceLibrary::FillManufacturerList(ChoiceList& manufacturers) {
@@ -153,7 +160,7 @@ ResultCode DeviceLibrary::LoadSelectedDevice() {
         ui_.MessageInfo("Keine Bausteine für diesen\n\n Hersteller in der Liste !");
         return Result::LibraryError;
       }
-      if (IsCountedDeviceLine(line) && ++counter == settings_.DeviceIndex) break;
+      if (IsListedDeviceLine(line) && ++counter == settings_.DeviceIndex) break;
     }
   }
   return ParseDeviceLine(line) == Result::Ok ? Result::Ok : Result::LibraryError;

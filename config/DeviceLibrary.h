@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "config/ChoiceList.h"
+#include "config/DeviceLineParser.h"
 #include "core/DeviceEntry.h"
 #include "core/ResultCode.h"
 #include "core/Settings.h"
@@ -20,9 +21,9 @@ namespace ferolith {
 // The file is opened afresh by every list fill and device load, read from
 // its beginning and closed again before the operation returns. The selected
 // positions are the settings ManufIndex and DeviceIndex. The device list
-// holds only the device lines that parse without error, while
-// LoadSelectedDevice counts every flagged device line; with an invalid line
-// in a manufacturer's block the two can differ.
+// holds only the device lines that parse without error, and
+// LoadSelectedDevice counts exactly those lines, so list entry k is always
+// the device that gets loaded.
 class DeviceLibrary {
  public:
   DeviceLibrary(UiServices& ui, Settings& settings, DeviceEntry& device)
@@ -59,8 +60,9 @@ class DeviceLibrary {
   // "Keine Bausteine"; resets a DeviceIndex beyond the list to 0 and selects
   // it. Result::EndOfList when there is no device.
   ResultCode FillDeviceList(ChoiceList& devices);
-  // Loads device DeviceIndex of manufacturer ManufIndex into the device
-  // record: Result::Ok, or Result::LibraryError after the message.
+  // Loads device DeviceIndex of manufacturer ManufIndex (counted among the
+  // lines the device list shows) into the device record: Result::Ok, or
+  // Result::LibraryError after the message.
   ResultCode LoadSelectedDevice();
 
   // Selection changes of the two lists.
@@ -70,6 +72,10 @@ class DeviceLibrary {
  private:
   // The next line as read, cut at a NUL byte; false at the end of the file.
   bool ReadLine(std::string& line);
+  DeviceLineContext LineContext() const;
+  // True for a flagged device line that parses without error: a line the
+  // device list shows. Checked without any message.
+  bool IsListedDeviceLine(std::string_view line) const;
 
   UiServices& ui_;
   Settings& settings_;

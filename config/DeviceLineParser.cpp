@@ -18,23 +18,23 @@ constexpr std::uint64_t kAddressSpace = 0x10000;
 class DeviceLineParse {
  public:
   DeviceLineParse(std::string_view line, const DeviceLineContext& context, DeviceEntry& entry,
-                  UiServices& ui)
-      : fields_(line), context_(context), entry_(entry), ui_(ui) {}
+                  std::string& message)
+      : fields_(line), context_(context), entry_(entry), message_(message) {}
 
   ResultCode Run();
 
  private:
   bool Next(std::string& text) { return fields_.NextField(text) == Result::Ok; }
   bool NextNumber(std::uint32_t& value);
-  // Shows the message headed by the device name and naming the library.
+  // The message headed by the device name and naming the library.
   ResultCode Invalid(const char* what);
-  // Shows the message for a memory area that reaches past 64 KiB.
+  // The message for a memory area that reaches past 64 KiB.
   ResultCode TooLarge(MemoryArea area);
 
   FieldReader fields_;
   const DeviceLineContext& context_;
   DeviceEntry& entry_;
-  UiServices& ui_;
+  std::string& message_;
 };
 
 bool DeviceLineParse::NextNumber(std::uint32_t& value) {
@@ -45,7 +45,7 @@ bool DeviceLineParse::NextNumber(std::uint32_t& value) {
 }
 
 ResultCode DeviceLineParse::Invalid(const char* what) {
-  ui_.MessageInfo(entry_.Name + "\n\n" + what + "\n\n in '" + context_.libraryPath + "' Datei");
+  message_ = entry_.Name + "\n\n" + what + "\n\n in '" + context_.libraryPath + "' Datei";
   return Result::InvalidDeviceLine;
 }
 
@@ -53,13 +53,13 @@ ResultCode DeviceLineParse::TooLarge(MemoryArea area) {
   const auto size = static_cast<long>(kAddressSpace);
   const auto sizeHex = static_cast<unsigned long>(kAddressSpace);
   const char* name = entry_.Name.c_str();
-  ui_.MessageInfo(area == MemoryArea::ProgramMemory
-                      ? FormatText("%s\n\nProgrammspeicher überschreitet %ld (0x%lX) Bytes!!\n\n"
-                                   "Bausteine dieser Größe werden nicht unterstützt !!\n",
-                                   name, size, sizeHex)
-                      : FormatText("%s\n\nDatenspeicher überschreitet %ld (0x%lX) Bytes!!\n\n"
-                                   "Bausteine dieser Größe werden nicht unterstützt !!\n",
-                                   name, size, sizeHex));
+  message_ = area == MemoryArea::ProgramMemory
+                 ? FormatText("%s\n\nProgrammspeicher überschreitet %ld (0x%lX) Bytes!!\n\n"
+                              "Bausteine dieser Größe werden nicht unterstützt !!\n",
+                              name, size, sizeHex)
+                 : FormatText("%s\n\nDatenspeicher überschreitet %ld (0x%lX) Bytes!!\n\n"
+                              "Bausteine dieser Größe werden nicht unterstützt !!\n",
+                              name, size, sizeHex);
   return Result::InvalidDeviceLine;
 }
 
@@ -102,8 +102,8 @@ ResultCode DeviceLineParse::Run() {
     return TooLarge(MemoryArea::ProgramMemory);
   }
   if (entry_.CodeEnd == 0) {
-    ui_.MessageInfo(FormatText("%s\n\nProgrammspeicher ist 0 !!\n\n in %s", entry_.Name.c_str(),
-                               context_.libraryPath.c_str()));
+    message_ = FormatText("%s\n\nProgrammspeicher ist 0 !!\n\n in %s", entry_.Name.c_str(),
+                          context_.libraryPath.c_str());
     return Result::InvalidDeviceLine;
   }
 
@@ -136,8 +136,17 @@ ResultCode DeviceLineParse::Run() {
 }  // namespace
 
 ResultCode ParseDeviceLine(std::string_view line, const DeviceLineContext& context,
+                           DeviceEntry& entry, std::string& message) {
+  message.clear();
+  return DeviceLineParse(line, context, entry, message).Run();
+}
+
+ResultCode ParseDeviceLine(std::string_view line, const DeviceLineContext& context,
                            DeviceEntry& entry, UiServices& ui) {
-  return DeviceLineParse(line, context, entry, ui).Run();
+  std::string message;
+  const ResultCode result = ParseDeviceLine(line, context, entry, message);
+  if (!message.empty()) ui.MessageInfo(message);
+  return result;
 }
 
 }  // namespace ferolith

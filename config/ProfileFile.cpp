@@ -2,10 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/AtomicFile.h"
 
@@ -59,15 +55,6 @@ constexpr const char* kPlatformEnding = "\r\n";
 #else
 constexpr const char* kPlatformEnding = "\n";
 #endif
-
-// A file the user marked read-only keeps its content: replacing it by
-// rename would go around its permissions.
-bool IsReadOnlyFile(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return false;
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
-  return ::access(path.c_str(), W_OK) != 0;
-}
 
 }  // namespace
 
@@ -218,23 +205,10 @@ std::string ProfileFile::Serialize() const {
 }
 
 bool ProfileFile::Save(const std::string& path) const {
-  // Write through a symbolic link instead of replacing the link itself.
-  std::error_code error;
-  std::string target = path;
-  if (std::filesystem::is_symlink(path, error)) {
-    const auto resolved = std::filesystem::weakly_canonical(path, error);
-    if (error) return false;
-    target = resolved.string();
-  }
-  if (IsReadOnlyFile(target)) return false;
-  const std::filesystem::file_status old = std::filesystem::status(target, error);
-  const bool existed = std::filesystem::is_regular_file(old);
-
+  // The atomic file writes through a symbolic link, refuses a read-only
+  // file and keeps the owner, group and permissions of the file it replaces.
   AtomicFile file;
-  if (!file.Open(target) || !file.Write(Serialize()) || !file.Commit()) return false;
-  // The replacement keeps the permissions the file had.
-  if (existed) std::filesystem::permissions(target, old.permissions(), error);
-  return true;
+  return file.Open(path) && file.Write(Serialize()) && file.Commit();
 }
 
 }  // namespace ferolith

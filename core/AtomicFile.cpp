@@ -1,38 +1,14 @@
 #include "core/AtomicFile.h"
 
 #include <cerrno>
-#include <cstdio>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/PathParts.h"
 
 namespace ferolith {
 
 namespace {
-
-class PosixFileOps : public FileOps {
- public:
-  int CreateTemp(std::string& pattern) override { return ::mkstemp(pattern.data()); }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
-    return ::write(fd, data, size);
-  }
-  int Sync(int fd) override { return ::fsync(fd); }
-  int Close(int fd) override { return ::close(fd); }
-  int Rename(const std::string& from, const std::string& to) override {
-    return std::rename(from.c_str(), to.c_str());
-  }
-  int Unlink(const std::string& path) override { return ::unlink(path.c_str()); }
-};
-
+constexpr std::uint32_t kAnyWriteBit = 0222;
 }  // namespace
-
-FileOps& SystemFileOps() {
-  static PosixFileOps ops;
-  return ops;
-}
 
 AtomicFile::~AtomicFile() { Discard(); }
 
@@ -40,33 +16,109 @@ bool AtomicFile::Open(const std::string& target) {
   Discard();
   error_ = 0;
   target_ = target;
-  const PathParts parts = SplitPath(target);
+  FileStatus status;
+  if (ops_.Inspect(target, status) != 0) {
+    error_ = errno;
+    return false;
+  }
+  if (!status.exists) return OpenReplace(target, nullptr);
+  if (!status.targetExists) {
+    // A link to nothing: a plain open creates the file it names.
+    OpenDirect(target, true);
+    return true;
+  }
+  if (status.kind == FileStatus::Kind::Directory) {
+    error_ = EISDIR;
+    return false;
+  }
+  if (!MayWrite(target, status)) return false;
+  if (status.kind != FileStatus::Kind::Regular) {
+    OpenDirect(target, false);
+    return true;
+  }
+  std::string path = target;
+  if (status.symbolicLink && ops_.ResolvePath(target, path) != 0) {
+    error_ = errno;
+    return false;
+  }
+  if (status.links > 1) {
+    // A rename would leave the other names with the old contents.
+    OpenDirect(path, true);
+    return true;
+  }
+  return OpenReplace(path, &status);
+}
+
+bool AtomicFile::MayWrite(const std::string& path, const FileStatus& status) {
+  if ((status.mode & kAnyWriteBit) == 0) {
+    error_ = EACCES;
+    return false;
+  }
+  if (ops_.CheckWritable(path) != 0) {
+    error_ = errno;
+    return false;
+  }
+  return true;
+}
+
+bool AtomicFile::OpenReplace(const std::string& path, const FileStatus* existing) {
+  const PathParts parts = SplitPath(path);
   tempPath_ = parts.drive + parts.directory + "." + parts.name + parts.extension + ".XXXXXX";
   fd_ = ops_.CreateTemp(tempPath_);
   if (fd_ < 0) {
     error_ = errno;
     tempPath_.clear();
+    // A writable file in a folder that takes no new file is written in place.
+    if (existing != nullptr && (error_ == EACCES || error_ == EPERM)) {
+      error_ = 0;
+      OpenDirect(path, true);
+      return true;
+    }
     return false;
   }
-  // mkstemp creates the file for the owner only; give it the permissions an
-  // ordinary new file would get.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, static_cast<mode_t>(0666 & ~mask));
+  way_ = Way::Replace;
+  writePath_ = path;
+  if (existing == nullptr) {
+    ops_.SetNewFileMode(fd_);
+    return true;
+  }
+  if (ops_.KeepOwnerAndMode(fd_, *existing) != 0) {
+    // The file belongs to someone else: replacing it would take it over.
+    Discard();
+    OpenDirect(path, true);
+  }
   return true;
 }
 
+void AtomicFile::OpenDirect(const std::string& path, bool sync) {
+  way_ = Way::Direct;
+  writePath_ = path;
+  directSync_ = sync;
+  directBytes_.clear();
+}
+
 bool AtomicFile::Write(std::string_view bytes) {
-  if (fd_ < 0) return false;
+  switch (way_) {
+    case Way::Replace:
+      return WriteAll(fd_, bytes) || Fail();
+    case Way::Direct:
+      directBytes_ += bytes;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool AtomicFile::WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ops_.Write(fd_, bytes.data(), bytes.size());
+    const ssize_t written = ops_.Write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      return Fail();
+      return false;
     }
     if (written == 0) {
       errno = ENOSPC;
-      return Fail();
+      return false;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
@@ -74,17 +126,13 @@ bool AtomicFile::Write(std::string_view bytes) {
 }
 
 bool AtomicFile::Commit() {
-  if (fd_ < 0) return false;
+  if (way_ == Way::Direct) return CommitDirect();
+  if (way_ != Way::Replace) return false;
   if (ops_.Sync(fd_) != 0) return Fail();
   const int fd = fd_;
   fd_ = -1;
-  if (ops_.Close(fd) != 0) {
-    error_ = errno;
-    ops_.Unlink(tempPath_);
-    tempPath_.clear();
-    return false;
-  }
-  if (ops_.Rename(tempPath_, target_) != 0) {
+  way_ = Way::Closed;
+  if (ops_.Close(fd) != 0 || ops_.Rename(tempPath_, writePath_) != 0) {
     error_ = errno;
     ops_.Unlink(tempPath_);
     tempPath_.clear();
@@ -92,6 +140,24 @@ bool AtomicFile::Commit() {
   }
   tempPath_.clear();
   return true;
+}
+
+bool AtomicFile::CommitDirect() {
+  way_ = Way::Closed;
+  const std::string bytes = std::move(directBytes_);
+  directBytes_.clear();
+  const int fd = ops_.OpenForWriting(writePath_);
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
+  const bool written = WriteAll(fd, bytes) && (!directSync_ || ops_.Sync(fd) == 0);
+  if (!written) error_ = errno;
+  if (ops_.Close(fd) != 0 && written) {
+    error_ = errno;
+    return false;
+  }
+  return written;
 }
 
 void AtomicFile::Discard() {
@@ -103,6 +169,8 @@ void AtomicFile::Discard() {
     ops_.Unlink(tempPath_);
     tempPath_.clear();
   }
+  directBytes_.clear();
+  way_ = Way::Closed;
 }
 
 bool AtomicFile::Fail() {

@@ -1,15 +1,32 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include <sys/types.h>
 
 namespace ferolith {
 
+// What the file calls report about a path.
+struct FileStatus {
+  enum class Kind { Regular, Directory, Other };  // Other: a pipe, a device, a socket
+
+  bool exists = false;        // something is there, a dangling link included
+  bool symbolicLink = false;  // the path itself is a symbolic link
+  bool targetExists = false;  // what the path leads to (through links) exists
+  // Of what the path leads to, when targetExists:
+  Kind kind = Kind::Regular;
+  std::uint32_t owner = 0;
+  std::uint32_t group = 0;
+  std::uint32_t mode = 0;   // permission bits, set-id and sticky bits included
+  std::uint32_t links = 1;  // hard links to it
+};
+
 // The operating-system calls behind file writing, as an interface so that a
-// test can make any one of them fail. Each returns what the POSIX call
-// returns and leaves the error number in errno.
+// test can make any one of them fail and a port to another system can
+// supply its own. Each returns what the POSIX call returns and leaves the
+// error number in errno.
 class FileOps {
  public:
   virtual ~FileOps() = default;
@@ -19,9 +36,55 @@ class FileOps {
   virtual int Close(int fd) = 0;
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Unlink(const std::string& path) = 0;
+  // lstat and stat: 0 with `status` filled (exists false when nothing is
+  // there), -1 when the path cannot be examined.
+  virtual int Inspect(const std::string& path, FileStatus& status) = 0;
+  // realpath: the path with every symbolic link resolved.
+  virtual int ResolvePath(const std::string& path, std::string& resolved) = 0;
+  // access(W_OK) for the effective user: 0 when the user may write `path`.
+  virtual int CheckWritable(const std::string& path) = 0;
+  // open for writing, created (0666 less the umask) or truncated; the
+  // descriptor or -1.
+  virtual int OpenForWriting(const std::string& path) = 0;
+  // fchown and fchmod to the owner, group and mode of `status`.
+  virtual int KeepOwnerAndMode(int fd, const FileStatus& status) = 0;
+  // fchmod to the mode a newly created file gets (0666 less the umask).
+  virtual int SetNewFileMode(int fd) = 0;
 };
 
 // The real calls.
 FileOps& SystemFileOps();
+
+// Passes every call on to `next`. Fault injectors derive from it and
+// override only the calls they break.
+class ForwardingFileOps : public FileOps {
+ public:
+  explicit ForwardingFileOps(FileOps& next = SystemFileOps()) : next_(next) {}
+  int CreateTemp(std::string& pattern) override { return next_.CreateTemp(pattern); }
+  ssize_t Write(int fd, const void* data, std::size_t size) override {
+    return next_.Write(fd, data, size);
+  }
+  int Sync(int fd) override { return next_.Sync(fd); }
+  int Close(int fd) override { return next_.Close(fd); }
+  int Rename(const std::string& from, const std::string& to) override {
+    return next_.Rename(from, to);
+  }
+  int Unlink(const std::string& path) override { return next_.Unlink(path); }
+  int Inspect(const std::string& path, FileStatus& status) override {
+    return next_.Inspect(path, status);
+  }
+  int ResolvePath(const std::string& path, std::string& resolved) override {
+    return next_.ResolvePath(path, resolved);
+  }
+  int CheckWritable(const std::string& path) override { return next_.CheckWritable(path); }
+  int OpenForWriting(const std::string& path) override { return next_.OpenForWriting(path); }
+  int KeepOwnerAndMode(int fd, const FileStatus& status) override {
+    return next_.KeepOwnerAndMode(fd, status);
+  }
+  int SetNewFileMode(int fd) override { return next_.SetNewFileMode(fd); }
+
+ private:
+  FileOps& next_;
+};
 
 }  // namespace ferolith

@@ -11,6 +11,8 @@ namespace Answer {
 inline constexpr int Ok = 1;
 inline constexpr int Cancel = 2;
 inline constexpr int Retry = 4;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
 }  // namespace Answer
 
 // What a file dialog is asked to show. The filter is in the classic
@@ -43,6 +45,9 @@ class UiServices {
   virtual int MessageInfo(const std::string& text) = 0;
   virtual int MessageRetryCancel(const std::string& text) = 0;
   virtual int MessageOkCancel(const std::string& text) = 0;
+  // A question with the buttons Yes and No: Answer::Yes or Answer::No (also
+  // when the box is closed otherwise).
+  virtual int MessageYesNo(const std::string& text) = 0;
   // The platform's plain box: OK button, no beep (diagnostics).
   virtual void MessagePlain(const std::string& text) = 0;
 
@@ -66,7 +71,9 @@ class UiServices {
   // The busy picture window, shown while a command holds the programmer.
   virtual void ShowActivityWindow(bool shown) = 0;
 
-  // File dialogs; an empty result means the user cancelled.
+  // File dialogs; an empty result means the user cancelled. The save dialog
+  // does not ask about an existing file: the caller asks about the files it
+  // will really write.
   virtual std::optional<FileChoice> RunOpenDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<FileChoice> RunSaveDialog(const FileDialogRequest& request) = 0;
 };

@@ -29,35 +29,54 @@ bool IsSpecialFile(const std::string& path) {
 
 }  // namespace
 
-int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet) {
+int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet, bool* missing) {
   settings_.DataFormat = DataFormat::Undecided;
+  if (missing != nullptr) *missing = false;
   if (IsSpecialFile(path)) {
-    if (!quiet) ShowNotAFileError(ui_, path);
+    ShowNotAFileError(ui_, path);
     return DataFormat::Undecided;
   }
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) {
     const int error = errno;
-    if (!quiet) ShowFileError(ui_, path, error);
+    if (missing != nullptr) *missing = error == ENOENT;
+    if (!quiet || error != ENOENT) ShowFileError(ui_, path, error);
     return DataFormat::Undecided;
   }
   TextLineReader lines(file);
   const int format = DetectFormat(lines);
   std::fclose(file);
+  if (format == DataFormat::Undecided) {
+    // Text of neither HEX format: loading it as a binary image would burn
+    // its characters into the chip.
+    ui_.MessageInfo(NotABurnFileMessage(path));
+    return DataFormat::Undecided;
+  }
   settings_.DataFormat = format;
   return format;
 }
 
 ResultCode DataFileLoader::LoadDataFile(const std::string& path, MemoryArea area) {
+  return Load(path, area, false, nullptr);
+}
+
+DataFileLoader::Companion DataFileLoader::LoadCompanionFile(const std::string& path) {
+  bool missing = false;
+  if (Load(path, MemoryArea::DataEeprom, true, &missing) == Result::Ok) return Companion::Loaded;
+  return missing ? Companion::Absent : Companion::Failed;
+}
+
+ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool quietIfMissing,
+                                bool* missing) {
   image_.byteCount = 0;
   const bool program = area == MemoryArea::ProgramMemory;
-  const int format = DetectFileFormat(path, !program);
+  const int format = DetectFileFormat(path, quietIfMissing, missing);
   if (format == DataFormat::Undecided) return Result::FileNotLoaded;
 
   CloseLoadFile();
   loadFile_ = OpenForReading(path);
   if (loadFile_ == nullptr) {
-    if (program) ShowFileError(ui_, path, errno);
+    ShowFileError(ui_, path, errno);
     return Result::FileNotLoaded;
   }
   loadPath_ = path;
@@ -111,6 +130,14 @@ bool DataFileLoader::InsideRange(MemoryArea area) {
         program ? "Adresse außerhalb des Programmdatenbereichs !\n\nKleinste erlaubte Adresse: %lu\nKleinste gefundene Adresse: %lu\n"
                 : "Adresse außerhalb des EEPROM-Datenbereichs !\n\nKleinste erlaubte Adresse: %lu\nKleinste gefundene Adresse: %lu\n",
         static_cast<unsigned long>(start), static_cast<unsigned long>(image_.lowestAddress)));
+    return false;
+  }
+  if (image_.highestAddress >= end && end <= start) {
+    // An area without cells has no highest allowed address to show.
+    ui_.MessageInfo(FormatText(
+        program ? "Zuviele Programmdaten für diesen Controller-Typ !\n\nDer Baustein hat keinen Programmspeicher.\nGelesen: %lu Bytes\n"
+                : "Zuviele EEpromdaten für diesen Controller-Typ !\n\nDer Baustein hat keinen EEPROM-Datenspeicher.\nGelesen: %lu Bytes\n",
+        static_cast<unsigned long>(image_.byteCount)));
     return false;
   }
   if (image_.highestAddress >= end) {

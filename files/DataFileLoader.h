@@ -27,20 +27,31 @@ class DataFileLoader {
   DataFileLoader& operator=(const DataFileLoader&) = delete;
 
   // Result::Ok when the file was loaded and lies inside the device's range
-  // for `area`; Result::FileNotLoaded otherwise, after telling the user why
-  // (a missing companion file is not reported).
+  // for `area`; Result::FileNotLoaded otherwise, after telling the user why.
   ResultCode LoadDataFile(const std::string& path, MemoryArea area);
 
+  // What became of a companion file.
+  enum class Companion {
+    Loaded,  // loaded and inside the data EEPROM
+    Absent,  // there is no such file: nothing shown, nothing to do
+    Failed,  // there is one, but it was refused; the reason has been shown
+  };
+  // Loads the data-EEPROM companion file of a burn file.
+  Companion LoadCompanionFile(const std::string& path);
+
   // The DataFormat code of the file at `path`, also stored as the current
-  // Settings::DataFormat; Undecided when the file cannot be opened or is no
-  // regular file (a directory, a device, a pipe), which is reported unless
-  // `quiet`.
-  int DetectFileFormat(const std::string& path, bool quiet);
+  // Settings::DataFormat; Undecided when the file cannot be opened, is no
+  // regular file (a directory, a device, a pipe) or is plain text of
+  // neither HEX format. Every reason is shown, except that a file that does
+  // not exist is not reported when `quiet`; `missing` (if given) tells
+  // whether that was the case.
+  int DetectFileFormat(const std::string& path, bool quiet, bool* missing = nullptr);
 
   // Closes the load file if it is open.
   void CloseLoadFile();
 
  private:
+  ResultCode Load(const std::string& path, MemoryArea area, bool quietIfMissing, bool* missing);
   // Reads the open load file as a binary image from address 0.
   ResultCode LoadBinaryFile(std::uint32_t areaEnd);
   // Shows the range message for `area` when the loaded addresses leave it.

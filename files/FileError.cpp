@@ -76,4 +76,10 @@ std::string NotAFileMessage(const std::string& path) {
 
 void ShowNotAFileError(UiServices& ui, const std::string& path) { ui.MessageInfo(NotAFileMessage(path)); }
 
+std::string NotABurnFileMessage(const std::string& path) {
+  return "Fehler beim Laden der Datei\n\n" + path +
+         "\n\nDie Datei enthält Text, aber weder Intel-HEX- noch Motorola-S-Records.\n"
+         "Sie wird nicht als Binärdatei geladen.";
+}
+
 }  // namespace ferolith

@@ -25,4 +25,8 @@ void ShowFileError(UiServices& ui, const std::string& path, int errorNumber);
 std::string NotAFileMessage(const std::string& path);
 void ShowNotAFileError(UiServices& ui, const std::string& path);
 
+// The message for a text file that holds neither Intel HEX nor Motorola
+// S-records: it is refused instead of being loaded as a binary image.
+std::string NotABurnFileMessage(const std::string& path);
+
 }  // namespace ferolith

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/DataFormat.h"
+#include "files/RecordLines.h"
 
 namespace ferolith {
 
@@ -11,6 +12,12 @@ namespace {
 
 // Position of the second digit of an Intel record's type field.
 constexpr std::size_t kIntelTypeDigit = 8;
+
+// The line without the CR and LF at its end.
+std::string_view WithoutLineEnd(std::string_view line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  return line;
+}
 
 // True when a character other than the line's last two (its line end) is a
 // control character or lies above 7-bit ASCII. The line counts up to its
@@ -25,11 +32,21 @@ bool LooksBinary(std::string_view line) {
   return false;
 }
 
+// True when the line, without its line end, holds printable 7-bit text
+// (tabs included) and nothing else.
+bool IsPlainText(std::string_view line) {
+  for (const char each : WithoutLineEnd(line)) {
+    const auto c = static_cast<unsigned char>(each);
+    if ((c < 0x20 && c != '\t') || c >= 0x80) return false;
+  }
+  return true;
+}
+
 char CharAt(const std::string& line, std::size_t position) {
   return position < line.size() ? line[position] : '\0';
 }
 
-int IntelFormat(const std::string& line, TextLineReader& lines) {
+int IntelFormat(const std::string& line, RecordLines& lines) {
   switch (CharAt(line, kIntelTypeDigit)) {
     case '0':
       return DataFormat::Intel8;
@@ -38,12 +55,18 @@ int IntelFormat(const std::string& line, TextLineReader& lines) {
     case '2': {
       // A segment address record may be followed by a linear one.
       std::string next;
-      if (!lines.ReadLine(next)) return DataFormat::Undecided;
+      if (!lines.Next(next)) return DataFormat::IntelMCS;
       return CharAt(next, kIntelTypeDigit) == '4' ? DataFormat::Intel32 : DataFormat::IntelMCS;
     }
     default:
       return DataFormat::Undecided;
   }
+}
+
+// An S-record starts with 'S' (or 's') and its type digit.
+bool IsSRecordStart(const std::string& line) {
+  const char type = CharAt(line, 1);
+  return (line.front() == 'S' || line.front() == 's') && type >= '0' && type <= '9';
 }
 
 int MotorolaFormat(const std::string& line) {
@@ -61,20 +84,34 @@ int MotorolaFormat(const std::string& line) {
 
 }  // namespace
 
-int DetectFormat(TextLineReader& lines) {
+int DetectFormat(TextLineReader& reader) {
+  RecordLines lines(reader);
   int format = DataFormat::Undecided;
+  bool intelRecords = false;
+  bool sRecords = false;
+  bool plainText = true;
+  int examined = 0;
   std::string line;
-  for (int lineCount = 0; lineCount < 2 && format == DataFormat::Undecided; ++lineCount) {
-    if (!lines.ReadLine(line)) break;
+  for (; examined < 2 && format == DataFormat::Undecided; ++examined) {
+    if (!lines.Next(line)) break;
     if (LooksBinary(line)) {
       format = DataFormat::Binary;
     } else if (line.front() == ':') {
+      intelRecords = true;
       format = IntelFormat(line, lines);
-    } else if (line.front() == 'S') {
+    } else if (IsSRecordStart(line)) {
+      sRecords = true;
       format = MotorolaFormat(line);
+    } else if (!IsPlainText(line)) {
+      plainText = false;
     }
   }
-  return format == DataFormat::Undecided ? DataFormat::Binary : format;
+  if (format != DataFormat::Undecided) return format;
+  // Record text whose first lines name no variant, such as an end record
+  // or a header followed by an end record.
+  if (intelRecords) return DataFormat::Intel8;
+  if (sRecords) return DataFormat::MotorolaS1;
+  return examined > 0 && plainText ? DataFormat::Undecided : DataFormat::Binary;
 }
 
 }  // namespace ferolith

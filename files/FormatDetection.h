@@ -4,11 +4,18 @@
 
 namespace ferolith {
 
-// Decides the DataFormat code of a burn file from its first lines:
-// control or non-ASCII characters make it Binary; an Intel record type of
-// 00, 04 or 02 (02 followed by 04 on the next line) makes it Intel8,
-// Intel32 or IntelMCS; an S1, S2 or S3 record makes it MotorolaS1..S3.
-// Whatever the first two lines leave undecided is Binary.
+// Decides the DataFormat code of a burn file from its first lines, after a
+// UTF-8 byte-order mark and leading blank lines:
+// - control or non-ASCII characters make it Binary;
+// - an Intel record makes it Intel HEX: type 00 Intel8, 04 Intel32, 02
+//   IntelMCS (Intel32 when a 04 record follows), any other type Intel8
+//   unless the next line decides;
+// - an S1, S2 or S3 record (the 'S' in either case) makes it MotorolaS1..S3,
+//   other S-records ('S' and a digit) MotorolaS1 unless the next line decides.
+// Undecided when the first two lines are plain text of neither format: such
+// a file is no burn file. Whatever else the first two lines leave undecided
+// (an empty file, blank lines only, short lines with control characters) is
+// Binary.
 int DetectFormat(TextLineReader& lines);
 
 }  // namespace ferolith

@@ -5,6 +5,7 @@
 
 #include "files/HexDigits.h"
 #include "files/HexReaderMessages.h"
+#include "files/RecordLines.h"
 
 namespace ferolith {
 
@@ -30,10 +31,10 @@ ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiService
   image.StartCounting();
   // Added to every data address; set by the segment and linear address records.
   std::uint32_t hexAddressBase = 0;
-  std::uint32_t lineNumber = 0;
+  RecordLines records(lines);
   std::string line;
-  while (lines.ReadLine(line)) {
-    ++lineNumber;
+  while (records.Next(line)) {
+    const std::uint32_t lineNumber = records.LineNumber();
     if (line.front() != ':') {
       ShowLineStartError(ui, lineNumber);
       return Result::FileNotLoaded;

@@ -8,7 +8,9 @@
 namespace ferolith {
 
 // Reads Intel HEX records (types 00, 01, 02 and 04; other types are checked
-// and skipped) from `lines` into `image`, counting every data byte. Returns
+// and skipped) from `lines` into `image`, counting every data byte. A
+// byte-order mark and blank lines before the first record are skipped (see
+// RecordLines). Returns
 // Result::Ok at the end of the input or at the end record, and
 // Result::FileNotLoaded after showing the message for the first bad line.
 // Wrong checksums are errors only when `testChecksum` is set.

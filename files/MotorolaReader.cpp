@@ -5,6 +5,7 @@
 
 #include "files/HexDigits.h"
 #include "files/HexReaderMessages.h"
+#include "files/RecordLines.h"
 
 namespace ferolith {
 
@@ -30,10 +31,12 @@ std::uint32_t AddressWidth(char typeDigit) {
 ResultCode ReadMotorolaFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
                             bool testChecksum) {
   image.StartCounting();
-  std::uint32_t lineNumber = 0;
+  RecordLines records(lines);
   std::string line;
-  while (lines.ReadLine(line)) {
-    ++lineNumber;
+  while (records.Next(line)) {
+    const std::uint32_t lineNumber = records.LineNumber();
+    // The record mark may be written in lower case.
+    if (line.front() == 's') line.front() = 'S';
     if (StartsWithAny(line, {"S9", "S8", "S7"})) return Result::Ok;
     if (line.starts_with("S0")) continue;
     if (!StartsWithAny(line, {"S1", "S2", "S3"})) {

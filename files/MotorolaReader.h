@@ -9,7 +9,9 @@ namespace ferolith {
 
 // Reads Motorola S-records from `lines` into `image`: S1, S2 and S3 data
 // records in any mix, S0 headers skipped unchecked, S7/S8/S9 end records
-// ending the read. Every data byte is counted. Returns Result::Ok at the end
+// ending the read; the 's' of a record may be lower case. A byte-order mark
+// and blank lines before the first record are skipped (see RecordLines).
+// Every data byte is counted. Returns Result::Ok at the end
 // of the input or at an end record, and Result::FileNotLoaded after showing
 // the message for the first bad line. Wrong checksums are errors only when
 // `testChecksum` is set.

@@ -5,14 +5,18 @@
 
 namespace ferolith {
 
-CActivityDlg::CActivityDlg(int xKoord, int yKoord, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), form_(std::make_unique<Ui::ActivityDlg>()) {
+CActivityDlg::CActivityDlg(const QRect& over, QWidget* parent)
+    // Without the title hint the window keeps its border but has no caption
+    // bar and no buttons.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint), form_(std::make_unique<Ui::ActivityDlg>()) {
   form_->setupUi(this);
   LayOutInDialogUnits(*this);
   setWindowTitle(QStringLiteral("KalvenorDevil"));
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
-  move(xKoord + 314, yKoord + 103);
+  QRect client(QPoint(0, 0), size());
+  client.moveCenter(over.center());
+  setGeometry(client);
 }
 
 CActivityDlg::~CActivityDlg() = default;

@@ -10,14 +10,16 @@ class ActivityDlg;
 
 namespace ferolith {
 
-// The busy picture window shown while a command holds the programmer: no
-// caption bar, titled "KalvenorDevil", placed at (XKoord + 314, YKoord + 103)
-// beside the main window. It never takes the focus from the main window.
+// The busy picture window shown while a command holds the programmer: a
+// thin frame without caption bar, titled "KalvenorDevil", laid out in
+// dialog units and centred over `over` (screen pixels: the main window's
+// decorative picture, whose place it takes). It never takes the focus from
+// the main window.
 class CActivityDlg : public QDialog {
   Q_OBJECT
 
  public:
-  CActivityDlg(int xKoord, int yKoord, QWidget* parent);
+  CActivityDlg(const QRect& over, QWidget* parent);
   ~CActivityDlg() override;
 
  private:

@@ -44,6 +44,9 @@ std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request, QWidge
   QFileDialog dialog(parent);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(mode);
+  // The read-out changes the extension after the dialog and then asks about
+  // the files it will really write; a question here would name another file.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
   const QStringList filters = QtNameFilters(SplitDialogFilter(request.filter));

@@ -27,8 +27,9 @@ std::vector<FilterEntry> SplitDialogFilter(const std::string& filter);
 QStringList QtNameFilters(const std::vector<FilterEntry>& entries);
 
 // Qt's own (non-native) file dialogs for the requests of the program. The
-// open dialog accepts only existing files; the save dialog asks before it
-// overwrites a file. Indices are 1-based as in the request.
+// open dialog accepts only existing files; the save dialog does not ask
+// about an existing file (its caller does). Indices are 1-based as in the
+// request.
 std::optional<FileChoice> RunOpenFileDialog(const FileDialogRequest& request, QWidget* parent);
 std::optional<FileChoice> RunSaveFileDialog(const FileDialogRequest& request, QWidget* parent);
 

@@ -22,6 +22,8 @@ CPrefsDlg::CPrefsDlg(UiServices& ui, QWidget* parent)
       form_(std::make_unique<Ui::PrefsDlg>()) {
   form_->setupUi(this);
   for (const char* choice : kPortChoices) form_->control1009->addItem(QString::fromLatin1(choice));
+  // Typed text stays as typed: an inline completion would turn 0x2 into 0x278.
+  form_->control1009->setCompleter(nullptr);
   LayOutInDialogUnits(*this);
   connect(form_->control1, &QPushButton::clicked, this, &CPrefsDlg::accept);
   connect(form_->control2, &QPushButton::clicked, this, &CPrefsDlg::reject);

@@ -25,7 +25,7 @@ class CPrefsDlg : public QDialog {
   CPrefsDlg(UiServices& ui, QWidget* parent);
   ~CPrefsDlg() override;
 
-  // The port text selects the first list entry that begins with it, or
+  // The port text selects the list entry that is the same address text, or
   // stands in the edit field as it is.
   void SetForm(const PreferencesForm& form);
   PreferencesForm Form() const;

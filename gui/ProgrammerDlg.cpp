@@ -32,6 +32,10 @@ int AnswerOf(QMessageBox::StandardButton button) {
       return Answer::Ok;
     case QMessageBox::Retry:
       return Answer::Retry;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
     default:
       return Answer::Cancel;  // Cancel, Esc and the close box
   }
@@ -83,6 +87,12 @@ int CProgrammerDlg::MessageOkCancel(const std::string& text) {
                         settings_ != nullptr && settings_->MessageBeap != 0);
 }
 
+int CProgrammerDlg::MessageYesNo(const std::string& text) {
+  const int answer = ShowMessageBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                                    settings_ != nullptr && settings_->MessageBeap != 0);
+  return answer == Answer::Yes ? Answer::Yes : Answer::No;
+}
+
 void CProgrammerDlg::MessagePlain(const std::string& text) {
   ShowMessageBox(text, QMessageBox::NoIcon, QMessageBox::Ok, false);
 }
@@ -127,9 +137,11 @@ void CProgrammerDlg::ShowActivityWindow(bool shown) {
     activity_.reset();
     return;
   }
-  const int x = settings_ != nullptr ? settings_->XKoord : this->x();
-  const int y = settings_ != nullptr ? settings_->YKoord : this->y();
-  activity_ = std::make_unique<CActivityDlg>(x, y, this);
+  // Anchored at the remembered window position, over the decorative
+  // picture as the window's dialog units place it.
+  const int x = settings_ != nullptr ? settings_->XKoord : geometry().x();
+  const int y = settings_ != nullptr ? settings_->YKoord : geometry().y();
+  activity_ = std::make_unique<CActivityDlg>(form_->pictureMain->geometry().translated(x, y), this);
   activity_->show();
 }
 

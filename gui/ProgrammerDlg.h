@@ -50,6 +50,7 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   int MessageInfo(const std::string& text) override;
   int MessageRetryCancel(const std::string& text) override;
   int MessageOkCancel(const std::string& text) override;
+  int MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override;

@@ -29,6 +29,9 @@ class PowerSequencer {
   // Answer::Cancel.
   int ShowSocketInstructions(const std::string& banner);
 
+  // Handshake timeouts the link has met so far (see RegisterLink::Timeouts).
+  std::uint64_t LinkTimeouts() const { return link_.Timeouts(); }
+
   // The transfer pair: operating-voltage code, programming-voltage code.
   std::uint8_t FirstSlot() const { return firstSlot_; }
   std::uint8_t SecondSlot() const { return secondSlot_; }

@@ -158,6 +158,9 @@ ResultCode RegisterLink::DetectProgrammer() {
   return Result::Ok;
 }
 
-void RegisterLink::ShowTimeoutMessage() { ui_.MessageInfo(kTimeoutText); }
+void RegisterLink::ShowTimeoutMessage() {
+  ++timeouts_;
+  ui_.MessageInfo(kTimeoutText);
+}
 
 }  // namespace ferolith

@@ -64,7 +64,11 @@ class RegisterLink {
   std::uint32_t AccessCount(std::uint32_t microseconds) const;
   // 0 found, 8 not found (loop-back), 10 no answer to the initial strobe.
   ResultCode DetectProgrammer();
+  // Shows the handshake timeout message and counts it.
   void ShowTimeoutMessage();
+  // Handshake timeouts met so far. A step that carried on after one has not
+  // done everything it should, whatever its own result says.
+  std::uint64_t Timeouts() const { return timeouts_; }
 
   RegisterShadow& Shadow() { return shadow_; }
   const RegisterShadow& Shadow() const { return shadow_; }
@@ -84,6 +88,7 @@ class RegisterLink {
   std::uint8_t control_ = 0;
   std::uint8_t lastStatus_ = 0;
   std::uint8_t lastRead_ = 0;  // the status read that ended the last successful wait
+  std::uint64_t timeouts_ = 0;
 };
 
 }  // namespace ferolith

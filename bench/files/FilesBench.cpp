@@ -35,18 +35,9 @@ std::unique_ptr<MemoryImage> RandomImage() {
 
 // The real calls without the flush to disk, to measure the layer rather
 // than the storage device.
-class NoSyncFileOps : public FileOps {
+class NoSyncFileOps : public ForwardingFileOps {
  public:
-  int CreateTemp(std::string& pattern) override { return SystemFileOps().CreateTemp(pattern); }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
-    return SystemFileOps().Write(fd, data, size);
-  }
   int Sync(int) override { return 0; }
-  int Close(int fd) override { return SystemFileOps().Close(fd); }
-  int Rename(const std::string& from, const std::string& to) override {
-    return SystemFileOps().Rename(from, to);
-  }
-  int Unlink(const std::string& path) override { return SystemFileOps().Unlink(path); }
 };
 
 void LoadIntelHex64K(benchmark::State& state) {

@@ -65,7 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A refused file is explained in exactly one message.
     Require(result == ferolith::Result::FileNotLoaded && ui.Messages().size() == 1);
   }
-  Require(settings.DataFormat >= ferolith::DataFormat::Binary &&
-          settings.DataFormat <= ferolith::DataFormat::MotorolaS3);
+  // Plain text of neither HEX format is refused undecided.
+  const int lowest = result == ferolith::Result::Ok ? ferolith::DataFormat::Binary
+                                                    : ferolith::DataFormat::Undecided;
+  Require(settings.DataFormat >= lowest && settings.DataFormat <= ferolith::DataFormat::MotorolaS3);
   return 0;
 }

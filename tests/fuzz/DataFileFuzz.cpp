@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input.file != nullptr) {
       TextLineReader lines(input.file);
       const int format = ferolith::DetectFormat(lines);
-      Require(format >= ferolith::DataFormat::Binary && format <= ferolith::DataFormat::MotorolaS3);
+      Require(format >= ferolith::DataFormat::Undecided && format <= ferolith::DataFormat::MotorolaS3);
     }
   }
   const bool testChecksum = size > 0 && (data[0] & 1) != 0;

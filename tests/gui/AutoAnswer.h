@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -18,8 +19,10 @@ namespace ferolith::guitest {
 // Answers every modal window that comes up while a whole command runs: the
 // message boxes with the scripted buttons (OK, or Cancel for a box without
 // OK, once the script is used up), the file dialogs with the scripted
-// files, the preferences dialog with Cancel. It records the texts it saw.
-// With a cancel hook it also clicks "Abbrechen" once that button is enabled.
+// files, the preferences dialog with Cancel. It records the texts and the
+// button captions it saw. With a cancel hook it also clicks "Abbrechen"
+// once that button is enabled. It polls at every pass of the event loop, so
+// nothing depends on how fast a window comes up.
 class AutoAnswer : public QObject {
  public:
   AutoAnswer() {
@@ -31,11 +34,18 @@ class AutoAnswer : public QObject {
   void AnswerBoxes(std::initializer_list<QMessageBox::StandardButton> buttons) {
     boxAnswers_.insert(boxAnswers_.end(), buttons);
   }
-  void ChooseFile(const QString& path) { files_.push_back(path); }
+  // The file is typed into the dialog's name field, as a user does (a
+  // selection would race with the dialog's background directory listing);
+  // a non-empty `nameFilter` is chosen first.
+  void ChooseFile(const QString& path, const QString& nameFilter = {}) {
+    files_.push_back({path, nameFilter});
+  }
   // Called at every poll until it returns true.
   void While(std::function<bool()> hook) { hook_ = std::move(hook); }
 
   const QStringList& Texts() const { return texts_; }
+  // The captions of each box's buttons, in the order of Texts().
+  const QList<QStringList>& Buttons() const { return buttons_; }
   int PreferencesShown() const { return preferencesShown_; }
 
  private:
@@ -45,6 +55,9 @@ class AutoAnswer : public QObject {
     if (modal == nullptr || !modal->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       texts_ << box->text();
+      QStringList captions;
+      for (const QAbstractButton* button : box->buttons()) captions << button->text();
+      buttons_ << captions;
       QMessageBox::StandardButton answer = QMessageBox::Ok;
       if (!boxAnswers_.empty()) {
         answer = boxAnswers_.front();
@@ -57,9 +70,14 @@ class AutoAnswer : public QObject {
         files->reject();
         return;
       }
-      const QFileInfo file(files_.front());
+      const QFileInfo file(files_.front().path);
+      if (!files_.front().nameFilter.isEmpty()) files->selectNameFilter(files_.front().nameFilter);
       files->setDirectory(file.absolutePath());
-      files->selectFile(file.fileName());
+      if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) {
+        name->setText(file.fileName());
+      } else {
+        files->selectFile(file.fileName());
+      }
       files_.pop_front();
       static_cast<QDialog*>(files)->accept();
     } else if (auto* preferences = qobject_cast<CPrefsDlg*>(modal)) {
@@ -70,9 +88,14 @@ class AutoAnswer : public QObject {
 
   QTimer timer_;
   std::deque<QMessageBox::StandardButton> boxAnswers_;
-  std::deque<QString> files_;
+  struct File {
+    QString path;
+    QString nameFilter;
+  };
+  std::deque<File> files_;
   std::function<bool()> hook_;
   QStringList texts_;
+  QList<QStringList> buttons_;
   int preferencesShown_ = 0;
 };
 

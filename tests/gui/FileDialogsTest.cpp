@@ -28,7 +28,9 @@ void ChooseInNextDialog(const QString& fileName, const QString& nameFilter, QStr
     *shownFilter = dialog.selectedNameFilter();
     *shownDirectory = dialog.directory().absolutePath();
     if (!nameFilter.isEmpty()) dialog.selectNameFilter(nameFilter);
-    dialog.selectFile(fileName);
+    // Typed, as a user does: a selection would race with the dialog's
+    // background directory listing.
+    dialog.findChild<QLineEdit*>("fileNameEdit")->setText(fileName);
     static_cast<QDialog&>(dialog).accept();
   });
 }

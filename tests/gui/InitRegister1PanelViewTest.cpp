@@ -118,7 +118,7 @@ class InitRegister1PanelViewTest : public QObject {
     QCOMPARE(settings_.InitRegister1Value, std::uint8_t{0x02});
     QVERIFY(wdis->isChecked());
 
-    // Unchecking asks nothing: a box would block this click until timeout.
+    // Unchecking asks nothing: a box would block this click.
     Click(*dialog_, Ctl::WeiteresProgrammieren);
     QCOMPARE(settings_.InitRegister1Value, std::uint8_t{0x00});
     QVERIFY(!wdis->isChecked());

@@ -13,16 +13,18 @@ namespace ferolith::guitest {
 // Modal windows block the test in their own event loop; these helpers act
 // on them from a timer once they are up.
 
-// Calls `action` with the next active modal window of type Window, as soon
-// as one is shown (polling every few milliseconds, for at most ten seconds).
+// Calls `action` with the next modal window of type Window on top of the
+// modal stack, as soon as one is shown. It looks at every pass of the event
+// loop, however long the window takes: no time limit and no dependence on
+// the platform activating the window.
 template <typename Window>
-void WhenShown(std::function<void(Window&)> action, int triesLeft = 1000) {
-  QTimer::singleShot(10, [action = std::move(action), triesLeft]() mutable {
+void WhenShown(std::function<void(Window&)> action) {
+  QTimer::singleShot(0, [action = std::move(action)]() mutable {
     auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
     if (window != nullptr && window->isVisible()) {
       action(*window);
-    } else if (triesLeft > 0) {
-      WhenShown<Window>(std::move(action), triesLeft - 1);
+    } else {
+      WhenShown<Window>(std::move(action));
     }
   });
 }

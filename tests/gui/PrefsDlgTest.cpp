@@ -29,9 +29,10 @@ QStringList RunAndPressOk(Settings& settings, std::function<void(CPrefsDlg&)> ed
     ControlById<QPushButton>(dialog, PrefsCtl::Ok)->click();
     if (dialog.isVisible()) {
       if (focusedControl != nullptr) {
-        *focusedControl = QApplication::focusWidget() == nullptr
-                              ? 0
-                              : QApplication::focusWidget()->objectName().mid(7).toInt();
+        // The dialog's own focus child: the application's focus widget
+        // depends on whether the platform has activated the window yet.
+        const QWidget* focused = dialog.focusWidget();
+        *focusedControl = focused == nullptr ? 0 : focused->objectName().mid(7).toInt();
       }
       ControlById<QPushButton>(dialog, PrefsCtl::Cancel)->click();
     }
@@ -106,6 +107,33 @@ class PrefsDlgTest : public QObject {
       ControlById<QComboBox>(dialog, PrefsCtl::Port)->setCurrentIndex(2);
     });
     QCOMPARE(settings.PortAdress, 0x278);
+  }
+
+  void aPortAddressIsTakenAsItStandsNeverCompleted() {
+    // An address that only begins like a list entry selects nothing, and OK
+    // keeps it.
+    Settings settings;
+    settings.SetPortAdress(0x37);
+    QString shown;
+    int selected = 0;
+    QVERIFY(RunAndPressOk(settings, [&](CPrefsDlg& dialog) {
+              auto* port = ControlById<QComboBox>(dialog, PrefsCtl::Port);
+              shown = port->currentText();
+              selected = port->currentIndex();
+            }).isEmpty());
+    QCOMPARE(shown, QString("0x37"));
+    QCOMPARE(selected, -1);
+    QCOMPARE(settings.PortAdress, 0x37);
+
+    // Typed key by key, the text is not completed from the list.
+    RunAndPressOk(settings, [&](CPrefsDlg& dialog) {
+      auto* port = ControlById<QComboBox>(dialog, PrefsCtl::Port);
+      port->lineEdit()->clear();
+      QTest::keyClicks(port->lineEdit(), "0x2");
+      shown = port->currentText();
+    });
+    QCOMPARE(shown, QString("0x2"));
+    QCOMPARE(settings.PortAdress, 0x2);
   }
 
   void numbersAreCheckedAgainstTheirRanges() {

@@ -129,6 +129,49 @@ class ProgramWindowTest : public QObject {
     session.ExpectIdle();
   }
 
+  void auslesenAsksAboutTheFilesItReallyWrites() {
+    Workplace workplace;
+    // QM1108-2KE has a data EEPROM; blank cells are saved.
+    std::ofstream(workplace.directory.Path() / "KALVENOR.INI")
+        << "[Ferolith INI-Section]\nDeviceIndex=1\nFFSave=1\n";
+    const std::filesystem::path bin = workplace.directory.Path() / "chip.bin";
+    const std::filesystem::path rex = workplace.directory.Path() / "chip.rex";
+    const std::filesystem::path hex = workplace.directory.Path() / "chip.hex";
+    for (const auto& path : {bin, rex, hex}) std::ofstream(path) << "old";
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+
+    // "chip.hex" typed under "*.BIN Binär": the dialog itself asks nothing;
+    // the one question names the files that will be written, with the
+    // German standard buttons, and "Nein" writes nothing.
+    const QString typed = QString::fromStdString(hex.string());
+    answers.ChooseFile(typed, QStringLiteral("*.BIN Binär (*.bin)"));
+    answers.AnswerBoxes({QMessageBox::No});
+    session.Click(Ctl::Auslesen);
+    const QString question = QStringLiteral("Die Dateien\n\n%1\n%2\n\nexistieren schon.\nSollen sie ersetzt werden ?")
+                                 .arg(QString::fromStdString(bin.string()), QString::fromStdString(rex.string()));
+    QCOMPARE(answers.Texts(), QStringList{question});
+    const QStringList buttons = answers.Buttons().constFirst();
+    QVERIFY2(buttons.contains("&Ja") || buttons.contains("Ja"), qPrintable(buttons.join(" ")));
+    QVERIFY2(buttons.contains("&Nein") || buttons.contains("Nein"), qPrintable(buttons.join(" ")));
+    for (const auto& path : {bin, rex, hex}) {
+      std::ifstream file(path);
+      QCOMPARE(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()),
+               std::string("old"));
+    }
+    session.ExpectIdle();
+
+    // "Ja": both are replaced, and the file typed into the dialog is not.
+    answers.ChooseFile(typed, QStringLiteral("*.BIN Binär (*.bin)"));
+    answers.AnswerBoxes({QMessageBox::Yes, QMessageBox::Ok});
+    session.Click(Ctl::Auslesen);
+    QVERIFY2(answers.Texts().contains("\nProzessor-Programm gespeichert \n"),
+             qPrintable(answers.Texts().join(" | ")));
+    QCOMPARE(std::filesystem::file_size(bin), std::uintmax_t{0x800});
+    QCOMPARE(std::filesystem::file_size(hex), std::uintmax_t{3});
+    session.ExpectIdle();
+  }
+
   void demoModeAfterTheLastFailedSearch() {
     Workplace workplace;
     AutoAnswer answers;

@@ -10,7 +10,7 @@ std::vector<std::string> ScriptedUi::Messages() const {
   std::vector<std::string> texts;
   for (const Event& event : events_) {
     if (event.kind == Kind::Info || event.kind == Kind::RetryCancel ||
-        event.kind == Kind::OkCancel || event.kind == Kind::Plain) {
+        event.kind == Kind::OkCancel || event.kind == Kind::YesNo || event.kind == Kind::Plain) {
       texts.push_back(event.text);
     }
   }
@@ -54,6 +54,11 @@ int ScriptedUi::MessageRetryCancel(const std::string& text) {
 int ScriptedUi::MessageOkCancel(const std::string& text) {
   events_.push_back({Kind::OkCancel, text});
   return NextAnswer();
+}
+
+int ScriptedUi::MessageYesNo(const std::string& text) {
+  events_.push_back({Kind::YesNo, text});
+  return NextAnswer() == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 void ScriptedUi::MessagePlain(const std::string& text) { events_.push_back({Kind::Plain, text}); }

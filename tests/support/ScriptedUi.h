@@ -19,7 +19,7 @@ namespace ferolith::testing {
 class ScriptedUi : public UiServices {
  public:
   enum class Kind {
-    Info, RetryCancel, OkCancel, Plain, Status, Repaint, ProgressRange, ProgressPosition,
+    Info, RetryCancel, OkCancel, YesNo, Plain, Status, Repaint, ProgressRange, ProgressPosition,
     Pump, CancelButton, DisableControls, EnableControls, BurnFileName, InitRegister1,
     ActivityWindow, OpenDialog, SaveDialog
   };
@@ -39,7 +39,7 @@ class ScriptedUi : public UiServices {
 
   // Record.
   const std::vector<Event>& Events() const { return events_; }
-  // Texts of the message boxes of every kind (info, retry/cancel, ok/cancel, plain), in order.
+  // Texts of the message boxes of every kind (info, retry/cancel, ok/cancel, yes/no, plain), in order.
   std::vector<std::string> Messages() const;
   std::vector<std::string> Texts(Kind kind) const;
   int Count(Kind kind) const;
@@ -57,6 +57,8 @@ class ScriptedUi : public UiServices {
   int MessageInfo(const std::string& text) override;
   int MessageRetryCancel(const std::string& text) override;
   int MessageOkCancel(const std::string& text) override;
+  // Answer::Yes when the script says so, Answer::No for any other answer.
+  int MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,6 +88,58 @@ TEST_F(CommandChains, BrennenWithoutCompanionFileProgramsCodeAndInitRegister1) {
   EXPECT_EQ(Chip().Code(0x0FF), code_[0xFF]);
   EXPECT_EQ(Chip().Data(0xF000), 0xFF);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{kBrennenOk});
+}
+
+TEST_F(CommandChains, PruefenReportsACompanionFileForADeviceWithoutDataEeprom) {
+  // QM1108-1K has no data EEPROM; Prüfen still tries the .rex beside the
+  // burn file, and its refusal is the chain's result.
+  Start(kQuellmark, 0);
+  code_ = Pattern(0x100, 4);
+  P().SetBurnFile(WriteHex("firmware.hex", 0, code_));
+  WriteHex("firmware.rex", 0xF000, Pattern(16, 5));
+  ui_.AnswerBoxes({Answer::Ok});
+  ASSERT_EQ(P().OnBrennen(), Result::Ok);  // Brennen skips the data EEPROM here
+  ui_.Clear();
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnPruefen(), Result::FileNotLoaded);
+  EXPECT_EQ(ui_.Texts(Kind::Info),
+            std::vector<std::string>{"Zuviele EEpromdaten für diesen Controller-Typ !\n\n"
+                                     "Der Baustein hat keinen EEPROM-Datenspeicher.\nGelesen: 16 Bytes\n"});
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(CommandChains, ARefusedCompanionFileEndsTheChainWithoutSuccess) {
+  // A companion file that is refused - out of range, unreadable as HEX, or
+  // not a file at all - stops Brennen before InitRegister1, and Prüfen
+  // before its success message.
+  Start(kQuellmark, kDip8WithEeprom, "Verify=1\nInitRegister1=3c\n");
+  MakeBurnFiles(0x100, 16);
+  const std::string rex = dir_.File("firmware.rex");
+  const std::pair<const char*, std::string> refusals[] = {
+      {":01000000AA55\n", "Adresse außerhalb des EEPROM-Datenbereichs !"},
+      {":0100F000AA\n", "Länge der HEX-Zeile 1 stimmt nicht !"},
+      {"", "Fehler beim Öffnen der Datei\n\n" + rex + "\n\nKeine gewöhnliche Datei"},
+  };
+  for (const auto& [contents, message] : refusals) {
+    SCOPED_TRACE(message);
+    std::filesystem::remove_all(rex);
+    if (*contents != '\0') {
+      WriteFileBytes(rex, contents);
+    } else {
+      std::filesystem::create_directory(rex);
+    }
+    for (const bool brennen : {true, false}) {
+      ui_.Clear();
+      ui_.AnswerBoxes({Answer::Ok});
+      EXPECT_EQ(brennen ? P().OnBrennen() : P().OnPruefen(), Result::FileNotLoaded);
+      const auto infos = ui_.Texts(Kind::Info);
+      ASSERT_EQ(infos.size(), 1u);
+      EXPECT_EQ(infos[0].rfind(message, 0), 0u) << infos[0];
+      ExpectIdleAndPoweredDown();
+    }
+    EXPECT_EQ(Chip().Code(0x0FF), code_[0xFF]);  // the program memory went first
+    EXPECT_EQ(Chip().InitRegister1(), 0x00);      // but InitRegister1 was not reached
+  }
 }
 
 TEST_F(CommandChains, PruefenPassesAndReportsTheExactMismatch) {

@@ -76,11 +76,69 @@ TEST_F(ReadOutFormats, TheSaveDialogProposesTheLastFormatAndNameAndKeepsHexCase)
   EXPECT_EQ(ui_.DialogRequests().back().filterIndex, 2);
 }
 
+TEST_F(ReadOutFormats, AuslesenAsksAboutTheFilesItReallyWrites) {
+  Start(0, 1);  // QM1108-2KE, with a data EEPROM
+  Chip().SetCode(0x20, 0x42);
+  const std::string bin = dir_.File("chip.bin");
+  const std::string rex = dir_.File("chip.rex");
+  const std::string hex = dir_.File("chip.hex");
+  WriteFileBytes(bin, "old bin");
+  WriteFileBytes(hex, "old hex");
+  // "chip.hex" typed under "*.BIN Binär" writes chip.bin and chip.rex: the
+  // question names chip.bin, not the chip.hex of the dialog, and "Nein"
+  // writes nothing at all.
+  ui_.AnswerSaveDialog(FileChoice{hex, "chip.hex", 2});
+  ui_.AnswerBoxes({Answer::No});
+  EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
+  EXPECT_EQ(ui_.Texts(Kind::YesNo),
+            std::vector<std::string>{"Die Datei\n\n" + bin + "\n\nexistiert schon.\nSoll sie ersetzt werden ?"});
+  EXPECT_EQ(ui_.Count(Kind::OkCancel), 0);  // the chip was not touched
+  EXPECT_EQ(ReadFileBytes(bin), "old bin");
+  EXPECT_FALSE(std::filesystem::exists(rex));
+  ExpectIdleAndPoweredDown();
+
+  // With the companion there as well, both are named in the same question.
+  WriteFileBytes(rex, "old rex");
+  ui_.Clear();
+  ui_.AnswerSaveDialog(FileChoice{hex, "chip.hex", 2});
+  ui_.AnswerBoxes({Answer::No});
+  EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
+  EXPECT_EQ(ui_.Texts(Kind::YesNo),
+            std::vector<std::string>{"Die Dateien\n\n" + bin + "\n" + rex +
+                                     "\n\nexistieren schon.\nSollen sie ersetzt werden ?"});
+  EXPECT_EQ(ReadFileBytes(rex), "old rex");
+
+  ui_.Clear();
+  ui_.AnswerSaveDialog(FileChoice{hex, "chip.hex", 2});
+  ui_.AnswerBoxes({Answer::Yes, Answer::Ok});
+  EXPECT_EQ(P().OnAuslesen(), Result::Ok);
+  EXPECT_EQ(ReadFileBytes(bin).size(), 0x21u);  // up to the last used cell
+  EXPECT_NE(ReadFileBytes(rex), "old rex");
+  EXPECT_EQ(ReadFileBytes(hex), "old hex");  // never the dialog's name
+
+  // A device without data EEPROM writes no companion, so it is not named;
+  // a file that does not exist yet is written without a question.
+  devices_.Select(0);
+  P().OnDeviceChanged();
+  ui_.Clear();
+  ui_.AnswerSaveDialog(FileChoice{hex, "chip.hex", 2});
+  ui_.AnswerBoxes({Answer::No});
+  EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
+  EXPECT_EQ(ui_.Texts(Kind::YesNo),
+            std::vector<std::string>{"Die Datei\n\n" + bin + "\n\nexistiert schon.\nSoll sie ersetzt werden ?"});
+  ui_.Clear();
+  ui_.AnswerSaveDialog(FileChoice{dir_.File("new.typed"), "new.typed", 3});
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnAuslesen(), Result::Ok);
+  EXPECT_EQ(ui_.Count(Kind::YesNo), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("new.hex")));
+}
+
 TEST_F(ReadOutFormats, ACancelledReadOutKeepsTheOldFile) {
   Start(0, 1);
   WriteFileBytes(dir_.File("keep.hex"), "old");
   ui_.AnswerSaveDialog(FileChoice{dir_.File("keep.hex"), "keep.hex", 3});
-  ui_.AnswerBoxes({Answer::Ok});
+  ui_.AnswerBoxes({Answer::Yes, Answer::Ok});  // replace it, and the socket box
   ui_.OnPump([this](int pump) {
     if (pump == 3) P().OnAbbrechen();
   });

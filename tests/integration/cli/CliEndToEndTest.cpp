@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -26,12 +30,13 @@ class CliEndToEnd : public ::testing::Test {
     std::filesystem::copy_file(SourceDir() / "resources" / "ACELIST.CSV", dir_.File("ACELIST.CSV"));
   }
 
-  CliRun Cli(const std::string& arguments) {
+  // `runAs` goes before the program (a command that changes the user).
+  CliRun Cli(const std::string& arguments, const std::string& runAs = "") {
     // Each test has desktop marks of its own, so that tests running side by
     // side do not see each other's programmer as busy.
     const std::string command = "cd " + dir_.Path().string() + " && XDG_RUNTIME_DIR=" +
-                                dir_.Path().string() + " " FEROLITH_CLI_PATH " " + arguments +
-                                " >out.txt 2>err.txt </dev/null";
+                                dir_.Path().string() + " " + runAs + " " FEROLITH_CLI_PATH " " +
+                                arguments + " >out.txt 2>err.txt </dev/null";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(dir_.File("out.txt")),
             ReadFileBytes(dir_.File("err.txt"))};
@@ -121,6 +126,210 @@ TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
             std::string::npos);
   EXPECT_NE(range.err.find("Kleinste erlaubte Adresse: 2048"), std::string::npos);
   EXPECT_EQ(Sim("-y program missing.hex").status, 3);
+}
+
+TEST_F(CliEndToEnd, TheDeviceChosenByNameOrIndexIsTheOneLoaded) {
+  // A line with too few columns stands between A and C. D takes a 4 KiB
+  // binary file from address 0; C, whose program memory starts at 0x800,
+  // would refuse it.
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Maker;Y\n"
+                 "A;DIP8;12500;5000;100;0;0x400;0;0;0x2FF;ACE11;Y\n"
+                 "bad;DIP8;12500;Y\n"
+                 "C;DIP14;12500;5000;100;0x800;0x800;0;0;0x3FE;ACE12;Y\n"
+                 "D;DIP8;12500;5000;100;0;0x1000;0;0;0x1FF;ACE11;Y\n");
+  WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x1000));
+  CliRun devices = Cli("devices");
+  EXPECT_NE(devices.out.find("  1 C\n  2 D\n"), std::string::npos) << devices.out;
+  for (const char* device : {"D", "2"}) {
+    SCOPED_TRACE(device);
+    CliRun run = Cli(std::string("--device ") + device + " --format intel8 convert fw.bin fw.hex");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+  }
+  // The socket box of a command names the device it works with.
+  CliRun blank = Cli("-q --simulate=chip.sim --device D -y blank");
+  EXPECT_EQ(blank.status, 0) << blank.err;
+  EXPECT_NE(blank.err.find("#### Blankcheck ####\n         D\n"), std::string::npos) << blank.err;
+}
+
+TEST_F(CliEndToEnd, TextBurnFilesAreReadAsRecordsOrRefused) {
+  // Three bytes at 0x0030 written in the ways editors and tools write them.
+  const std::pair<const char*, const char*> files[] = {
+      {"bom.hex", "\xEF\xBB\xBF:0300300002337A1E\r\n:00000001FF\r\n"},
+      {"blank.hex", "\r\n\r\n:0300300002337A1E\r\n:00000001FF\r\n"},
+      {"lower.s19", "s106003002337a1a\ns9030000fc\n"},
+  };
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    WriteFileBytes(dir_.File(name), text);
+    CliRun program = Sim(std::string("-y program ") + name);
+    ASSERT_EQ(program.status, 0) << program.err;
+    CliRun read = Sim("-y --format bin --save-blank read back.bin");
+    ASSERT_EQ(read.status, 0) << read.err;
+    const std::string back = Bytes("back.bin");
+    EXPECT_EQ(back.substr(0x2E, 6), std::string("\xFF\xFF\x02\x33\x7A\xFF", 6));
+    EXPECT_EQ(back.substr(0, 4), "\xFF\xFF\xFF\xFF");
+  }
+  // An end record first: nothing to burn, and no text in the chip.
+  WriteFileBytes(dir_.File("end.hex"), ":00000001FF\r\n");
+  ASSERT_EQ(Sim("-y program end.hex").status, 0);
+  EXPECT_EQ(Sim("-y blank").status, 0);
+
+  // Text of neither format is refused, and the chip stays blank.
+  WriteFileBytes(dir_.File("notes.txt"), "Firmware 1.2\nsiehe blink.hex\n");
+  CliRun refused = Sim("-y program notes.txt");
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_NE(refused.err.find("Meldung: Fehler beim Laden der Datei"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("weder Intel-HEX- noch Motorola-S-Records"), std::string::npos);
+  EXPECT_EQ(refused.err.find("Keine Fehler"), std::string::npos);
+  EXPECT_EQ(Sim("-y blank").status, 0);
+  EXPECT_EQ(Sim("-y verify notes.txt").status, 3);
+  EXPECT_EQ(Cli("--device 1 --format intel8 convert notes.txt out.hex").status, 3);
+}
+
+// The read-out of the programmed QM1108-1K (1 KiB, no data EEPROM) in Intel8.
+class CliReadOutTargets : public CliEndToEnd {
+ protected:
+  void SetUp() override {
+    CliEndToEnd::SetUp();
+    WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x400));
+    ASSERT_EQ(Small("-y program fw.bin").status, 0);
+    ASSERT_EQ(Small("-y --format intel8 read expected.hex").status, 0);
+    expected_ = Bytes("expected.hex");
+    ASSERT_TRUE(expected_.starts_with(":20000000") && expected_.ends_with(":00000001FF\r\n"));
+  }
+  CliRun Small(const std::string& arguments, const std::string& runAs = "") {
+    return Cli("-q --simulate=chip.sim --manufacturer 0 --device QM1108-1K " + arguments, runAs);
+  }
+  CliRun ReadTo(const std::string& target, const std::string& runAs = "") {
+    return Small("-y --format intel8 read " + target, runAs);
+  }
+
+  std::string expected_;
+};
+
+TEST_F(CliReadOutTargets, ALinkStaysAndItsFileIsReplacedKeepingOwnerAndMode) {
+  std::filesystem::create_directory(dir_.Path() / "store");
+  const std::string file = dir_.File("store/chip.hex");
+  WriteFileBytes(file, "old\n");
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  std::filesystem::create_symlink(file, dir_.File("chip.hex"));
+  CliRun read = ReadTo("chip.hex");
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("chip.hex")));
+  EXPECT_EQ(Bytes("store/chip.hex"), expected_);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path() / "store"), {}), 1);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  if (::geteuid() == 0) {
+    // Root reading out over a user's file leaves it the user's.
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(ReadTo("chip.hex").status, 0);
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+  }
+}
+
+TEST_F(CliReadOutTargets, PipesAndDevicesAreWrittenInto) {
+  const std::string fifo = dir_.File("pipe.hex");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  // With the reading end open the program's open does not wait; the pipe
+  // holds far more than one read-out.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  CliRun read = ReadTo("pipe.hex");
+  std::string got(0x10000, '\0');
+  const ssize_t size = ::read(reader, got.data(), got.size());
+  ::close(reader);
+  ASSERT_EQ(read.status, 0) << read.err;
+  got.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  EXPECT_EQ(got, expected_);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+  // Standard output into a pipe, through a link made like /dev/stdout (the
+  // test keeps its own, so that a regression cannot replace the system's).
+  std::filesystem::create_symlink("/proc/self/fd/1", dir_.File("stdout"));
+  Shell("{ XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH
+        " -q --simulate=chip.sim --manufacturer 0 --device QM1108-1K -y --format intel8 "
+        "read stdout 2>err.txt; echo $? >status.txt; } | cat >piped.hex");
+  EXPECT_EQ(Bytes("status.txt"), "0\n") << Bytes("err.txt");
+  EXPECT_EQ(Bytes("piped.hex"), expected_);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("stdout")));
+}
+
+TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "runs the read-out as the user nobody, which needs root";
+  }
+  const passwd* nobody = ::getpwnam("nobody");
+  if (nobody == nullptr) GTEST_SKIP() << "there is no user nobody";
+  const std::string runAs = "setpriv --reuid=" + std::to_string(nobody->pw_uid) + " --regid=" +
+                            std::to_string(nobody->pw_gid) + " --clear-groups";
+  // The folder is the user's to write in, as are the chip file and the
+  // desktop marks; the files below are not.
+  ASSERT_EQ(::chmod(dir_.Path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(dir_.File("chip.sim").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  const std::string theirs = dir_.File("theirs.hex");
+  const std::string locked = dir_.File("locked.hex");
+  const std::string mine = dir_.File("mine.hex");
+  for (const std::string& path : {theirs, locked, mine}) WriteFileBytes(path, "old\n");
+  ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);  // root's, readable only
+  ASSERT_EQ(::chown(locked.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);  // the user's, read-only
+  ASSERT_EQ(::chown(mine.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+
+  for (const std::string& path : {theirs, locked}) {
+    SCOPED_TRACE(path);
+    CliRun read = ReadTo(path, runAs);
+    EXPECT_EQ(read.status, 4) << read.err;
+    EXPECT_NE(read.err.find("Meldung: Fehler beim Öffnen der Datei\n         " + path + "\n"),
+              std::string::npos)
+        << read.err;
+    EXPECT_EQ(read.err.find("Prozessor-Programm gespeichert"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path), "old\n");
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(theirs.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u);
+
+  // The user's own file is replaced and stays the user's.
+  CliRun read = ReadTo(mine, runAs);
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(ReadFileBytes(mine), expected_);
+  ASSERT_EQ(::stat(mine.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, nobody->pw_uid);
+}
+
+TEST_F(CliEndToEnd, AReportedErrorIsTheExitStatusNeverASuccess) {
+  // QM1108-1K has no data EEPROM, yet a .rex lies beside the burn file.
+  WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x400));
+  Shell("srec_cat fw.bin -binary -o fw.hex -intel -address-length=2");
+  Shell("srec_cat fw.bin -binary -crop 0 16 -offset 0xF000 -o fw.rex -intel -address-length=2");
+  const std::string device = "-q --simulate=chip.sim --manufacturer 0 --device QM1108-1K -y ";
+  ASSERT_EQ(Cli(device + "program fw.hex").status, 0);
+  CliRun verify = Cli(device + "verify fw.hex");
+  EXPECT_EQ(verify.status, 3);
+  EXPECT_NE(verify.err.find("Meldung: Zuviele EEpromdaten für diesen Controller-Typ !\n"
+                            "         Der Baustein hat keinen EEPROM-Datenspeicher.\n"),
+            std::string::npos)
+      << verify.err;
+  EXPECT_EQ(verify.err.find("4294967295"), std::string::npos);
+  EXPECT_EQ(verify.err.find("Keine Fehler"), std::string::npos);
+
+  // With a data EEPROM, a companion file that cannot be read stops the
+  // programming run with its message, before the success message.
+  Shell("srec_cat fw.bin -binary -crop 0 16 -offset 0x100 -o fw.rex -intel -address-length=2");
+  CliRun program = Sim("-y program fw.hex");
+  EXPECT_EQ(program.status, 3);
+  EXPECT_NE(program.err.find("Meldung: Adresse außerhalb des EEPROM-Datenbereichs !"),
+            std::string::npos)
+      << program.err;
+  EXPECT_EQ(program.err.find("Keine Fehler"), std::string::npos);
 }
 
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {

@@ -31,21 +31,17 @@ std::string FileError(const std::string& path, const std::string& reason) {
 
 // Fails every write after the first `goodWrites` (a disk that fills up), or
 // the final rename (a directory that takes no new entry), with `error`.
-class FaultyDisk : public FileOps {
+class FaultyDisk : public ForwardingFileOps {
  public:
   FaultyDisk(int goodWrites, bool failRename, int error)
       : goodWrites_(goodWrites), failRename_(failRename), error_(error) {}
-  int CreateTemp(std::string& pattern) override { return SystemFileOps().CreateTemp(pattern); }
   ssize_t Write(int fd, const void* data, std::size_t size) override {
     if (writes_++ >= goodWrites_) return Fail();
-    return SystemFileOps().Write(fd, data, size);
+    return ForwardingFileOps::Write(fd, data, size);
   }
-  int Sync(int fd) override { return SystemFileOps().Sync(fd); }
-  int Close(int fd) override { return SystemFileOps().Close(fd); }
   int Rename(const std::string& from, const std::string& to) override {
-    return failRename_ ? Fail() : SystemFileOps().Rename(from, to);
+    return failRename_ ? Fail() : ForwardingFileOps::Rename(from, to);
   }
-  int Unlink(const std::string& path) override { return SystemFileOps().Unlink(path); }
 
  private:
   int Fail() {

@@ -138,6 +138,10 @@ TEST(PreferencesForm, ShowsThePortInUpperCaseHexAndFindsItInTheList) {
   EXPECT_EQ(PortChoiceFor("0x3bc"), 0);
   EXPECT_EQ(PortChoiceFor("0x278"), 2);
   EXPECT_EQ(PortChoiceFor("0x3010"), -1);
+  // Only the whole address selects an entry: 0x37 is no 0x378, 0x2 no 0x278.
+  for (const char* text : {"0x37", "0x2", "0x", "", "0x3B", "0x3780"}) {
+    EXPECT_EQ(PortChoiceFor(text), -1) << text;
+  }
 }
 
 }  // namespace

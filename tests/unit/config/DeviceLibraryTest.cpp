@@ -117,7 +117,8 @@ TEST_F(DeviceLibraryTest, DeviceListHoldsTheValidFlaggedDevicesOfTheManufacturer
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{"Hersteller in Bibliothek nicht gefunden !"});
 }
 
-TEST_F(DeviceLibraryTest, ListAndLoadCountDifferentlyAroundAnInvalidLine) {
+TEST_F(DeviceLibraryTest, ListEntryAndLoadedDeviceAgreeAroundInvalidLines) {
+  // Beta holds B1, B-bad (fails validation), B-short (too few columns), B3.
   settings.ManufIndex = 1;
   MemoryChoiceList list;
   settings.DeviceIndex = 1;
@@ -126,16 +127,40 @@ TEST_F(DeviceLibraryTest, ListAndLoadCountDifferentlyAroundAnInvalidLine) {
   EXPECT_EQ(list.Selected(), 1);
   ui.Clear();
 
-  // List entry 1 is B3, but the flagged line number 1 is the invalid B-bad.
-  EXPECT_EQ(library.LoadSelectedDevice(), Result::LibraryError);
-  EXPECT_EQ(ui.Messages(), std::vector<std::string>{BadChipMessage(library.LibraryPath())});
-  settings.DeviceIndex = 2;
-  ui.Clear();
-  EXPECT_EQ(library.LoadSelectedDevice(), Result::LibraryError);  // B-short, silently
-  EXPECT_TRUE(ui.Messages().empty());
-  settings.DeviceIndex = 3;
   EXPECT_EQ(library.LoadSelectedDevice(), Result::Ok);
   EXPECT_EQ(device.Name, "B3");
+  EXPECT_EQ(device.CodeEnd, 0x1000u);
+  EXPECT_EQ(device.ChipType, ChipTypeCode::ACE12);
+  EXPECT_TRUE(ui.Messages().empty());  // the invalid line is passed over quietly
+  settings.DeviceIndex = 2;             // beyond the two listed devices
+  EXPECT_EQ(library.LoadSelectedDevice(), Result::LibraryError);
+  EXPECT_EQ(ui.Messages(),
+            std::vector<std::string>{"Keine Bausteine für diesen\n\n Hersteller in der Liste !"});
+
+  // A line with too few columns between A and C: every list entry loads its
+  // own line, with its own voltages, ranges and InitRegister1 address.
+  WriteLibrary(":Maker;Y\n"
+               "A;DIP8;12000;5000;100;0;0x400;0;0;0x2FF;ACE11;Y\n"
+               "bad;DIP8;12500;Y\n"
+               "C;DIP14;13000;5500;100;0x800;0x800;0xF000;64;0x3FE;ACE12;Y\n"
+               "D;DIP8;11500;4500;100;0;0x1000;0;0;0x1FF;ACE11;Y\n");
+  const std::vector<std::string> names = DeviceNames(0);
+  ASSERT_EQ(names, (std::vector<std::string>{"A", "C", "D"}));
+  const struct {
+    std::uint8_t prog, oper;
+    std::uint32_t codeEnd, initRegister1;
+  } expected[] = {{120, 100, 0x400, 0x2FF}, {130, 110, 0x1000, 0x3FE}, {115, 90, 0x1000, 0x1FF}};
+  for (int index = 0; index < 3; ++index) {
+    SCOPED_TRACE(names[static_cast<std::size_t>(index)]);
+    settings.DeviceIndex = index;
+    device = DeviceEntry{};
+    ASSERT_EQ(library.LoadSelectedDevice(), Result::Ok);
+    EXPECT_EQ(device.Name, names[static_cast<std::size_t>(index)]);
+    EXPECT_EQ(device.ProgVoltageCode, expected[index].prog);
+    EXPECT_EQ(device.OperVoltageCode, expected[index].oper);
+    EXPECT_EQ(device.CodeEnd, expected[index].codeEnd);
+    EXPECT_EQ(device.InitRegister1Address, expected[index].initRegister1);
+  }
 }
 
 TEST_F(DeviceLibraryTest, LoadSelectedDeviceFillsTheRecordAtTheCurrentTimeBase) {

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/AtomicFile.h"
 #include "core/TextLineReader.h"
 #include "tests/support/TempDir.h"
@@ -42,22 +46,27 @@ TEST(TextLineReader, SplitsLinesLongerThan1023Characters) {
 }
 
 // Fails the n-th call of one kind; everything else goes to the real calls.
-class FailingOps : public FileOps {
+class FailingOps : public ForwardingFileOps {
  public:
-  enum class Call { Write, Sync, Rename };
+  enum class Call { CreateTemp, Write, Sync, Rename, KeepOwner, OpenForWriting };
   FailingOps(Call call, int failAt, int error) : call_(call), failAt_(failAt), error_(error) {}
 
-  int CreateTemp(std::string& pattern) override { return SystemFileOps().CreateTemp(pattern); }
+  int CreateTemp(std::string& pattern) override {
+    return Hit(Call::CreateTemp) ? -1 : ForwardingFileOps::CreateTemp(pattern);
+  }
   ssize_t Write(int fd, const void* data, std::size_t size) override {
-    if (Hit(Call::Write)) return -1;
-    return SystemFileOps().Write(fd, data, size);
+    return Hit(Call::Write) ? -1 : ForwardingFileOps::Write(fd, data, size);
   }
-  int Sync(int fd) override { return Hit(Call::Sync) ? -1 : SystemFileOps().Sync(fd); }
-  int Close(int fd) override { return SystemFileOps().Close(fd); }
+  int Sync(int fd) override { return Hit(Call::Sync) ? -1 : ForwardingFileOps::Sync(fd); }
   int Rename(const std::string& from, const std::string& to) override {
-    return Hit(Call::Rename) ? -1 : SystemFileOps().Rename(from, to);
+    return Hit(Call::Rename) ? -1 : ForwardingFileOps::Rename(from, to);
   }
-  int Unlink(const std::string& path) override { return SystemFileOps().Unlink(path); }
+  int KeepOwnerAndMode(int fd, const FileStatus& status) override {
+    return Hit(Call::KeepOwner) ? -1 : ForwardingFileOps::KeepOwnerAndMode(fd, status);
+  }
+  int OpenForWriting(const std::string& path) override {
+    return Hit(Call::OpenForWriting) ? -1 : ForwardingFileOps::OpenForWriting(path);
+  }
 
  private:
   bool Hit(Call call) {
@@ -112,6 +121,149 @@ TEST(AtomicFile, DiscardedOrAbandonedFilesCreateNothing) {
   AtomicFile missingDirectory;
   EXPECT_FALSE(missingDirectory.Open(dir.File("no/such/dir/file.hex")));
   EXPECT_EQ(missingDirectory.Error(), ENOENT);
+}
+
+struct stat StatOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+bool WriteThrough(AtomicFile& file, const std::string& target, const std::string& bytes) {
+  return file.Open(target) && file.Write(bytes) && file.Commit();
+}
+
+std::size_t Entries(const std::filesystem::path& dir) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+}
+
+TEST(AtomicFile, ALinkStaysAndTheFileItLeadsToIsReplacedBesideItself) {
+  TempDir links;
+  TempDir files;
+  const std::string file = files.File("chip.hex");
+  const std::string link = links.File("chip.hex");
+  WriteFileBytes(file, "old");
+  std::filesystem::create_symlink(file, link);
+  AtomicFile atomic;
+  ASSERT_TRUE(WriteThrough(atomic, link, "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(std::filesystem::read_symlink(link), file);
+  EXPECT_EQ(ReadFileBytes(file), "new");
+  EXPECT_EQ(Entries(links.Path()), 1u);
+  EXPECT_EQ(Entries(files.Path()), 1u);
+
+  // A link to nothing: the file it names is created, as an open would.
+  const std::string missing = files.File("new.hex");
+  const std::string dangling = links.File("new.hex");
+  std::filesystem::create_symlink(missing, dangling);
+  ASSERT_TRUE(WriteThrough(atomic, dangling, "fresh"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_EQ(ReadFileBytes(missing), "fresh");
+}
+
+TEST(AtomicFile, AReplacedFileKeepsItsModeAndOwner) {
+  TempDir dir;
+  const std::string target = dir.File("chip.hex");
+  WriteFileBytes(target, "old");
+  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  // Root can hand the file to another user; anybody else keeps their own.
+  const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+  const gid_t group = ::geteuid() == 0 ? 65534 : ::getegid();
+  ASSERT_EQ(::chown(target.c_str(), owner, group), 0);
+  const ino_t before = StatOf(target).st_ino;
+  AtomicFile file;
+  ASSERT_TRUE(WriteThrough(file, target, "new"));
+  const struct stat after = StatOf(target);
+  EXPECT_NE(after.st_ino, before);  // replaced, not rewritten
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_uid, owner);
+  EXPECT_EQ(after.st_gid, group);
+  EXPECT_EQ(ReadFileBytes(target), "new");
+
+  // A new file gets the mode of any new file.
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(WriteThrough(file, dir.File("fresh.hex"), "x"));
+  ::umask(mask);
+  EXPECT_EQ(StatOf(dir.File("fresh.hex")).st_mode & 07777, 0644u);
+}
+
+TEST(AtomicFile, WhereARenameCannotKeepTheFileItIsWrittenInPlace) {
+  TempDir dir;
+  // A second hard link sees the new contents too.
+  const std::string target = dir.File("chip.hex");
+  const std::string other = dir.File("other-name.hex");
+  WriteFileBytes(target, "old");
+  ASSERT_EQ(::link(target.c_str(), other.c_str()), 0);
+  AtomicFile file;
+  ASSERT_TRUE(WriteThrough(file, target, "new"));
+  EXPECT_EQ(ReadFileBytes(other), "new");
+  EXPECT_EQ(StatOf(target).st_nlink, 2u);
+
+  // An owner that cannot be carried over, a folder that takes no new file:
+  // the same file, rewritten.
+  for (auto call : {FailingOps::Call::KeepOwner, FailingOps::Call::CreateTemp}) {
+    const std::string single = dir.File("single.hex");
+    WriteFileBytes(single, "old");
+    const ino_t before = StatOf(single).st_ino;
+    FailingOps ops(call, 1, EPERM);
+    AtomicFile inPlace(ops);
+    ASSERT_TRUE(inPlace.Open(single));
+    ASSERT_TRUE(inPlace.Write("in place"));
+    EXPECT_EQ(ReadFileBytes(single), "old");  // nothing happens before Commit
+    ASSERT_TRUE(inPlace.Commit());
+    EXPECT_EQ(ReadFileBytes(single), "in place");
+    EXPECT_EQ(StatOf(single).st_ino, before);
+    EXPECT_EQ(Entries(dir.Path()), 3u);  // no temporary file left
+  }
+
+  // Dropped or failing before the open, the in-place file stays as it was.
+  FailingOps failingOpen(FailingOps::Call::OpenForWriting, 1, EIO);
+  AtomicFile dropped(failingOpen);
+  ASSERT_TRUE(dropped.Open(target));
+  ASSERT_TRUE(dropped.Write("never"));
+  dropped.Discard();
+  EXPECT_FALSE(dropped.Commit());
+  ASSERT_TRUE(dropped.Open(target));
+  ASSERT_TRUE(dropped.Write("never"));
+  EXPECT_FALSE(dropped.Commit());
+  EXPECT_EQ(dropped.Error(), EIO);
+  EXPECT_EQ(ReadFileBytes(target), "new");
+}
+
+TEST(AtomicFile, APipeIsWrittenIntoAndStaysAPipe) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.hex");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // The reading end is open, so opening the writing end does not wait.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  AtomicFile file;
+  ASSERT_TRUE(WriteThrough(file, fifo, "through the pipe"));
+  char buffer[64] = {};
+  const ssize_t got = ::read(reader, buffer, sizeof buffer);
+  ::close(reader);
+  EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), "through the pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_EQ(Entries(dir.Path()), 1u);
+}
+
+TEST(AtomicFile, ReadOnlyFilesAndDirectoriesAreRefusedAtOpen) {
+  TempDir dir;
+  const std::string target = dir.File("locked.hex");
+  WriteFileBytes(target, "keep");
+  // Without any write permission a file is read-only, for root as well.
+  ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+  AtomicFile file;
+  EXPECT_FALSE(file.Open(target));
+  EXPECT_EQ(file.Error(), EACCES);
+  EXPECT_FALSE(file.Write("x"));
+  EXPECT_FALSE(file.Commit());
+  EXPECT_EQ(ReadFileBytes(target), "keep");
+  EXPECT_EQ(StatOf(target).st_mode & 07777, 0444u);
+
+  EXPECT_FALSE(file.Open(dir.Path().string()));
+  EXPECT_EQ(file.Error(), EISDIR);
+  EXPECT_EQ(Entries(dir.Path()), 1u);
 }
 
 }  // namespace

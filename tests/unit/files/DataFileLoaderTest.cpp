@@ -65,11 +65,11 @@ TEST_F(DataFileLoaderTest, DetectsTheFormatFromTheFirstLines) {
   EXPECT_EQ(Detect(":020000020000FC\n:0100000011EE\n"), DataFormat::IntelMCS);
   EXPECT_EQ(Detect(":020000040000FA\n"), DataFormat::Intel32);
   EXPECT_EQ(Detect(":0100000011EE\n"), DataFormat::Intel8);
-  // A segment record as the last line, an end record alone, undecided text: binary.
-  EXPECT_EQ(Detect(":020000020000FC\n"), DataFormat::Binary);
-  EXPECT_EQ(Detect(":00000001FF\n"), DataFormat::Binary);
-  EXPECT_EQ(Detect("S00F0000\nS9030000FC\nS1040800559E\n"), DataFormat::Binary);
-  EXPECT_EQ(Detect("hello\nworld\n:0100000011EE\n"), DataFormat::Binary);
+  // Records that name no variant are still HEX text, never a binary image.
+  EXPECT_EQ(Detect(":020000020000FC\n"), DataFormat::IntelMCS);
+  EXPECT_EQ(Detect(":00000001FF\n"), DataFormat::Intel8);
+  EXPECT_EQ(Detect(":00000001FF\n:020000040000FA\n"), DataFormat::Intel32);
+  EXPECT_EQ(Detect("S00F0000\nS9030000FC\nS1040800559E\n"), DataFormat::MotorolaS1);
   EXPECT_EQ(Detect(""), DataFormat::Binary);
   // The second line decides when the first does not.
   EXPECT_EQ(Detect("; comment\n:0100000011EE\n"), DataFormat::Intel8);
@@ -85,18 +85,95 @@ TEST_F(DataFileLoaderTest, DetectsTheFormatFromTheFirstLines) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(DataFileLoaderTest, MissingFileIsReportedOnlyForProgramMemory) {
+TEST_F(DataFileLoaderTest, AByteOrderMarkLeadingBlankLinesAndLowerCaseRecordsAreText) {
+  EXPECT_EQ(Detect("\xEF\xBB\xBF:0100000011EE\r\n"), DataFormat::Intel8);
+  EXPECT_EQ(Detect("\n\n:020000040000FA\n"), DataFormat::Intel32);
+  EXPECT_EQ(Detect("\xEF\xBB\xBF\r\n \r\n\ts30600000802559a\n"), DataFormat::Binary);  // a tab in the line
+  EXPECT_EQ(Detect("\xEF\xBB\xBF\r\n \r\ns30600000802559a\n"), DataFormat::MotorolaS3);
+  EXPECT_EQ(Detect("s113000000010203040506070809101112131415AB\n"), DataFormat::MotorolaS1);
+  EXPECT_TRUE(Messages().empty());
+
+  // Each of them loads its records, not its characters.
+  const DeviceEntry device = Device(0, 0x1000);
+  for (const std::string text : {"\xEF\xBB\xBF:0300300002337A1E\r\n:00000001FF\r\n",
+                                 "\n\r\n:0300300002337A1E\n", "s106003002337a1a\ns9030000fc\n"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Load(text, device), Result::Ok);
+    EXPECT_EQ(image->byteCount, 3u);
+    EXPECT_EQ(image->bytes[0x30], 0x02);
+    EXPECT_EQ(image->bytes[0x00], 0xFF);
+  }
+  EXPECT_EQ(Load(":00000001FF\n", device), Result::Ok);
+  EXPECT_EQ(image->byteCount, 0u);
+  EXPECT_EQ(image->bytes[0x00], 0xFF);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DataFileLoaderTest, PlainTextOfNeitherFormatIsRefused) {
+  const std::string path = dir.File("burn.hex");
+  const std::string refused = "Fehler beim Laden der Datei\n\n" + path +
+                              "\n\nDie Datei enthält Text, aber weder Intel-HEX- noch "
+                              "Motorola-S-Records.\nSie wird nicht als Binärdatei geladen.";
+  for (const std::string text : {"hello\nworld\n:0100000011EE\n", "\xEF\xBB\xBF\n\nREADME\r\n",
+                                 "x", "Intel HEX folgt\nin Zeile 3 \t\n", "Siehe\nspaeter\n"}) {
+    SCOPED_TRACE(text);
+    ui.Clear();
+    settings.DataFormat = DataFormat::Intel8;
+    image->bytes[0] = 0x00;
+    EXPECT_EQ(Load(text, Device(0, 0x1000)), Result::FileNotLoaded);
+    EXPECT_EQ(Messages(), std::vector<std::string>{refused});
+    EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
+    EXPECT_EQ(image->bytes[0], 0x00);  // nothing loaded
+  }
+  // The same for a companion file.
+  ui.Clear();
+  EXPECT_EQ(Load("kein HEX\n", Device(0, 0x1000, 0x2000, 0x40), MemoryArea::DataEeprom),
+            Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{refused});
+}
+
+TEST_F(DataFileLoaderTest, BinaryImagesLoadByteForByteAsBefore) {
+  // Control bytes after blank lines, a byte-order mark followed by binary
+  // bytes, erased cells, a short file with a control byte: all binary, all
+  // loaded from address 0 exactly as they are.
+  for (const std::string& bytes :
+       {std::string("\n\n\x02\x00\x10\x80\x12\x34\n", 9), std::string("\xEF\xBB\xBF\x01\x02\x03\xFF\x00", 8),
+        std::string("\xFF\xFF"), std::string("\x01\n"), std::string("\n\n\n")}) {
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    ui.Clear();
+    ASSERT_EQ(Load(bytes, Device(0, 0x1000)), Result::Ok);
+    EXPECT_EQ(settings.DataFormat, DataFormat::Binary);
+    EXPECT_EQ(image->byteCount, bytes.size());
+    EXPECT_EQ(std::string(image->bytes.begin(), image->bytes.begin() + bytes.size()), bytes);
+    EXPECT_EQ(image->bytes[bytes.size()], 0xFF);
+    EXPECT_TRUE(Messages().empty());
+  }
+}
+
+TEST_F(DataFileLoaderTest, OnlyAMissingCompanionFileIsPassedOverSilently) {
   const DeviceEntry device = Device(0, 0x1000, 0x2000, 0x40);
   DataFileLoader loader(ui, *image, device, settings);
   const std::string missing = dir.File("missing.rex");
   settings.DataFormat = DataFormat::Intel8;
-  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Absent);
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
 
+  const std::string notFound = "Fehler beim Öffnen der Datei\n\n" + missing +
+                               "\n\nDatei oder Verzeichnis existiert nicht";
   EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::ProgramMemory), Result::FileNotLoaded);
-  EXPECT_EQ(Messages(), std::vector<std::string>{"Fehler beim Öffnen der Datei\n\n" + missing +
-                                                 "\n\nDatei oder Verzeichnis existiert nicht"});
+  EXPECT_EQ(loader.LoadDataFile(missing, MemoryArea::DataEeprom), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{notFound, notFound}));
+
+  // One that is there loads, or is refused with its reason.
+  ui.Clear();
+  WriteFileBytes(missing, ":01200000AA35\n");
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Loaded);
+  EXPECT_EQ(image->bytes[0x2000], 0xAA);
+  WriteFileBytes(missing, ":01300000AA25\n");
+  EXPECT_EQ(loader.LoadCompanionFile(missing), DataFileLoader::Companion::Failed);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].starts_with("Zuviele EEpromdaten")) << Messages()[0];
 }
 
 TEST_F(DataFileLoaderTest, HexFileWithoutDataPassesTheRangeCheck) {
@@ -161,10 +238,11 @@ TEST_F(DataFileLoaderTest, DirectoriesDevicesAndPipesAreNoBurnFiles) {
                                                    "\n\nKeine gewöhnliche Datei (Verzeichnis oder Gerät)"});
     EXPECT_EQ(image->byteCount, 0u);
     EXPECT_EQ(settings.DataFormat, DataFormat::Undecided);
-    // As a companion file it is passed over silently, like a missing one.
+    // As a companion file it is refused all the same: it is there, but
+    // cannot be what the user meant.
     ui.Clear();
-    EXPECT_EQ(loader.LoadDataFile(path, MemoryArea::DataEeprom), Result::FileNotLoaded) << path;
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(loader.LoadCompanionFile(path), DataFileLoader::Companion::Failed) << path;
+    EXPECT_EQ(Messages().size(), 1u);
   }
 }
 
@@ -234,10 +312,20 @@ TEST_F(DataFileLoaderTest, CompanionFileIsCheckedAgainstTheDataEeprom) {
 }
 
 TEST_F(DataFileLoaderTest, CompanionFileForADeviceWithoutDataEepromAlwaysFails) {
+  // The area has no cells, so no highest allowed address is shown (it
+  // would wrap around to 4294967295).
   EXPECT_EQ(Load(":020000040000FA\n:00000001FF\n", Device(0, 0x0800), MemoryArea::DataEeprom),
             Result::FileNotLoaded);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].starts_with("Zuviele EEpromdaten für diesen Controller-Typ !")) << Messages()[0];
+  EXPECT_EQ(Load(":0100F000AA65\n", Device(0, 0x0800), MemoryArea::DataEeprom), Result::FileNotLoaded);
+  const std::string none = "Zuviele EEpromdaten für diesen Controller-Typ !\n\n"
+                           "Der Baustein hat keinen EEPROM-Datenspeicher.\nGelesen: ";
+  EXPECT_EQ(Messages(), (std::vector<std::string>{none + "0 Bytes\n", none + "1 Bytes\n"}));
+  // The same for a program memory without cells (start 0x100, size 0).
+  ui.Clear();
+  EXPECT_EQ(Load(":01010000AA54\n", Device(0x100, 0)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Zuviele Programmdaten für diesen Controller-Typ !\n\n"
+                            "Der Baustein hat keinen Programmspeicher.\nGelesen: 1 Bytes\n"});
 }
 
 TEST_F(DataFileLoaderTest, BinaryCompanionFileIsBoundByTheDataEepromEnd) {

@@ -118,6 +118,22 @@ TEST(IntelHexReader, RejectsLinesWithoutRecordMark) {
   }
 }
 
+TEST(IntelHexReader, ByteOrderMarkAndLeadingBlankLinesAreSkipped) {
+  const auto read = Read("\xEF\xBB\xBF:0300300002337A1E\r\n:00000001FF\r\n");
+  EXPECT_EQ(read->result, Result::Ok);
+  EXPECT_EQ(read->image->bytes[0x30], 0x02);
+  EXPECT_EQ(read->image->byteCount, 3u);
+  const auto blank = Read("\n \t\r\n:0300300002337A1E\n");
+  EXPECT_EQ(blank->result, Result::Ok);
+  EXPECT_EQ(blank->image->byteCount, 3u);
+  // The line numbers are the file's: the third line holds the bad record.
+  EXPECT_EQ(Read("\xEF\xBB\xBF\n\n:0300300002337A1E00\n")->ui.Messages(),
+            std::vector<std::string>{LengthMessage(3, 19, 17)});
+  // A mark anywhere else is no record start.
+  EXPECT_EQ(Read(":0100000011EE\n\xEF\xBB\xBF:0100000011EE\n")->ui.Messages(),
+            std::vector<std::string>{LineStartMessage(2)});
+}
+
 TEST(IntelHexReader, RejectsLinesOfTheWrongLength) {
   const auto read = Read(":0300300002337A1E00\n");
   EXPECT_EQ(read->ui.Messages(), std::vector<std::string>{LengthMessage(1, 19, 17)});

@@ -66,11 +66,29 @@ TEST(MotorolaReader, EndRecordsStopReadingAndEmptyRecordsAreSkipped) {
 }
 
 TEST(MotorolaReader, RejectsUnknownLineStarts) {
-  for (const std::string line : {"S5030001FB", "s1040800559E", "", " S1040800559E", ":00000001FF"}) {
+  for (const std::string line : {"S5030001FB", "s5030001FB", "", " S1040800559E", ":00000001FF"}) {
     const auto read = Read("S1040800559E\n" + line + "\n");
     EXPECT_EQ(read->result, Result::FileNotLoaded) << line;
     EXPECT_EQ(read->ui.Messages(), Only("Zeilenanfang in Zeile 2\nder Hex-Datei nicht gefunden !")) << line;
   }
+}
+
+TEST(MotorolaReader, LowerCaseRecordsALeadingMarkAndBlankLinesRead) {
+  const auto lower = Read("s00f0000544f525645582056312e3030d3\ns1040800559e\ns9030000fc\n");
+  EXPECT_EQ(lower->result, Result::Ok);
+  EXPECT_TRUE(lower->ui.Messages().empty());
+  EXPECT_EQ(lower->image->bytes[0x0800], 0x55);
+  EXPECT_EQ(lower->image->byteCount, 1u);
+
+  const auto lead = Read("\xEF\xBB\xBF\r\n  \r\nS1040800559E\r\nS9030000FC\r\n");
+  EXPECT_EQ(lead->result, Result::Ok);
+  EXPECT_EQ(lead->image->bytes[0x0800], 0x55);
+  // Messages count the file's own lines, the skipped ones included; a blank
+  // line after the first record is still an error.
+  EXPECT_EQ(Read("\n\nS1040800559F\n")->ui.Messages(),
+            Only("Prüfsumme der HEX-Zeile 3 stimmt nicht !\n\nGelesen 0x009F\nBerechnet 0x009E\n"));
+  EXPECT_EQ(Read("\nS1040800559E\n\nS1040800559E\n")->ui.Messages(),
+            Only("Zeilenanfang in Zeile 3\nder Hex-Datei nicht gefunden !"));
 }
 
 TEST(MotorolaReader, ChecksAgainstTheCountAndTheChecksum) {

@@ -23,28 +23,24 @@ constexpr const char* kHeader = "S00F0000544F525645582056312E3030D3\r\n";
 
 // Makes the n-th write (or the rename) fail with an error number; every
 // other call goes to the system.
-class FailingOps : public FileOps {
+class FailingOps : public ForwardingFileOps {
  public:
   FailingOps(int failingWrite, bool failRename, int error)
       : failingWrite_(failingWrite), failRename_(failRename), error_(error) {}
-  int CreateTemp(std::string& pattern) override { return SystemFileOps().CreateTemp(pattern); }
   ssize_t Write(int fd, const void* data, std::size_t size) override {
     if (++writes_ == failingWrite_) {
       errno = error_;
       return -1;
     }
-    return SystemFileOps().Write(fd, data, size);
+    return ForwardingFileOps::Write(fd, data, size);
   }
-  int Sync(int fd) override { return SystemFileOps().Sync(fd); }
-  int Close(int fd) override { return SystemFileOps().Close(fd); }
   int Rename(const std::string& from, const std::string& to) override {
     if (failRename_) {
       errno = error_;
       return -1;
     }
-    return SystemFileOps().Rename(from, to);
+    return ForwardingFileOps::Rename(from, to);
   }
-  int Unlink(const std::string& path) override { return SystemFileOps().Unlink(path); }
 
  private:
   int failingWrite_;
