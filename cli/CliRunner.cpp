@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/Program.h"
+#include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
@@ -78,8 +79,8 @@ int Session::SelectDevice() {
   if (options_.manufacturer) {
     const int index = FindEntry(manufacturers_.Names(), *options_.manufacturer);
     if (index < 0) {
-      env_.err << "ferolith-cli: no manufacturer '" << *options_.manufacturer
-               << "' in the device library (see: ferolith-cli devices)\n";
+      env_.err << texts::kErrorPrefix
+               << FormatText(texts::kNoManufacturer, options_.manufacturer->c_str()) << '\n';
       return kUsageError;
     }
     manufacturers_.Select(index);
@@ -88,8 +89,8 @@ int Session::SelectDevice() {
   if (options_.device) {
     const int index = FindEntry(devices_.Names(), *options_.device);
     if (index < 0) {
-      env_.err << "ferolith-cli: no device '" << *options_.device
-               << "' for this manufacturer (see: ferolith-cli devices)\n";
+      env_.err << texts::kErrorPrefix << FormatText(texts::kNoDevice, options_.device->c_str())
+               << '\n';
       return kUsageError;
     }
     devices_.Select(index);

@@ -142,13 +142,27 @@ TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
 
 TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(Cli("").status, 64);
-  EXPECT_EQ(Cli("frobnicate").status, 64);
+  CliRun unknown = Cli("frobnicate");
+  EXPECT_EQ(unknown.status, 64);
+  EXPECT_EQ(unknown.err,
+            "ferolith-cli: unbekannter Befehl 'frobnicate'\nHilfe: ferolith-cli --help\n");
   EXPECT_EQ(Cli("program").status, 64);
   EXPECT_EQ(Cli("--format pdf read x").status, 64);
-  EXPECT_EQ(Cli("--simulate devices --device 99").status, 64);
+  CliRun noDevice = Cli("--simulate devices --device 99");
+  EXPECT_EQ(noDevice.status, 64);
+  EXPECT_NE(noDevice.err.find("ferolith-cli: kein Baustein '99' bei diesem Hersteller"),
+            std::string::npos);
+  CliRun noManufacturer = Cli("--manufacturer Altmoor devices");  // disabled in the library
+  EXPECT_EQ(noManufacturer.status, 64);
+  EXPECT_NE(noManufacturer.err.find("ferolith-cli: kein Hersteller 'Altmoor' in der Bauteilbibliothek"),
+            std::string::npos);
   CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("program"), std::string::npos);
+  EXPECT_NE(help.out.find("\nBefehle:\n"), std::string::npos);
+  EXPECT_NE(help.out.find("  program DATEI "), std::string::npos);
+  CliRun version = Cli("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("simulator"), std::string::npos);
   CliRun devices = Cli("devices");
   EXPECT_EQ(devices.status, 0);
   EXPECT_NE(devices.out.find("0 Quellmark Halbleiter *"), std::string::npos);
