@@ -183,5 +183,26 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_NE(Bytes("KALVENOR.INI").find("SearchHardware=2"), std::string::npos);
 }
 
+// A manufacturer whose only device line is invalid (package DIP9).
+constexpr const char* kLibraryWithAnEmptyManufacturer =
+    ":Eigenbau;Y\r\nTEST-1;DIP8;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n"
+    ":Leer;Y\r\nTEST-2;DIP9;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n";
+
+// "devices" lists what can be selected: the placeholders "Keine Bausteine"
+// and "Keine Hersteller" of empty lists are no entries.
+TEST_F(CliEndToEnd, DevicesListsNoPlaceholderAndFailsWithoutALibrary) {
+  WriteFileBytes(dir_.File("ACELIST.CSV"), kLibraryWithAnEmptyManufacturer);
+  CliRun devices = Cli("devices");
+  EXPECT_EQ(devices.status, 0);
+  EXPECT_EQ(devices.out, "0 Eigenbau *\n  0 TEST-1 *\n1 Leer\n");
+  EXPECT_NE(devices.err.find("Meldung: TEST-2\n         Unbekannte Gehäuseform"), std::string::npos);
+
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  devices = Cli("devices");
+  EXPECT_EQ(devices.status, 13);
+  EXPECT_EQ(devices.out, "");
+  EXPECT_NE(devices.err.find("Meldung: Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ferolith::testing
