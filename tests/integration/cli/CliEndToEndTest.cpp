@@ -204,5 +204,76 @@ TEST_F(CliEndToEnd, DevicesListsNoPlaceholderAndFailsWithoutALibrary) {
   EXPECT_NE(devices.err.find("Meldung: Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
 }
 
+// The bash completion, run on the built program in the test's directory:
+// `words` are the words on the line after the program, the last one being
+// completed. Returns the offers, one a line.
+class CliCompletion : public CliEndToEnd {
+ protected:
+  std::string Complete(const std::string& words) {
+    const std::string script =
+        "source '" + (SourceDir() / "resources" / "bash-completion" / "ferolith-cli").string() +
+        "'\nCOMP_WORDS=('" FEROLITH_CLI_PATH "' " + words +
+        ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_ferolith_cli\n"
+        "for offer in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$offer\"; done\n";
+    WriteFileBytes(dir_.File("complete.sh"), script);
+    Shell("bash complete.sh >offers.txt 2>&1");
+    return Bytes("offers.txt");
+  }
+  // The values the program itself names when it refuses one of `option`.
+  std::string Allowed(const std::string& option) {
+    const std::string err = Cli(option + " nonsense convert a b").err;
+    const std::size_t start = err.find(", nur ") + 6;
+    std::string allowed = err.substr(start, err.find('\n') - start);
+    for (std::size_t at = 0; (at = allowed.find(", ", at)) != std::string::npos;) {
+      allowed.replace(at, 2, "\n");
+    }
+    return allowed + "\n";
+  }
+};
+
+TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
+  EXPECT_EQ(Complete("''"), "devices\ndetect\nblank\nprogram\nverify\nread\ninitreg\nconvert\n");
+  EXPECT_EQ(Complete("--f"), "--format\n");
+  EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
+  const std::string options = Complete("-");
+  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n"}) {
+    EXPECT_NE(options.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(Complete("--format ''"), Allowed("--format"));
+  EXPECT_EQ(Complete("--format = ''"), Allowed("--format"));  // "--format=" as bash splits it
+  EXPECT_EQ(Complete("--on-error ''"), Allowed("--on-error"));
+  EXPECT_EQ(Complete("--area ''"), Allowed("--area"));
+  EXPECT_EQ(Complete("--format s"), "s1\ns2\ns3\n");
+
+  // After the command: file names.
+  WriteFileBytes(dir_.File("fw.hex"), "");
+  EXPECT_EQ(Complete("-y program f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
+}
+
+TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
+  EXPECT_EQ(Complete("--manufacturer ''"),
+            "Quellmark\\ Halbleiter\nBrimwood\\ Mikrosysteme\nNorrvik\\ Elektronik\n");
+  EXPECT_EQ(Complete("--manufacturer Br"), "Brimwood\\ Mikrosysteme\n");
+  // Devices of the selected manufacturer, or of the one on the line (by
+  // number or by name, quoted as the shell has it).
+  EXPECT_EQ(Complete("--device QM1108"), "QM1108-1K\nQM1108-2KE\n");
+  EXPECT_EQ(Complete("--manufacturer 2 --device ''"), "NV-A11P8\nNV-A12P14E\nNV-A12P8\n");
+  EXPECT_EQ(Complete("--manufacturer Brimwood\\ Mikrosysteme --device BW12-D14/"),
+            "BW12-D14/16E\nBW12-D14/64E\nBW12-D14/32\n");
+  EXPECT_EQ(Complete("--manufacturer = \"Norrvik Elektronik\" --device NV-A12"),
+            "NV-A12P14E\nNV-A12P8\n");
+
+  // Another library in the directory, other names; the placeholders of
+  // empty lists are no names.
+  WriteFileBytes(dir_.File("ACELIST.CSV"), kLibraryWithAnEmptyManufacturer);
+  EXPECT_EQ(Complete("--manufacturer ''"), "Eigenbau\nLeer\n");
+  EXPECT_EQ(Complete("--device ''"), "TEST-1\n");
+  EXPECT_EQ(Complete("--manufacturer Leer --device ''"), "");
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  EXPECT_EQ(Complete("--manufacturer ''"), "");
+  EXPECT_EQ(Complete("--device ''"), "");
+}
+
 }  // namespace
 }  // namespace ferolith::testing

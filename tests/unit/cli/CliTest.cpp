@@ -3,7 +3,9 @@
 #include <sstream>
 
 #include "cli/CliOptions.h"
+#include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "tests/support/TempDir.h"
 
 namespace ferolith::cli {
 namespace {
@@ -154,6 +156,34 @@ TEST(CliOptions, TheLastOfASwitchPairWins) {
   EXPECT_EQ(std::get<CliOptions>(parsed).saveBlank, std::optional<bool>(true));
   EXPECT_EQ(std::get<CliOptions>(parsed).format, std::optional<int>(DataFormat::IntelMCS));
   EXPECT_EQ(std::get<CliOptions>(parsed).files, std::vector<std::string>{"x.hex"});
+}
+
+// The manual page describes every option and command the help page lists.
+TEST(CliOptions, TheManualPageNamesEveryOptionAndCommand) {
+  const std::string page =
+      testing::ReadFileBytes((testing::SourceDir() / "docs" / "man" / "ferolith-cli.1").string());
+  ASSERT_FALSE(page.empty());
+  const Outcome help = Ends({"--help"});
+  std::istringstream words(help.out);
+  int checked = 0;
+  for (std::string word; words >> word;) {
+    if (word.rfind("--", 0) != 0) continue;
+    word = word.substr(0, word.find_first_of("[=,)"));
+    // roff writes the hyphens of option names as \-.
+    std::string roff;
+    for (const char c : word) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(page.find(roff), std::string::npos) << word;
+    ++checked;
+  }
+  EXPECT_GE(checked, 14);
+  // Each command heads an entry of its own: ".B name", ".BI name ..." or ".BR name ...".
+  for (const texts::CommandText& command : texts::kCommandTexts) {
+    const std::string name(command.name);
+    EXPECT_TRUE(page.find("\n.B " + name + "\n") != std::string::npos ||
+                page.find("\n.BI " + name + " ") != std::string::npos ||
+                page.find("\n.BR " + name + " ") != std::string::npos)
+        << name;
+  }
 }
 
 TEST(ConsoleUi, EveryMessageIsOneMeldungLineWithIndentedContinuations) {
