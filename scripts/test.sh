@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs the whole suite:
 #   1. the normal build with every test (unit, integration, gui),
-#   2. the integration tests of that build under valgrind memcheck,
-#   3. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
-#   4. a short smoke run of every fuzz target (clang, libFuzzer).
+#   2. the Debian package of that build, checked, installed, tried and
+#      removed again (scripts/package-test.sh),
+#   3. the integration tests of that build under valgrind memcheck,
+#   4. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   5. a short smoke run of every fuzz target (clang, libFuzzer).
 # Build folders live under build/ and share a ccache between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,9 +17,14 @@ export CTEST_OUTPUT_ON_FAILURE=1
 export QT_QPA_PLATFORM=offscreen
 
 echo "== normal build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON >/dev/null
+# The install prefix of the package, so that packaging rebuilds nothing.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON \
+  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
+
+echo "== Debian package"
+scripts/package-test.sh
 
 echo "== integration tests under valgrind memcheck"
 scripts/valgrind.sh build/release
