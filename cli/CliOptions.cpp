@@ -129,7 +129,7 @@ std::optional<UsageError> CheckArguments(const CLI::App& app, const CommandSlot*
   const std::vector<std::string> extras = app.remaining(true);
   if (!extras.empty()) {
     const std::string& first = extras.front();
-    if (chosen == nullptr && first.front() != '-') {
+    if (chosen == nullptr && first.rfind('-', 0) != 0) {  // an empty word too
       return UsageError{FormatText(texts::kUnknownCommand, first.c_str())};
     }
     return UsageError{FormatText(texts::kUnexpectedArgument, first.c_str())};

@@ -74,6 +74,7 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
   } cases[] = {
       {{}, "kein Befehl angegeben"},
       {{"frobnicate"}, "unbekannter Befehl 'frobnicate'"},
+      {{""}, "unbekannter Befehl ''"},
       {{"--frob", "blank"}, "unerwartetes Argument '--frob'"},
       {{"blank", "program", "x"}, "unerwartetes Argument 'program'"},
       {{"program"}, "program erwartet DATEI"},
