@@ -29,9 +29,12 @@ QStringList RunAndPressOk(Settings& settings, std::function<void(CPrefsDlg&)> ed
     ControlById<QPushButton>(dialog, PrefsCtl::Ok)->click();
     if (dialog.isVisible()) {
       if (focusedControl != nullptr) {
-        *focusedControl = QApplication::focusWidget() == nullptr
+        // The dialog's own focus child: the application's focus widget also
+        // depends on when the window system activates the window, which a
+        // loaded machine may not have done yet.
+        *focusedControl = dialog.focusWidget() == nullptr
                               ? 0
-                              : QApplication::focusWidget()->objectName().mid(7).toInt();
+                              : dialog.focusWidget()->objectName().mid(7).toInt();
       }
       ControlById<QPushButton>(dialog, PrefsCtl::Cancel)->click();
     }
