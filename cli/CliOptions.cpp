@@ -71,13 +71,27 @@ CLI::Option* AddFlag(CLI::App& app, std::string_view names, bool& target) {
   return app.add_flag(std::string(names), target, std::string(texts::OptionTextOf(names).help));
 }
 
-// A "--x,!--no-x" pair: the last one given wins; unset when neither is given.
-void AddSwitchPair(CLI::App& app, std::string_view names, std::optional<bool>& target) {
-  CLI::Option* option = app.add_flag_function(
-      std::string(names), [&target](std::int64_t sum) { target = sum > 0; },
-      std::string(texts::OptionTextOf(names).help));
-  option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-}
+// A "--x,!--no-x" pair: the last one given wins; unset when neither is
+// given. A bool target, so that a value such as "--x=abc" is CLI11's
+// conversion error (its flag functions throw std::invalid_argument there).
+class SwitchPair {
+ public:
+  SwitchPair(CLI::App& app, std::string_view names)
+      : option_(app.add_flag(std::string(names), value_,
+                             std::string(texts::OptionTextOf(names).help))) {
+    option_->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  }
+  SwitchPair(const SwitchPair&) = delete;
+  SwitchPair& operator=(const SwitchPair&) = delete;
+
+  std::optional<bool> Value() const {
+    return option_->count() > 0 ? std::optional<bool>(value_) : std::nullopt;
+  }
+
+ private:
+  bool value_ = false;
+  CLI::Option* option_;
+};
 
 struct CommandSlot {
   Command command;
@@ -193,9 +207,9 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddFlag(app, "-y,--yes", options.yes);
   std::string onError = "cancel";
   AddOption(app, "--on-error", onError)->check(OneOf({"retry", "cancel"}));
-  AddSwitchPair(app, "--verify,!--no-verify", options.verify);
-  AddSwitchPair(app, "--save-blank,!--no-save-blank", options.saveBlank);
-  AddSwitchPair(app, "--checksum,!--no-checksum", options.checksum);
+  const SwitchPair verify(app, "--verify,!--no-verify");
+  const SwitchPair saveBlank(app, "--save-blank,!--no-save-blank");
+  const SwitchPair checksum(app, "--checksum,!--no-checksum");
   std::optional<std::uint32_t> lineLength;
   AddOption(app, "--line-length", lineLength)->check(WholeNumberFrom(16, 255));
   std::optional<std::string> format;
@@ -254,6 +268,9 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
     options.simulate = true;
     options.simulationFile = *simulate;
   }
+  options.verify = verify.Value();
+  options.saveBlank = saveBlank.Value();
+  options.checksum = checksum.Value();
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;
   if (format) options.format = FormatCode(*format);

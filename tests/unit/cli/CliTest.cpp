@@ -92,6 +92,8 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
       {{"--area", "eeprom", "convert", "a", "b"},
        "--area: 'eeprom' ist nicht erlaubt, nur code, data"},
       {{"--yes=abc", "blank"}, "Aufruf nicht verstanden: --yes = abc"},
+      {{"--verify=o", "blank"}, "Aufruf nicht verstanden: --verify = o"},
+      {{"--no-checksum=ja", "blank"}, "Aufruf nicht verstanden: --checksum = ja"},  // the pair's name
   };
   for (const auto& c : cases) {
     const Outcome outcome = Ends(c.args);
