@@ -173,14 +173,14 @@ void Program::PrepareHardware() {
   }
 }
 
-void Program::FillLists() {
+ResultCode Program::FillLists() {
   Parts& p = *parts_;
-  if (p.library.FillManufacturerList(p.manufacturers) == Result::Ok) {
-    p.library.FillDeviceList(p.devices);
-  }
+  const ResultCode manufacturers = p.library.FillManufacturerList(p.manufacturers);
+  if (manufacturers == Result::Ok) p.library.FillDeviceList(p.devices);
   if (p.library.LoadSelectedDevice() == Result::Ok) p.InsertSimulatedChip();
   p.ui.EnableCancelButton(false);
   p.state.CancelRequested = 0;
+  return manufacturers;
 }
 
 ResultCode Program::OnLeertest() { return parts_->AfterCommand(parts_->commands.OnLeertest()); }
@@ -198,8 +198,8 @@ void Program::OnChecksummenPruefen(bool checked) {
   parts_->state.settings.TestChecksum = checked ? 1 : 0;
 }
 
-void Program::OnManufacturerChanged() {
-  parts_->library.OnManufacturerChanged(parts_->manufacturers, parts_->devices);
+ResultCode Program::OnManufacturerChanged() {
+  return parts_->library.OnManufacturerChanged(parts_->manufacturers, parts_->devices);
 }
 
 void Program::OnDeviceChanged() {

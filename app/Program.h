@@ -48,7 +48,9 @@ class Program {
   // Start-up, in the order the main window runs them.
   void LoadSettings();     // KALVENOR.INI with its validation messages
   void PrepareHardware();  // port access (or the simulator), detection loop, demo mode
-  void FillLists();        // manufacturer and device lists, the selected device
+  // Manufacturer and device lists, the selected device. Result::EndOfList
+  // when the library gave no manufacturer (the list shows "Keine Hersteller").
+  ResultCode FillLists();
 
   // The operation commands. Each returns the result of its chain: 0 on
   // success, the failing step's code otherwise; Result::ProgrammerNotFound
@@ -65,7 +67,9 @@ class Program {
   void OnBausteinPruefen(bool checked);
   void OnLeerzellenSpeichern(bool checked);
   void OnChecksummenPruefen(bool checked);
-  void OnManufacturerChanged();
+  // Refills the device list: Result::EndOfList when the manufacturer has no
+  // valid device (the list shows "Keine Bausteine").
+  ResultCode OnManufacturerChanged();
   void OnDeviceChanged();
 
   // "Abbrechen": stops the running pass at its next step.

@@ -1,9 +1,14 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 
+#include "cli/CliTexts.h"
+#include "cli/HelpFormatter.h"
 #include "core/NumberText.h"
+#include "core/TextFormat.h"
+#include "hardware/PortBackends.h"
 
 namespace ferolith::cli {
 
@@ -21,28 +26,144 @@ constexpr FormatName kFormats[] = {
     {"s3", DataFormat::MotorolaS3},
 };
 
-constexpr const char* kDescription =
-    "ferolith-cli - programs ACE11/ACE12 microcontrollers with the Kalvenor programmer.\n"
-    "Uses KALVENOR.INI and ACELIST.CSV of the working directory, like the desktop program.\n"
-    "Every message of the program goes to standard error as a line \"Meldung: ...\".\n"
-    "Exit status: 0 success; 2 cancelled at the socket box; 3 file not loaded;\n"
-    "4 non-blank cells or read-out failed; 5 blank check stopped; 6 verification failed;\n"
-    "7 programming failed or programmer busy; 8 programmer not found (demo mode);\n"
-    "10 handshake timeout; 13 device library error; 64 usage error.";
+// A usage error found after parsing: its German text.
+struct UsageError {
+  std::string text;
+};
 
-constexpr const char* kExamples =
-    "\nExamples:\n"
-    "  ferolith-cli --simulate=chip.sim devices\n"
-    "  ferolith-cli --simulate=chip.sim --manufacturer 0 --device 1 -y program firmware.hex\n"
-    "  ferolith-cli --simulate=chip.sim -y verify firmware.hex\n"
-    "  ferolith-cli --simulate=chip.sim -y --format s1 read backup.s19\n"
-    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n";
+std::string Join(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) joined += (joined.empty() ? "" : ", ") + word;
+  return joined;
+}
 
-// "--x"/"--no-x" pairs: the last one given wins.
-void AddSwitchPair(CLI::App& app, const std::string& name, const std::string& help,
-                   std::optional<bool>& target) {
-  app.add_flag_callback("--" + name, [&target] { target = true; }, help);
-  app.add_flag_callback("--no-" + name, [&target] { target = false; }, "");
+// CLI11's own checks speak English; these say the same in German.
+CLI::Validator OneOf(std::vector<std::string> allowed) {
+  return CLI::Validator(
+      [allowed](std::string& value) -> std::string {
+        for (const std::string& word : allowed) {
+          if (value == word) return "";
+        }
+        return FormatText(texts::kNotAllowed, value.c_str(), Join(allowed).c_str());
+      },
+      "");
+}
+
+CLI::Validator WholeNumberFrom(unsigned low, unsigned high) {
+  return CLI::Validator(
+      [low, high](std::string& value) -> std::string {
+        std::uint32_t number = 0;
+        if (IsWholeUnsigned(value, &number) && number >= low && number <= high) return "";
+        return FormatText(texts::kNotInRange, value.c_str(), low, high);
+      },
+      "");
+}
+
+// Options and commands are registered with their lines of CliTexts.h.
+template <typename T>
+CLI::Option* AddOption(CLI::App& app, std::string_view names, T& target) {
+  const texts::OptionText& text = texts::OptionTextOf(names);
+  return app.add_option(std::string(names), target, std::string(text.help))
+      ->option_text(std::string(text.value));
+}
+
+CLI::Option* AddFlag(CLI::App& app, std::string_view names, bool& target) {
+  return app.add_flag(std::string(names), target, std::string(texts::OptionTextOf(names).help));
+}
+
+// A "--x,!--no-x" pair: the last one given wins; unset when neither is
+// given. A bool target, so that a value such as "--x=abc" is CLI11's
+// conversion error (its flag functions throw std::invalid_argument there).
+class SwitchPair {
+ public:
+  SwitchPair(CLI::App& app, std::string_view names)
+      : option_(app.add_flag(std::string(names), value_,
+                             std::string(texts::OptionTextOf(names).help))) {
+    option_->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  }
+  SwitchPair(const SwitchPair&) = delete;
+  SwitchPair& operator=(const SwitchPair&) = delete;
+
+  std::optional<bool> Value() const {
+    return option_->count() > 0 ? std::optional<bool>(value_) : std::nullopt;
+  }
+
+ private:
+  bool value_ = false;
+  CLI::Option* option_;
+};
+
+struct CommandSlot {
+  Command command;
+  std::size_t minArguments;
+  std::size_t maxArguments;
+  CLI::App* app;
+};
+
+CLI::App* AddCommand(CLI::App& app, std::string_view name, std::vector<std::string>& arguments) {
+  const texts::CommandText& text = texts::CommandTextOf(name);
+  CLI::App* command = app.add_subcommand(std::string(name), std::string(text.help));
+  command->group(std::string(texts::kCommandsGroup));
+  // Made again so that it joins the German group of the options.
+  command->set_help_flag("-h,--help", std::string(texts::OptionTextOf("-h,--help").help));
+  if (!text.arguments.empty()) {
+    std::string label(text.arguments);
+    if (label.front() == '[') label = label.substr(1, label.size() - 2);
+    // Counted after parsing, so that a missing or extra argument gets a
+    // German message naming the command.
+    command->add_option(label, arguments, std::string(text.argumentHelp))
+        ->expected(0, CLI::detail::expected_max_vector_size);
+  }
+  return command;
+}
+
+// The German text of a parse error that CLI11 found itself. Its messages
+// read "NAME: detail" (or "Could not convert: NAME = VALUE"); only the name
+// or the argument is taken over.
+std::string TextOf(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  // Our validators already speak German.
+  if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) return what;
+  const std::size_t colon = what.find(": ");
+  if (colon == std::string::npos) return FormatText(texts::kNotUnderstood, what.c_str());
+  const std::string before = what.substr(0, colon);
+  const std::string after = what.substr(colon + 2);
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr &&
+      what.find("missing") != std::string::npos) {
+    return FormatText(texts::kMissingValue, before.c_str());
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+    return FormatText(texts::kNotUnderstood, after.c_str());
+  }
+  return FormatText(texts::kNotUnderstood, before.c_str());
+}
+
+std::optional<UsageError> CheckArguments(const CLI::App& app, const CommandSlot* chosen,
+                                         const std::vector<std::string>& arguments) {
+  const std::vector<std::string> extras = app.remaining(true);
+  if (!extras.empty()) {
+    const std::string& first = extras.front();
+    if (chosen == nullptr && first.rfind('-', 0) != 0) {  // an empty word too
+      return UsageError{FormatText(texts::kUnknownCommand, first.c_str())};
+    }
+    return UsageError{FormatText(texts::kUnexpectedArgument, first.c_str())};
+  }
+  if (chosen == nullptr) return UsageError{texts::kNoCommand};
+  if (arguments.size() < chosen->minArguments) {
+    const texts::CommandText& text = texts::CommandTextOf(chosen->app->get_name());
+    return UsageError{FormatText(texts::kMissingArguments, chosen->app->get_name().c_str(),
+                                 std::string(text.arguments).c_str())};
+  }
+  if (arguments.size() > chosen->maxArguments) {
+    return UsageError{
+        FormatText(texts::kUnexpectedArgument, arguments[chosen->maxArguments].c_str())};
+  }
+  return std::nullopt;
+}
+
+int ReportUsageError(const std::string& text, std::ostream& err) {
+  err << texts::kErrorPrefix << text << '\n' << texts::kErrorHint << '\n';
+  return kUsageError;
 }
 
 }  // namespace
@@ -54,107 +175,106 @@ int FormatCode(const std::string& name) {
   return 0;
 }
 
+std::string VersionText() {
+  std::string text = std::string(texts::kVersionName) + ' ' + FEROLITH_VERSION + '\n' +
+                     std::string(texts::kBackendsHeading) + '\n';
+  for (const PortBackend& backend : PortBackends()) {
+    text += FormatText("  %-10s %s\n", backend.id, backend.description);
+  }
+  text += FormatText("  %-10s %s\n", std::string(texts::kSimulatorId).c_str(),
+                     std::string(texts::kSimulatorHelp).c_str());
+  return text;
+}
+
 std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err) {
   CliOptions options;
-  CLI::App app(kDescription, "ferolith-cli");
-  app.footer(kExamples);
-  app.set_version_flag("--version", "ferolith-cli 1.02");
-  app.require_subcommand(1);
+  CLI::App app(std::string(texts::kDescription), "ferolith-cli");
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.footer(std::string(texts::kFooter));
+  app.option_defaults()->group(std::string(texts::kOptionsGroup));
+  app.set_help_flag("-h,--help", std::string(texts::OptionTextOf("-h,--help").help));
+  app.set_version_flag("--version", VersionText,
+                       std::string(texts::OptionTextOf("--version").help));
+  app.require_subcommand(0, 1);
+  app.allow_extras();
   app.fallthrough();
 
   std::optional<std::string> simulate;
-  app.add_option("--simulate", simulate,
-                 "use the virtual programmer and chip; FILE keeps the chip between runs")
-      ->expected(0, 1)
-      ->type_name("[=FILE]");
-  app.add_option("--manufacturer", options.manufacturer,
-                 "select the manufacturer by name or 0-based index (default: ManufIndex)");
-  app.add_option("--device", options.device,
-                 "select the device by name or 0-based index (default: DeviceIndex)");
-  app.add_flag("-y,--yes", options.yes,
-               "answer OK to socket instructions and confirmations, WDIS included");
+  AddOption(app, "--simulate", simulate)->expected(0, 1);
+  AddOption(app, "--manufacturer", options.manufacturer);
+  AddOption(app, "--device", options.device);
+  AddFlag(app, "-y,--yes", options.yes);
   std::string onError = "cancel";
-  app.add_option("--on-error", onError, "answer to per-address Retry/Cancel reports")
-      ->check(CLI::IsMember({"retry", "cancel"}))
-      ->default_str("cancel");
-  AddSwitchPair(app, "verify", "verify after programming (overrides Verify)", options.verify);
-  AddSwitchPair(app, "save-blank", "write blank cells into read-out files (overrides FFSave)",
-                options.saveBlank);
-  AddSwitchPair(app, "checksum", "check HEX record checksums (overrides TestChecksum)",
-                options.checksum);
+  AddOption(app, "--on-error", onError)->check(OneOf({"retry", "cancel"}));
+  const SwitchPair verify(app, "--verify,!--no-verify");
+  const SwitchPair saveBlank(app, "--save-blank,!--no-save-blank");
+  const SwitchPair checksum(app, "--checksum,!--no-checksum");
   std::optional<std::uint32_t> lineLength;
-  app.add_option("--line-length", lineLength, "data bytes per HEX record, 16..255, rounded down to even")
-      ->check(CLI::Range(16u, 255u));
+  AddOption(app, "--line-length", lineLength)->check(WholeNumberFrom(16, 255));
   std::optional<std::string> format;
-  app.add_option("--format", format, "format for read and convert (default: DataFormat)")
-      ->check(CLI::IsMember({"bin", "intel8", "intel32", "intelmcs", "s1", "s2", "s3"}));
+  std::vector<std::string> formatNames;
+  for (const FormatName& entry : kFormats) formatNames.emplace_back(entry.name);
+  AddOption(app, "--format", format)->check(OneOf(formatNames));
   std::string area = "code";
-  app.add_option("--area", area, "memory area for convert")
-      ->check(CLI::IsMember({"code", "data"}))
-      ->default_str("code");
-  app.add_flag("-q,--quiet", options.quiet, "no progress bar");
+  AddOption(app, "--area", area)->check(OneOf({"code", "data"}));
+  AddFlag(app, "-q,--quiet", options.quiet);
 
-  std::vector<std::string> files;
-  std::string initValue;
-  auto* devices = app.add_subcommand("devices", "list manufacturers and their devices");
-  auto* detect = app.add_subcommand("detect", "look for the programmer");
-  auto* blank = app.add_subcommand("blank", "blank check of program memory and data EEPROM");
-  auto* program = app.add_subcommand("program",
-                                     "program FILE and its companion .rex file, then InitRegister1");
-  program->add_option("FILE", files, "burn file (binary, Intel HEX or Motorola S-records)")
-      ->required()
-      ->expected(1);
-  auto* verify = app.add_subcommand("verify", "verify the chip against FILE and its companion");
-  verify->add_option("FILE", files, "burn file")->required()->expected(1);
-  auto* read = app.add_subcommand(
-      "read", "read the chip into FILE (and the data EEPROM into the companion .rex file)");
-  read->add_option("FILE", files, "file to write, under exactly this name")->required()->expected(1);
-  auto* initreg = app.add_subcommand(
-      "initreg", "read InitRegister1 from the chip; with VALUE (hex) set it in KALVENOR.INI");
-  initreg->add_option("VALUE", initValue, "new InitRegister1 value, hexadecimal");
-  auto* convert = app.add_subcommand(
-      "convert", "load IN for the selected device (with the range check) and write OUT in --format");
-  convert->add_option("IN OUT", files, "input and output file")->required()->expected(2);
+  std::vector<std::string> arguments;
+  const CommandSlot commands[] = {
+      {Command::Devices, 0, 0, AddCommand(app, "devices", arguments)},
+      {Command::Detect, 0, 0, AddCommand(app, "detect", arguments)},
+      {Command::Blank, 0, 0, AddCommand(app, "blank", arguments)},
+      {Command::Program, 1, 1, AddCommand(app, "program", arguments)},
+      {Command::Verify, 1, 1, AddCommand(app, "verify", arguments)},
+      {Command::Read, 1, 1, AddCommand(app, "read", arguments)},
+      {Command::InitReg, 0, 1, AddCommand(app, "initreg", arguments)},
+      {Command::Convert, 2, 2, AddCommand(app, "convert", arguments)},
+  };
 
   try {
     app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    out << version.what();
+    return 0;
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error, out, err);
-    return status == 0 ? 0 : kUsageError;
+    return ReportUsageError(TextOf(error), err);
   }
 
-  const std::pair<CLI::App*, Command> commands[] = {
-      {devices, Command::Devices}, {detect, Command::Detect},   {blank, Command::Blank},
-      {program, Command::Program}, {verify, Command::Verify},   {read, Command::Read},
-      {initreg, Command::InitReg}, {convert, Command::Convert},
-  };
-  for (const auto& [sub, command] : commands) {
-    if (sub->parsed()) options.command = command;
+  const CommandSlot* chosen = nullptr;
+  for (const CommandSlot& slot : commands) {
+    if (slot.app->parsed()) chosen = &slot;
   }
-  options.files = files;
+  if (const auto error = CheckArguments(app, chosen, arguments)) {
+    return ReportUsageError(error->text, err);
+  }
+  options.command = chosen->command;
+
+  if (options.command == Command::InitReg && !arguments.empty()) {
+    const std::string& value = arguments.front();
+    const std::string digits =
+        value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
+    const bool hex = !digits.empty() && digits.size() <= 2 &&
+                     digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    if (!hex) return ReportUsageError(texts::kBadByte, err);
+    options.initRegisterValue = static_cast<std::uint8_t>(ParseHex(digits));
+  } else {
+    options.files = arguments;
+  }
   if (simulate) {
     options.simulate = true;
     options.simulationFile = *simulate;
   }
+  options.verify = verify.Value();
+  options.saveBlank = saveBlank.Value();
+  options.checksum = checksum.Value();
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;
   if (format) options.format = FormatCode(*format);
   options.area = area == "data" ? MemoryArea::DataEeprom : MemoryArea::ProgramMemory;
-  if (!initValue.empty()) {
-    const std::string digits = initValue.rfind("0x", 0) == 0 || initValue.rfind("0X", 0) == 0
-                                   ? initValue.substr(2)
-                                   : initValue;
-    std::uint32_t value = 0;
-    const bool hex = !digits.empty() && digits.size() <= 2 &&
-                     digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-    if (hex) value = ParseHex(digits);
-    if (!hex) {
-      err << "initreg: VALUE must be a hexadecimal byte such as c5 or 0x3F\n";
-      return kUsageError;
-    }
-    options.initRegisterValue = static_cast<std::uint8_t>(value);
-  }
   return options;
 }
 

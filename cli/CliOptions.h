@@ -37,10 +37,15 @@ struct CliOptions {
 };
 
 // Parses the arguments. Returns the options, or the exit status when the
-// program should end at once (0 after --help or --version, kUsageError
-// after a usage error, with its explanation written to `err`).
+// program should end at once: 0 after --help or --version (their text
+// written to `out`), kUsageError after a usage error (its German
+// explanation written to `err`).
 std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
                                                std::ostream& err);
+
+// What --version prints: the version and the ways to the programmer that
+// this build has (the port backends and the simulator).
+std::string VersionText();
 
 // The DataFormat code of a --format name ("bin", "intel8", ...), 0 if unknown.
 int FormatCode(const std::string& name);

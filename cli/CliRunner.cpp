@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/Program.h"
+#include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
@@ -78,8 +79,8 @@ int Session::SelectDevice() {
   if (options_.manufacturer) {
     const int index = FindEntry(manufacturers_.Names(), *options_.manufacturer);
     if (index < 0) {
-      env_.err << "ferolith-cli: no manufacturer '" << *options_.manufacturer
-               << "' in the device library (see: ferolith-cli devices)\n";
+      env_.err << texts::kErrorPrefix
+               << FormatText(texts::kNoManufacturer, options_.manufacturer->c_str()) << '\n';
       return kUsageError;
     }
     manufacturers_.Select(index);
@@ -88,8 +89,8 @@ int Session::SelectDevice() {
   if (options_.device) {
     const int index = FindEntry(devices_.Names(), *options_.device);
     if (index < 0) {
-      env_.err << "ferolith-cli: no device '" << *options_.device
-               << "' for this manufacturer (see: ferolith-cli devices)\n";
+      env_.err << texts::kErrorPrefix << FormatText(texts::kNoDevice, options_.device->c_str())
+               << '\n';
       return kUsageError;
     }
     devices_.Select(index);
@@ -106,7 +107,9 @@ int Session::ListDevices() {
     env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
              << '\n';
     manufacturers_.Select(static_cast<int>(m));
-    program_.OnManufacturerChanged();
+    // A manufacturer without valid devices lists none ("Keine Bausteine" is
+    // the list's placeholder, no device).
+    if (program_.OnManufacturerChanged() != Result::Ok) continue;
     const auto& devices = devices_.Names();
     for (std::size_t d = 0; d < devices.size(); ++d) {
       const bool selected =
@@ -114,7 +117,7 @@ int Session::ListDevices() {
       env_.out << "  " << d << ' ' << devices[d] << (selected ? " *" : "") << '\n';
     }
   }
-  return names.empty() ? Result::EndOfList : 0;
+  return 0;
 }
 
 int Session::HardwareCommand() {
@@ -158,9 +161,13 @@ int Session::Run() {
   const bool needsProgrammer =
       options_.command != Command::Devices && options_.command != Command::Convert;
   if (needsProgrammer) program_.PrepareHardware();
-  program_.FillLists();
+  const ResultCode lists = program_.FillLists();
   if (const int status = SelectDevice(); status != 0) return status;
-  if (options_.command == Command::Devices) return ListDevices();
+  if (options_.command == Command::Devices) {
+    // Without a manufacturer the list holds only its placeholder "Keine
+    // Hersteller": nothing to list, and the library's message has been given.
+    return lists == Result::Ok ? ListDevices() : Result::LibraryError;
+  }
   if (options_.command == Command::Convert) {
     const int format = options_.format.value_or(program_.State().settings.DataFormat);
     return program_.Convert(options_.files.at(0), options_.files.at(1), format, options_.area);

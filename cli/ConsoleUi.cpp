@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/CliTexts.h"
 #include "core/PathParts.h"
 
 namespace ferolith::cli {
@@ -60,7 +61,7 @@ int ConsoleUi::MessageRetryCancel(const std::string& text) {
   Print(text);
   if (policy_.retryOnError) return Answer::Retry;
   if (policy_.interactive && !policy_.yes) {
-    return Ask("Weiter mit der nächsten Adresse? [w = Wiederholen / a = Abbrechen] ")
+    return Ask(texts::kAskRetryCancel)
                ? Answer::Retry
                : Answer::Cancel;
   }
@@ -70,7 +71,7 @@ int ConsoleUi::MessageRetryCancel(const std::string& text) {
 int ConsoleUi::MessageOkCancel(const std::string& text) {
   Print(text);
   if (policy_.yes) return Answer::Ok;
-  if (policy_.interactive) return Ask("OK? [j/N] ") ? Answer::Ok : Answer::Cancel;
+  if (policy_.interactive) return Ask(texts::kAskOkCancel) ? Answer::Ok : Answer::Cancel;
   return Answer::Cancel;
 }
 

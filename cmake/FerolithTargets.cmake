@@ -17,6 +17,13 @@ endif()
 if(FEROLITH_FUZZ)
   target_compile_options(ferolith_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
+if(NOT FEROLITH_SANITIZE AND NOT FEROLITH_FUZZ)
+  # Hardening of the programs we ship: checked string and memory calls in
+  # optimised builds, and relocations made read-only before main().
+  target_compile_definitions(ferolith_options INTERFACE
+    $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+  target_link_options(ferolith_options INTERFACE LINKER:-z,relro,-z,now)
+endif()
 
 # ferolith_add_library(NAME SOURCES ... [DEPS ...])
 function(ferolith_add_library name)

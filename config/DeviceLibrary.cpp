@@ -166,9 +166,10 @@ ResultCode DeviceLibrary::LoadSelectedDevice() {
   return ParseDeviceLine(line) == Result::Ok ? Result::Ok : Result::LibraryError;
 }
 
-void DeviceLibrary::OnManufacturerChanged(const ChoiceList& manufacturers, ChoiceList& devices) {
+ResultCode DeviceLibrary::OnManufacturerChanged(const ChoiceList& manufacturers,
+                                                ChoiceList& devices) {
   settings_.ManufIndex = manufacturers.Selected();
-  FillDeviceList(devices);
+  return FillDeviceList(devices);
 }
 
 void DeviceLibrary::OnDeviceChanged(const ChoiceList& devices) {

@@ -65,8 +65,9 @@ class DeviceLibrary {
   // Result::LibraryError after the message.
   ResultCode LoadSelectedDevice();
 
-  // Selection changes of the two lists.
-  void OnManufacturerChanged(const ChoiceList& manufacturers, ChoiceList& devices);
+  // Selection changes of the two lists. A manufacturer change refills the
+  // device list and returns what FillDeviceList returned.
+  ResultCode OnManufacturerChanged(const ChoiceList& manufacturers, ChoiceList& devices);
   void OnDeviceChanged(const ChoiceList& devices);
 
  private:

@@ -2,24 +2,26 @@
 
 namespace ferolith {
 
-std::optional<ProgramOptions> ParseCommandLine(const std::vector<std::string>& arguments,
-                                               const std::string& workingDirectory) {
+std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
+                                             const std::string& workingDirectory) {
   static constexpr std::string_view kSimulate = "--simulate";
-  ProgramOptions options;
-  options.workingDirectory = workingDirectory;
+  DesktopStart start;
+  start.options.workingDirectory = workingDirectory;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
-    if (argument == kSimulate) {
-      options.simulate = true;
+    if (argument == "--menu") {
+      start.menu = true;
+    } else if (argument == kSimulate) {
+      start.options.simulate = true;
     } else if (argument.starts_with(kSimulate) && argument.size() > kSimulate.size() + 1 &&
                argument[kSimulate.size()] == '=') {
-      options.simulate = true;
-      options.simulationFile = std::string(argument.substr(kSimulate.size() + 1));
+      start.options.simulate = true;
+      start.options.simulationFile = std::string(argument.substr(kSimulate.size() + 1));
     } else {
       return std::nullopt;
     }
   }
-  return options;
+  return start;
 }
 
 }  // namespace ferolith

@@ -8,12 +8,21 @@
 
 namespace ferolith {
 
-// The desktop program's command line: "ferolith [--simulate[=FILE]]".
+// How the desktop program was started.
+struct DesktopStart {
+  ProgramOptions options;
+  // --menu: started from the desktop's menu, so the working folder is the
+  // program's own folder in the user's data directory (platform/WorkingFolder.h)
+  // instead of the current directory.
+  bool menu = false;
+};
+
+// The desktop program's command line: "ferolith [--menu] [--simulate[=FILE]]".
 // --simulate runs on the virtual programmer and chip; FILE keeps the chip's
 // contents between runs. Returns nothing for any other argument.
-std::optional<ProgramOptions> ParseCommandLine(const std::vector<std::string>& arguments,
-                                               const std::string& workingDirectory);
+std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
+                                             const std::string& workingDirectory);
 
-inline constexpr const char* kUsage = "Aufruf: ferolith [--simulate[=DATEI]]";
+inline constexpr const char* kUsage = "Aufruf: ferolith [--menu] [--simulate[=DATEI]]";
 
 }  // namespace ferolith

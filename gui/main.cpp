@@ -2,15 +2,45 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "gui/CommandLine.h"
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/WorkingFolder.h"
+
+namespace {
+
+// A start from the menu works in the program's own folder: made and given
+// the sample library on the first start, then the working directory. False
+// after telling the user why there is none.
+bool EnterMenuFolder(ferolith::ProgramOptions& options) {
+  const ferolith::MenuFolder folder =
+      ferolith::PrepareMenuFolder(ferolith::MenuFolderRequestFromEnvironment());
+  std::string problem = folder.error;
+  std::error_code error;
+  if (problem.empty()) std::filesystem::current_path(folder.path, error);
+  if (problem.empty() && error) {
+    problem = "Kann nicht in den Arbeitsordner\n'" + folder.path + "'\nwechseln !";
+  }
+  if (!problem.empty()) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"),
+                    QString::fromStdString(problem), QMessageBox::Ok);
+    box.exec();
+    return false;
+  }
+  options.workingDirectory = folder.path;
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -20,14 +50,15 @@ int main(int argc, char** argv) {
   for (const QString& argument : QCoreApplication::arguments()) {
     arguments.push_back(argument.toStdString());
   }
-  const std::optional<ferolith::ProgramOptions> options =
+  std::optional<ferolith::DesktopStart> start =
       ferolith::ParseCommandLine(arguments, QDir::currentPath().toStdString());
-  if (!options) {
+  if (!start) {
     std::fprintf(stderr, "%s\n", ferolith::kUsage);
     return 2;
   }
+  if (start->menu && !EnterMenuFolder(start->options)) return 1;
 
   const auto markers = ferolith::MakeDesktopMarkers();
-  ferolith::CProgrammerApp(*markers, *options).Run();
+  ferolith::CProgrammerApp(*markers, start->options).Run();
   return 0;
 }

@@ -4,9 +4,11 @@
 #   2. the port backends of that build against the real Linux parallel-port
 #      drivers, in Debian's kernel under QEMU (scripts/test-kernel.sh; skipped
 #      with the reason when QEMU or the kernel package cannot be had),
-#   3. the integration tests of that build under valgrind memcheck,
-#   4. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
-#   5. a short smoke run of every fuzz target (clang, libFuzzer).
+#   3. the Debian package of that build, checked, installed, tried and
+#      removed again (scripts/package-test.sh),
+#   4. the integration tests of that build under valgrind memcheck,
+#   5. the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+#   6. a short smoke run of every fuzz target (clang, libFuzzer).
 # Build folders live under build/ and share a ccache between runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,12 +20,17 @@ export CTEST_OUTPUT_ON_FAILURE=1
 export QT_QPA_PLATFORM=offscreen
 
 echo "== normal build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON >/dev/null
+# The install prefix of the package, so that packaging rebuilds nothing.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=ON \
+  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
 
 echo "== kernel drivers in QEMU"
 scripts/test-kernel.sh build/release
+
+echo "== Debian package"
+scripts/package-test.sh
 
 echo "== integration tests under valgrind memcheck"
 scripts/valgrind.sh build/release

@@ -11,17 +11,29 @@ class CommandLineTest : public QObject {
 
  private slots:
   void simulateWithAndWithoutFile() {
-    std::optional<ProgramOptions> options = ParseCommandLine({"ferolith"}, "/home/anna");
-    QVERIFY(options.has_value());
-    QVERIFY(!options->simulate);
-    QCOMPARE(QString::fromStdString(options->workingDirectory), QString("/home/anna"));
+    std::optional<DesktopStart> start = ParseCommandLine({"ferolith"}, "/home/anna");
+    QVERIFY(start.has_value());
+    QVERIFY(!start->options.simulate);
+    QVERIFY(!start->menu);
+    QCOMPARE(QString::fromStdString(start->options.workingDirectory), QString("/home/anna"));
 
-    options = ParseCommandLine({"ferolith", "--simulate"}, "/w");
-    QVERIFY(options && options->simulate && options->simulationFile.empty());
+    start = ParseCommandLine({"ferolith", "--simulate"}, "/w");
+    QVERIFY(start && start->options.simulate && start->options.simulationFile.empty());
 
-    options = ParseCommandLine({"ferolith", "--simulate=chip.bin"}, "/w");
-    QVERIFY(options && options->simulate);
-    QCOMPARE(QString::fromStdString(options->simulationFile), QString("chip.bin"));
+    start = ParseCommandLine({"ferolith", "--simulate=chip.bin"}, "/w");
+    QVERIFY(start && start->options.simulate);
+    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
+  }
+
+  // The menu entry's start asks for the program's own folder; the working
+  // directory given stays until main() replaces it.
+  void menuStartInEitherOrder() {
+    std::optional<DesktopStart> start = ParseCommandLine({"ferolith", "--menu"}, "/home/anna");
+    QVERIFY(start && start->menu && !start->options.simulate);
+    QCOMPARE(QString::fromStdString(start->options.workingDirectory), QString("/home/anna"));
+    start = ParseCommandLine({"ferolith", "--simulate=chip.sim", "--menu"}, "/w");
+    QVERIFY(start && start->menu && start->options.simulate);
+    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.sim"));
   }
 
   void anythingElseIsRefused() {
@@ -29,6 +41,7 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "--simulated"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "chip.hex"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--brennen"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--menu=xdg"}, "/w"));
   }
 };
 

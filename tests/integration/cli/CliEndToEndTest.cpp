@@ -351,13 +351,27 @@ TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
 
 TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(Cli("").status, 64);
-  EXPECT_EQ(Cli("frobnicate").status, 64);
+  CliRun unknown = Cli("frobnicate");
+  EXPECT_EQ(unknown.status, 64);
+  EXPECT_EQ(unknown.err,
+            "ferolith-cli: unbekannter Befehl 'frobnicate'\nHilfe: ferolith-cli --help\n");
   EXPECT_EQ(Cli("program").status, 64);
   EXPECT_EQ(Cli("--format pdf read x").status, 64);
-  EXPECT_EQ(Cli("--simulate devices --device 99").status, 64);
+  CliRun noDevice = Cli("--simulate devices --device 99");
+  EXPECT_EQ(noDevice.status, 64);
+  EXPECT_NE(noDevice.err.find("ferolith-cli: kein Baustein '99' bei diesem Hersteller"),
+            std::string::npos);
+  CliRun noManufacturer = Cli("--manufacturer Altmoor devices");  // disabled in the library
+  EXPECT_EQ(noManufacturer.status, 64);
+  EXPECT_NE(noManufacturer.err.find("ferolith-cli: kein Hersteller 'Altmoor' in der Bauteilbibliothek"),
+            std::string::npos);
   CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("program"), std::string::npos);
+  EXPECT_NE(help.out.find("\nBefehle:\n"), std::string::npos);
+  EXPECT_NE(help.out.find("  program DATEI "), std::string::npos);
+  CliRun version = Cli("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("simulator"), std::string::npos);
   CliRun devices = Cli("devices");
   EXPECT_EQ(devices.status, 0);
   EXPECT_NE(devices.out.find("0 Quellmark Halbleiter *"), std::string::npos);
@@ -376,6 +390,98 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(initreg.status, 0);
   EXPECT_NE(Bytes("KALVENOR.INI").find("InitRegister1=c5"), std::string::npos);
   EXPECT_NE(Bytes("KALVENOR.INI").find("SearchHardware=2"), std::string::npos);
+}
+
+// A manufacturer whose only device line is invalid (package DIP9).
+constexpr const char* kLibraryWithAnEmptyManufacturer =
+    ":Eigenbau;Y\r\nTEST-1;DIP8;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n"
+    ":Leer;Y\r\nTEST-2;DIP9;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n";
+
+// "devices" lists what can be selected: the placeholders "Keine Bausteine"
+// and "Keine Hersteller" of empty lists are no entries.
+TEST_F(CliEndToEnd, DevicesListsNoPlaceholderAndFailsWithoutALibrary) {
+  WriteFileBytes(dir_.File("ACELIST.CSV"), kLibraryWithAnEmptyManufacturer);
+  CliRun devices = Cli("devices");
+  EXPECT_EQ(devices.status, 0);
+  EXPECT_EQ(devices.out, "0 Eigenbau *\n  0 TEST-1 *\n1 Leer\n");
+  EXPECT_NE(devices.err.find("Meldung: TEST-2\n         Unbekannte Gehäuseform"), std::string::npos);
+
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  devices = Cli("devices");
+  EXPECT_EQ(devices.status, 13);
+  EXPECT_EQ(devices.out, "");
+  EXPECT_NE(devices.err.find("Meldung: Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
+}
+
+// The bash completion, run on the built program in the test's directory:
+// `words` are the words on the line after the program, the last one being
+// completed. Returns the offers, one a line.
+class CliCompletion : public CliEndToEnd {
+ protected:
+  std::string Complete(const std::string& words) {
+    const std::string script =
+        "source '" + (SourceDir() / "resources" / "bash-completion" / "ferolith-cli").string() +
+        "'\nCOMP_WORDS=('" FEROLITH_CLI_PATH "' " + words +
+        ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_ferolith_cli\n"
+        "for offer in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$offer\"; done\n";
+    WriteFileBytes(dir_.File("complete.sh"), script);
+    Shell("bash complete.sh >offers.txt 2>&1");
+    return Bytes("offers.txt");
+  }
+  // The values the program itself names when it refuses one of `option`.
+  std::string Allowed(const std::string& option) {
+    const std::string err = Cli(option + " nonsense convert a b").err;
+    const std::size_t start = err.find(", nur ") + 6;
+    std::string allowed = err.substr(start, err.find('\n') - start);
+    for (std::size_t at = 0; (at = allowed.find(", ", at)) != std::string::npos;) {
+      allowed.replace(at, 2, "\n");
+    }
+    return allowed + "\n";
+  }
+};
+
+TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
+  EXPECT_EQ(Complete("''"), "devices\ndetect\nblank\nprogram\nverify\nread\ninitreg\nconvert\n");
+  EXPECT_EQ(Complete("--f"), "--format\n");
+  EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
+  const std::string options = Complete("-");
+  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n"}) {
+    EXPECT_NE(options.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(Complete("--format ''"), Allowed("--format"));
+  EXPECT_EQ(Complete("--format = ''"), Allowed("--format"));  // "--format=" as bash splits it
+  EXPECT_EQ(Complete("--on-error ''"), Allowed("--on-error"));
+  EXPECT_EQ(Complete("--area ''"), Allowed("--area"));
+  EXPECT_EQ(Complete("--format s"), "s1\ns2\ns3\n");
+
+  // After the command: file names.
+  WriteFileBytes(dir_.File("fw.hex"), "");
+  EXPECT_EQ(Complete("-y program f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
+}
+
+TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
+  EXPECT_EQ(Complete("--manufacturer ''"),
+            "Quellmark\\ Halbleiter\nBrimwood\\ Mikrosysteme\nNorrvik\\ Elektronik\n");
+  EXPECT_EQ(Complete("--manufacturer Br"), "Brimwood\\ Mikrosysteme\n");
+  // Devices of the selected manufacturer, or of the one on the line (by
+  // number or by name, quoted as the shell has it).
+  EXPECT_EQ(Complete("--device QM1108"), "QM1108-1K\nQM1108-2KE\n");
+  EXPECT_EQ(Complete("--manufacturer 2 --device ''"), "NV-A11P8\nNV-A12P14E\nNV-A12P8\n");
+  EXPECT_EQ(Complete("--manufacturer Brimwood\\ Mikrosysteme --device BW12-D14/"),
+            "BW12-D14/16E\nBW12-D14/64E\nBW12-D14/32\n");
+  EXPECT_EQ(Complete("--manufacturer = \"Norrvik Elektronik\" --device NV-A12"),
+            "NV-A12P14E\nNV-A12P8\n");
+
+  // Another library in the directory, other names; the placeholders of
+  // empty lists are no names.
+  WriteFileBytes(dir_.File("ACELIST.CSV"), kLibraryWithAnEmptyManufacturer);
+  EXPECT_EQ(Complete("--manufacturer ''"), "Eigenbau\nLeer\n");
+  EXPECT_EQ(Complete("--device ''"), "TEST-1\n");
+  EXPECT_EQ(Complete("--manufacturer Leer --device ''"), "");
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  EXPECT_EQ(Complete("--manufacturer ''"), "");
+  EXPECT_EQ(Complete("--device ''"), "");
 }
 
 }  // namespace

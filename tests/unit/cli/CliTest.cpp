@@ -3,7 +3,9 @@
 #include <sstream>
 
 #include "cli/CliOptions.h"
+#include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "tests/support/TempDir.h"
 
 namespace ferolith::cli {
 namespace {
@@ -51,13 +53,140 @@ TEST(CliOptions, InitRegisterValueMustBeOneHexByte) {
   }
 }
 
-TEST(CliOptions, UsageErrorsAndHelp) {
-  EXPECT_EQ(std::get<int>(Parse({})), kUsageError);
-  EXPECT_EQ(std::get<int>(Parse({"convert", "only-one"})), kUsageError);
-  EXPECT_EQ(std::get<int>(Parse({"--line-length", "15", "read", "x"})), kUsageError);
-  EXPECT_EQ(std::get<int>(Parse({"--on-error", "ignore", "blank"})), kUsageError);
-  EXPECT_EQ(std::get<int>(Parse({"--help"})), 0);
-  EXPECT_EQ(std::get<int>(Parse({"--version"})), 0);
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome Ends(std::vector<const char*> args) {
+  args.insert(args.begin(), "ferolith-cli");
+  std::ostringstream out;
+  std::ostringstream err;
+  const auto parsed = ParseCommandLine(static_cast<int>(args.size()), args.data(), out, err);
+  return {std::holds_alternative<int>(parsed) ? std::get<int>(parsed) : -1, out.str(), err.str()};
+}
+
+TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
+  const struct {
+    std::vector<const char*> args;
+    const char* text;
+  } cases[] = {
+      {{}, "kein Befehl angegeben"},
+      {{"frobnicate"}, "unbekannter Befehl 'frobnicate'"},
+      {{""}, "unbekannter Befehl ''"},
+      {{"--frob", "blank"}, "unerwartetes Argument '--frob'"},
+      {{"blank", "program", "x"}, "unerwartetes Argument 'program'"},
+      {{"program"}, "program erwartet DATEI"},
+      {{"program", "a", "b"}, "unerwartetes Argument 'b'"},
+      {{"convert", "only-one"}, "convert erwartet EIN AUS"},
+      {{"initreg", "1", "2"}, "unerwartetes Argument '2'"},
+      {{"initreg", "1C5"}, "initreg: WERT muss ein Byte in Hex sein, etwa c5 oder 0x3F"},
+      {{"--device"}, "--device: der Wert fehlt"},
+      {{"--line-length", "15", "read", "x"}, "--line-length: '15' ist keine Zahl von 16 bis 255"},
+      {{"--line-length", "2x", "read", "x"}, "--line-length: '2x' ist keine Zahl von 16 bis 255"},
+      {{"--on-error", "ignore", "blank"},
+       "--on-error: 'ignore' ist nicht erlaubt, nur retry, cancel"},
+      {{"--format", "pdf", "read", "x"},
+       "--format: 'pdf' ist nicht erlaubt, nur bin, intel8, intel32, intelmcs, s1, s2, s3"},
+      {{"--area", "eeprom", "convert", "a", "b"},
+       "--area: 'eeprom' ist nicht erlaubt, nur code, data"},
+      {{"--yes=abc", "blank"}, "Aufruf nicht verstanden: --yes = abc"},
+      {{"--verify=o", "blank"}, "Aufruf nicht verstanden: --verify = o"},
+      {{"--no-checksum=ja", "blank"}, "Aufruf nicht verstanden: --checksum = ja"},  // the pair's name
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Ends(c.args);
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(outcome.status, kUsageError);
+    EXPECT_EQ(outcome.err,
+              std::string("ferolith-cli: ") + c.text + "\nHilfe: ferolith-cli --help\n");
+    EXPECT_EQ(outcome.out, "");
+  }
+}
+
+TEST(CliOptions, HelpIsGermanAndKeepsTheNamesScriptsUse) {
+  const Outcome help = Ends({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* line :
+       {"Aufruf: ferolith-cli [OPTIONEN] BEFEHL [ARGUMENTE]\n", "\nOptionen:\n", "\nBefehle:\n",
+        "  --simulate[=DATEI]", "  --verify, --no-verify ", "  --line-length N ",
+        "  -y, --yes ", "  program DATEI ", "  initreg [WERT] ", "  convert EIN AUS ",
+        "64 falscher Aufruf."}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
+  for (const char* english : {"Usage", "OPTIONS", "Subcommands", "Print this help", "REQUIRED"}) {
+    EXPECT_EQ(help.out.find(english), std::string::npos) << english;
+  }
+  // Every line fits a terminal of 80 columns (counted in characters).
+  std::istringstream lines(help.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::size_t width = 0;
+    for (const char c : line) width += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u ? 1 : 0;
+    EXPECT_LE(width, 80u) << line;
+  }
+
+  const Outcome command = Ends({"convert", "--help"});
+  EXPECT_EQ(command.status, 0);
+  EXPECT_NE(command.out.find("Aufruf: ferolith-cli [OPTIONEN] convert EIN AUS\n"), std::string::npos);
+  EXPECT_NE(command.out.find("\nArgumente:\n  EIN AUS "), std::string::npos);
+}
+
+TEST(CliOptions, VersionNamesTheBackendsOfThisBuild) {
+  const Outcome version = Ends({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind(std::string("ferolith-cli ") + FEROLITH_VERSION + "\n", 0), 0u);
+  EXPECT_NE(version.out.find("Zugänge zum Programmiergerät in diesem Build:"), std::string::npos);
+#if defined(__linux__)
+  EXPECT_NE(version.out.find("\n  ppdev "), std::string::npos);
+#endif
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+  EXPECT_NE(version.out.find("\n  direct "), std::string::npos);
+#endif
+  EXPECT_NE(version.out.find("\n  simulator "), std::string::npos);
+}
+
+TEST(CliOptions, TheLastOfASwitchPairWins) {
+  auto parsed = Parse({"--verify", "--no-verify", "--no-checksum", "--checksum", "blank"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
+  EXPECT_EQ(std::get<CliOptions>(parsed).verify, std::optional<bool>(false));
+  EXPECT_EQ(std::get<CliOptions>(parsed).checksum, std::optional<bool>(true));
+  EXPECT_FALSE(std::get<CliOptions>(parsed).saveBlank.has_value());
+  // Options after the command belong to the command line as a whole.
+  parsed = Parse({"read", "x.hex", "--save-blank", "--format", "intelmcs"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
+  EXPECT_EQ(std::get<CliOptions>(parsed).saveBlank, std::optional<bool>(true));
+  EXPECT_EQ(std::get<CliOptions>(parsed).format, std::optional<int>(DataFormat::IntelMCS));
+  EXPECT_EQ(std::get<CliOptions>(parsed).files, std::vector<std::string>{"x.hex"});
+}
+
+// The manual page describes every option and command the help page lists.
+TEST(CliOptions, TheManualPageNamesEveryOptionAndCommand) {
+  const std::string page =
+      testing::ReadFileBytes((testing::SourceDir() / "docs" / "man" / "ferolith-cli.1").string());
+  ASSERT_FALSE(page.empty());
+  const Outcome help = Ends({"--help"});
+  std::istringstream words(help.out);
+  int checked = 0;
+  for (std::string word; words >> word;) {
+    if (word.rfind("--", 0) != 0) continue;
+    word = word.substr(0, word.find_first_of("[=,)"));
+    // roff writes the hyphens of option names as \-.
+    std::string roff;
+    for (const char c : word) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(page.find(roff), std::string::npos) << word;
+    ++checked;
+  }
+  EXPECT_GE(checked, 14);
+  // Each command heads an entry of its own: ".B name", ".BI name ..." or ".BR name ...".
+  for (const texts::CommandText& command : texts::kCommandTexts) {
+    const std::string name(command.name);
+    EXPECT_TRUE(page.find("\n.B " + name + "\n") != std::string::npos ||
+                page.find("\n.BI " + name + " ") != std::string::npos ||
+                page.find("\n.BR " + name + " ") != std::string::npos)
+        << name;
+  }
 }
 
 TEST(ConsoleUi, EveryMessageIsOneMeldungLineWithIndentedContinuations) {
@@ -74,6 +203,10 @@ TEST(ConsoleUi, AnswersByPolicyAndAsksOnlyOnATerminal) {
   EXPECT_EQ(asking.MessageOkCancel("Sockel?"), Answer::Ok);
   EXPECT_EQ(asking.MessageRetryCancel("Fehler"), Answer::Retry);
   EXPECT_EQ(asking.MessageOkCancel("Noch einmal?"), Answer::Cancel);  // input exhausted
+  EXPECT_NE(err.str().find("Meldung: Sockel?\nWeiter mit OK? [j = OK / n = Abbrechen] "),
+            std::string::npos);
+  EXPECT_NE(err.str().find("Meldung: Fehler\nWeiter mit der nächsten Adresse? [w = Wiederholen"),
+            std::string::npos);
 
   std::istringstream none;
   ConsoleUi batch(none, err, ConsolePolicy{false, false, false, false});

@@ -7,12 +7,15 @@
 
 #include "platform/DesktopMarkers.h"
 #include "platform/Priority.h"
+#include "platform/WorkingFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace ferolith {
 namespace {
 
+using testing::ReadFileBytes;
 using testing::TempDir;
+using testing::WriteFileBytes;
 
 TEST(DesktopMarkers, AHeldMarkIsSeenUntilItIsReleased) {
   TempDir dir;
@@ -69,6 +72,107 @@ TEST(PriorityGuard, RestoresTheNiceLevelItFound) {
     EXPECT_LE(during, before);  // raised where allowed, unchanged otherwise
   }
   EXPECT_EQ(getpriority(PRIO_PROCESS, 0), before);
+}
+
+
+TEST(MenuFolder, ComesFromAnAbsoluteXdgDataHomeElseFromHome) {
+  EXPECT_EQ(MenuFolderPath("/data/anna", "/home/anna"), "/data/anna/ferolith");
+  EXPECT_EQ(MenuFolderPath("/data/anna/", "/home/anna"), "/data/anna/ferolith");
+  EXPECT_EQ(MenuFolderPath("", "/home/anna"), "/home/anna/.local/share/ferolith");
+  // A relative base directory is ignored, as the base directory rules say.
+  EXPECT_EQ(MenuFolderPath("data", "/home/anna"), "/home/anna/.local/share/ferolith");
+  EXPECT_EQ(MenuFolderPath("data", "anna"), "");
+  EXPECT_EQ(MenuFolderPath("", ""), "");
+}
+
+// A sample folder with a library of its own text, and a home below `dir`.
+struct MenuStart {
+  TempDir dir;
+  std::filesystem::path samples = dir.Path() / "share";
+  std::filesystem::path home = dir.Path() / "home";
+  std::filesystem::path folder = home / ".local" / "share" / "ferolith";
+
+  MenuStart() {
+    std::filesystem::create_directories(samples);
+    std::filesystem::create_directories(home);
+    WriteFileBytes((samples / "ACELIST.CSV").string(), ":Muster;Y\r\n");
+  }
+  MenuFolder Prepare() { return PrepareMenuFolder({"", home.string(), samples.string()}); }
+};
+
+TEST(MenuFolder, TheFirstStartMakesTheFolderAndCopiesTheSampleLibrary) {
+  MenuStart start;
+  const MenuFolder folder = start.Prepare();
+  EXPECT_EQ(folder.error, "");
+  EXPECT_EQ(folder.path, start.folder.string());
+  EXPECT_EQ(ReadFileBytes((start.folder / "ACELIST.CSV").string()), ":Muster;Y\r\n");
+  const auto perms = std::filesystem::status(start.folder).permissions();
+  EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+  // Only the library is copied; the settings file comes with the first save.
+  EXPECT_FALSE(std::filesystem::exists(start.folder / "KALVENOR.INI"));
+
+  const MenuFolder beside =
+      PrepareMenuFolder({(start.dir.Path() / "xdg").string(), "", start.samples.string()});
+  EXPECT_EQ(beside.path, (start.dir.Path() / "xdg" / "ferolith").string());
+  EXPECT_EQ(ReadFileBytes(beside.path + "/ACELIST.CSV"), ":Muster;Y\r\n");
+}
+
+TEST(MenuFolder, LaterStartsNeverReplaceOrBringBackWhatTheUserKeepsThere) {
+  MenuStart start;
+  ASSERT_EQ(start.Prepare().error, "");
+  const std::string library = (start.folder / "ACELIST.CSV").string();
+  WriteFileBytes(library, ":Eigene;Y\r\n");
+  WriteFileBytes((start.folder / "KALVENOR.INI").string(), "[Hardware]\r\n");
+  WriteFileBytes((start.samples / "ACELIST.CSV").string(), ":Neuer;Y\r\n");
+
+  EXPECT_EQ(start.Prepare().path, start.folder.string());
+  EXPECT_EQ(ReadFileBytes(library), ":Eigene;Y\r\n");
+  EXPECT_EQ(ReadFileBytes((start.folder / "KALVENOR.INI").string()), "[Hardware]\r\n");
+
+  std::filesystem::remove(library);  // removed on purpose: stays removed
+  EXPECT_EQ(start.Prepare().error, "");
+  EXPECT_FALSE(std::filesystem::exists(library));
+}
+
+TEST(MenuFolder, AFolderThatCannotBeMadeIsReportedInGerman) {
+  MenuStart start;
+  // A home that is a file: no folder can be made below it, not even by root.
+  WriteFileBytes((start.dir.Path() / "plain").string(), "x");
+  MenuFolder folder =
+      PrepareMenuFolder({"", (start.dir.Path() / "plain").string(), start.samples.string()});
+  EXPECT_EQ(folder.path, "");
+  EXPECT_EQ(folder.error, "Kann den Arbeitsordner\n'" + start.dir.Path().string() +
+                              "/plain/.local/share/ferolith'\nnicht anlegen !\n\n"
+                              "Dort liegen KALVENOR.INI und ACELIST.CSV.");
+
+  // The folder's own name taken by a file.
+  std::filesystem::create_directories(start.folder.parent_path());
+  WriteFileBytes(start.folder.string(), "x");
+  EXPECT_NE(start.Prepare().error.find("nicht anlegen !"), std::string::npos);
+
+  folder = PrepareMenuFolder({"relative", "", start.samples.string()});
+  EXPECT_EQ(folder.path, "");
+  EXPECT_EQ(folder.error,
+            "Kein Arbeitsordner für den Start aus dem Menü:\n"
+            "weder XDG_DATA_HOME noch HOME nennen einen absoluten Pfad.");
+}
+
+TEST(MenuFolder, WithoutASampleLibraryTheFolderIsMadeEmpty) {
+  MenuStart start;
+  std::filesystem::remove(start.samples / "ACELIST.CSV");
+  const MenuFolder folder = start.Prepare();
+  EXPECT_EQ(folder.error, "");
+  EXPECT_TRUE(std::filesystem::is_empty(start.folder));
+}
+
+TEST(MenuFolder, TheInstalledSamplesWinOverTheSourceTree) {
+  MenuStart start;
+  const std::string other = (start.dir.Path() / "other").string();
+  EXPECT_EQ(ChooseSampleFolder(start.samples.string(), other), start.samples.string());
+  EXPECT_EQ(ChooseSampleFolder(other, start.samples.string()), start.samples.string());
+  // A directory named like the library does not count.
+  std::filesystem::create_directories(start.dir.Path() / "other" / "ACELIST.CSV");
+  EXPECT_EQ(ChooseSampleFolder(other, start.samples.string()), start.samples.string());
 }
 
 }  // namespace

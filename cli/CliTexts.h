@@ -1,0 +1,156 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Every text that ferolith-cli shows of its own, in German: the help page,
+// the usage errors, --version and the questions on the terminal. The
+// program's messages ("Meldung: ...") come from the layers below. Option
+// and command names are not translated: scripts use them.
+//
+// A new option or command gets its line in kOptionTexts or kCommandTexts;
+// registering one without a line here fails at once (ParseCommandLine
+// throws), so the help page cannot miss it.
+
+namespace ferolith::cli::texts {
+
+struct OptionText {
+  std::string_view names;  // as registered: "-y,--yes", "--verify,!--no-verify"
+  std::string_view value;  // what follows the name in the help page, "" for a switch
+  std::string_view help;
+};
+
+struct CommandText {
+  std::string_view name;
+  std::string_view arguments;     // as the help page shows them: "DATEI", "[WERT]", ""
+  std::string_view help;
+  std::string_view argumentHelp;  // the arguments' line in the command's own help
+};
+
+inline constexpr OptionText kOptionTexts[] = {
+    {"-h,--help", "", "diese Hilfe zeigen (nach einem Befehl: die Hilfe des Befehls)"},
+    {"--version", "", "Version und die Zugänge zum Programmiergerät zeigen"},
+    {"--simulate", "[=DATEI]",
+     "virtuelles Programmiergerät mit virtuellem Chip; DATEI hebt den Chip zwischen den Läufen auf"},
+    {"--manufacturer", "NAME|NR", "Hersteller nach Name oder Nummer ab 0 wählen (sonst ManufIndex)"},
+    {"--device", "NAME|NR",
+     "Baustein des Herstellers nach Name oder Nummer ab 0 wählen (sonst DeviceIndex)"},
+    {"-y,--yes", "",
+     "Sockelanweisungen und Rückfragen mit OK beantworten, auch die nach dem Schreibschutz"},
+    {"--on-error", "retry|cancel",
+     "Antwort auf Fehler an einer Adresse: retry = Wiederholen (weiter mit der nächsten "
+     "Adresse), cancel = Abbrechen (Vorgabe)"},
+    {"--verify,!--no-verify", "", "nach dem Brennen prüfen oder nicht (statt Verify)"},
+    {"--save-blank,!--no-save-blank", "",
+     "Leerzellen in Auslesedateien schreiben oder nicht (statt FFSave)"},
+    {"--checksum,!--no-checksum", "",
+     "Prüfsummen der HEX-Zeilen prüfen oder nicht (statt TestChecksum)"},
+    {"--line-length", "N",
+     "Datenbytes je HEX-Zeile, 16 bis 255, auf eine gerade Zahl abgerundet (statt HexLineLen)"},
+    {"--format", "FORMAT",
+     "Format für read und convert: bin, intel8, intel32, intelmcs, s1, s2, s3 (sonst DataFormat)"},
+    {"--area", "code|data",
+     "Speicherbereich für convert: code = Programmspeicher (Vorgabe), data = Daten-EEPROM"},
+    {"-q,--quiet", "", "keinen Fortschrittsbalken zeigen"},
+};
+
+inline constexpr CommandText kCommandTexts[] = {
+    {"devices", "", "Hersteller und ihre Bausteine auflisten (* markiert die Auswahl)", ""},
+    {"detect", "", "das Programmiergerät suchen", ""},
+    {"blank", "", "Leertest von Programmspeicher und Daten-EEPROM (\"Leertest\")", ""},
+    {"program", "DATEI",
+     "DATEI und ihre Begleitdatei .rex brennen, danach InitRegister1 (\"Brennen\")",
+     "Brenndatei: binär, Intel-HEX oder Motorola-S-Records"},
+    {"verify", "DATEI", "den Chip mit DATEI und ihrer Begleitdatei vergleichen (\"Prüfen\")",
+     "Brenndatei: binär, Intel-HEX oder Motorola-S-Records"},
+    {"read", "DATEI",
+     "den Chip in DATEI auslesen, das Daten-EEPROM in die Begleitdatei .rex (\"Auslesen\")",
+     "Datei, die unter genau diesem Namen geschrieben wird"},
+    {"initreg", "[WERT]",
+     "InitRegister1 aus dem Chip lesen und als 0xNN ausgeben; mit WERT (hex) in KALVENOR.INI "
+     "eintragen",
+     "neuer Wert von InitRegister1, ein Byte in Hex"},
+    {"convert", "EIN AUS",
+     "EIN für den gewählten Baustein laden (mit Bereichsprüfung) und als AUS im --format "
+     "schreiben",
+     "Eingabedatei und Ausgabedatei"},
+};
+
+inline constexpr std::string_view kDescription =
+    "ferolith-cli brennt, prüft und liest ACE11- und ACE12-Mikrocontroller mit dem\n"
+    "Kalvenor-Programmiergerät. KALVENOR.INI und ACELIST.CSV kommen aus dem\n"
+    "Arbeitsverzeichnis, wie beim Desktop-Programm. Jede Meldung des Programms geht\n"
+    "als Zeile \"Meldung: ...\" auf die Standardfehlerausgabe.";
+
+inline constexpr std::string_view kUsageLine = "Aufruf:";
+inline constexpr std::string_view kOptionsWord = "[OPTIONEN]";
+inline constexpr std::string_view kCommandWord = "BEFEHL [ARGUMENTE]";
+inline constexpr std::string_view kOptionsGroup = "Optionen";
+inline constexpr std::string_view kCommandsGroup = "Befehle";
+inline constexpr std::string_view kArgumentsGroup = "Argumente";
+inline constexpr std::string_view kRequired = "(nötig)";
+
+inline constexpr std::string_view kFooter =
+    "Rückgabewert: 0 Erfolg; 2 am Sockel abgebrochen; 3 Datei nicht geladen;\n"
+    "4 Zellen nicht leer oder Auslesen fehlgeschlagen; 5 Leertest abgebrochen;\n"
+    "6 Prüfen fehlgeschlagen; 7 Brennen fehlgeschlagen oder Programmiergerät belegt;\n"
+    "8 Programmiergerät nicht gefunden (Demomodus);\n"
+    "10 Zeitüberschreitung im Handshake; 13 Fehler der Bauteilbibliothek;\n"
+    "64 falscher Aufruf.\n"
+    "\n"
+    "Beispiele:\n"
+    "  ferolith-cli --simulate=chip.sim devices\n"
+    "  ferolith-cli --simulate=chip.sim --manufacturer 0 --device 1 -y \\\n"
+    "               program firmware.hex\n"
+    "  ferolith-cli --simulate=chip.sim -y verify firmware.hex\n"
+    "  ferolith-cli --simulate=chip.sim -y --format s1 read backup.s19\n"
+    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex";
+
+// --version: the first line, the heading of the backends and the simulator's line.
+inline constexpr std::string_view kVersionName = "ferolith-cli";
+inline constexpr std::string_view kBackendsHeading = "Zugänge zum Programmiergerät in diesem Build:";
+inline constexpr std::string_view kSimulatorId = "simulator";
+inline constexpr std::string_view kSimulatorHelp =
+    "virtuelles Programmiergerät mit virtuellem ACE-Chip (--simulate)";
+
+// Usage errors: "ferolith-cli: " + the text, then the hint. printf formats.
+inline constexpr std::string_view kErrorPrefix = "ferolith-cli: ";
+inline constexpr std::string_view kErrorHint = "Hilfe: ferolith-cli --help";
+inline constexpr const char* kNoCommand = "kein Befehl angegeben";
+inline constexpr const char* kUnknownCommand = "unbekannter Befehl '%s'";
+inline constexpr const char* kUnexpectedArgument = "unerwartetes Argument '%s'";
+inline constexpr const char* kMissingValue = "%s: der Wert fehlt";
+inline constexpr const char* kMissingArguments = "%s erwartet %s";
+inline constexpr const char* kNotAllowed = "'%s' ist nicht erlaubt, nur %s";
+inline constexpr const char* kNotInRange = "'%s' ist keine Zahl von %u bis %u";
+inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein, etwa c5 oder 0x3F";
+inline constexpr const char* kNotUnderstood = "Aufruf nicht verstanden: %s";
+inline constexpr const char* kNoManufacturer =
+    "kein Hersteller '%s' in der Bauteilbibliothek (siehe: ferolith-cli devices)";
+inline constexpr const char* kNoDevice =
+    "kein Baustein '%s' bei diesem Hersteller (siehe: ferolith-cli devices)";
+
+// Questions on the terminal (without --yes). The answer j/J, w/W (and y/Y)
+// means OK or Retry; anything else, an empty line included, Cancel.
+inline constexpr const char* kAskOkCancel = "Weiter mit OK? [j = OK / n = Abbrechen] ";
+inline constexpr const char* kAskRetryCancel =
+    "Weiter mit der nächsten Adresse? [w = Wiederholen / a = Abbrechen] ";
+
+// The line of an option or command; a missing line is a mistake in the
+// program, not in its use.
+inline const OptionText& OptionTextOf(std::string_view names) {
+  for (const OptionText& text : kOptionTexts) {
+    if (text.names == names) return text;
+  }
+  throw std::logic_error("no help text for option " + std::string(names));
+}
+
+inline const CommandText& CommandTextOf(std::string_view name) {
+  for (const CommandText& text : kCommandTexts) {
+    if (text.name == name) return text;
+  }
+  throw std::logic_error("no help text for command " + std::string(name));
+}
+
+}  // namespace ferolith::cli::texts
