@@ -136,6 +136,7 @@ inline constexpr const char* kNoDevice =
 inline constexpr const char* kAskOkCancel = "Weiter mit OK? [j = OK / n = Abbrechen] ";
 inline constexpr const char* kAskRetryCancel =
     "Weiter mit der nächsten Adresse? [w = Wiederholen / a = Abbrechen] ";
+inline constexpr const char* kAskYesNo = "[j = Ja / N = Nein] ";
 
 // The line of an option or command; a missing line is a mistake in the
 // program, not in its use.

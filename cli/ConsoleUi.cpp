@@ -78,7 +78,7 @@ int ConsoleUi::MessageOkCancel(const std::string& text) {
 int ConsoleUi::MessageYesNo(const std::string& text) {
   Print(text);
   if (policy_.yes) return Answer::Yes;
-  if (policy_.interactive) return Ask("[j/N] ") ? Answer::Yes : Answer::No;
+  if (policy_.interactive) return Ask(texts::kAskYesNo) ? Answer::Yes : Answer::No;
   return Answer::No;
 }
 
