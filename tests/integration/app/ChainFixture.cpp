@@ -23,6 +23,16 @@ void ChainTest::Start(int manufacturer, int device, const std::string& programIn
   program_->FillLists();
 }
 
+void ChainTest::TearDown() {
+  if (!program_) return;
+  if (program_->Simulator() != nullptr) {
+    EXPECT_EQ(Programmer().Violations(), std::vector<std::string>{});
+  }
+  if (program_->SimulatedChip() != nullptr) {
+    EXPECT_EQ(Chip().Violations(), std::vector<std::string>{});
+  }
+}
+
 std::string ChainTest::WriteHex(const std::string& name, std::uint32_t address,
                                 const std::vector<std::uint8_t>& bytes) {
   const std::string bin = dir_.File(name + ".src.bin");
