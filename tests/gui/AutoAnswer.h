@@ -6,11 +6,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/ControlIds.h"
+#include "gui/ControlLookup.h"
 #include "gui/PrefsDlg.h"
 
 namespace ferolith::guitest {
@@ -18,7 +21,8 @@ namespace ferolith::guitest {
 // Answers every modal window that comes up while a whole command runs: the
 // message boxes with the scripted buttons (OK, or Cancel for a box without
 // OK, once the script is used up), the file dialogs with the scripted
-// files, the preferences dialog with Cancel. It records the texts it saw.
+// files, the preferences dialog with the scripted port address and OK (with
+// Cancel once the script is used up). It records the texts it saw.
 // With a cancel hook it also clicks "Abbrechen" once that button is enabled.
 class AutoAnswer : public QObject {
  public:
@@ -32,6 +36,7 @@ class AutoAnswer : public QObject {
     boxAnswers_.insert(boxAnswers_.end(), buttons);
   }
   void ChooseFile(const QString& path) { files_.push_back(path); }
+  void SetPortInPreferences(const QString& port) { ports_.push_back(port); }
   // Called at every poll until it returns true.
   void While(std::function<bool()> hook) { hook_ = std::move(hook); }
 
@@ -64,13 +69,20 @@ class AutoAnswer : public QObject {
       static_cast<QDialog*>(files)->accept();
     } else if (auto* preferences = qobject_cast<CPrefsDlg*>(modal)) {
       ++preferencesShown_;
-      preferences->reject();
+      if (ports_.empty()) {
+        preferences->reject();
+        return;
+      }
+      ControlById<QComboBox>(*preferences, PrefsCtl::Port)->setEditText(ports_.front());
+      ports_.pop_front();
+      ControlById<QAbstractButton>(*preferences, PrefsCtl::Ok)->click();
     }
   }
 
   QTimer timer_;
   std::deque<QMessageBox::StandardButton> boxAnswers_;
   std::deque<QString> files_;
+  std::deque<QString> ports_;
   std::function<bool()> hook_;
   QStringList texts_;
   int preferencesShown_ = 0;

@@ -6,7 +6,7 @@
 namespace ferolith::testing {
 
 void ChainTest::Start(int manufacturer, int device, const std::string& programIni,
-                      const std::string& hardwareIni, bool programmerAbsent) {
+                      const std::string& hardwareIni, std::optional<sim::AbsentStatus> programmerAbsent) {
   std::filesystem::copy_file(SourceDir() / "resources" / "ACELIST.CSV", dir_.File("ACELIST.CSV"));
   WriteFileBytes(dir_.File("KALVENOR.INI"),
                  "[Hardware]\nPortAdress=378\n" + hardwareIni + "[Ferolith INI-Section]\nManufIndex=" +

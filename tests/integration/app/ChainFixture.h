@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ class ChainTest : public ::testing::Test {
   // Manufacturer and device index in the sample library; extra lines for
   // the program's section and for section "Hardware" of KALVENOR.INI.
   void Start(int manufacturer, int device, const std::string& programIni = "",
-             const std::string& hardwareIni = "", bool programmerAbsent = false);
+             const std::string& hardwareIni = "",
+             std::optional<sim::AbsentStatus> programmerAbsent = std::nullopt);
 
   Program& P() { return *program_; }
   ProgramState& State() { return program_->State(); }
