@@ -36,7 +36,8 @@ constexpr const char* kExamples =
     "  ferolith-cli --simulate=chip.sim --manufacturer 0 --device 1 -y program firmware.hex\n"
     "  ferolith-cli --simulate=chip.sim -y verify firmware.hex\n"
     "  ferolith-cli --simulate=chip.sim -y --format s1 read backup.s19\n"
-    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n";
+    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n"
+    "  ferolith-cli --simulate-absent=busy-inverted detect\n";
 
 // "--x"/"--no-x" pairs: the last one given wins.
 void AddSwitchPair(CLI::App& app, const std::string& name, const std::string& help,
@@ -68,6 +69,14 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
                  "use the virtual programmer and chip; FILE keeps the chip between runs")
       ->expected(0, 1)
       ->type_name("[=FILE]");
+  std::optional<std::string> absent;
+  std::vector<std::string> absentModels;
+  for (const sim::AbsentStatusName& model : sim::kAbsentStatusNames) absentModels.emplace_back(model.name);
+  app.add_option("--simulate-absent", absent,
+                 "simulate with the programmer absent; its port reads as MODEL shows: high (0xFF), "
+                 "busy-inverted (0x7F, pulled-up inputs) or low (0x80, inputs pulled low)")
+      ->check(CLI::IsMember(absentModels))
+      ->type_name("MODEL");
   app.add_option("--manufacturer", options.manufacturer,
                  "select the manufacturer by name or 0-based index (default: ManufIndex)");
   app.add_option("--device", options.device,
@@ -136,6 +145,10 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   if (simulate) {
     options.simulate = true;
     options.simulationFile = *simulate;
+  }
+  if (absent) {
+    options.simulate = true;
+    options.absentProgrammer = sim::AbsentStatusNamed(*absent);
   }
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;

@@ -22,6 +22,15 @@ class CommandLineTest : public QObject {
     options = ParseCommandLine({"ferolith", "--simulate=chip.bin"}, "/w");
     QVERIFY(options && options->simulate);
     QCOMPARE(QString::fromStdString(options->simulationFile), QString("chip.bin"));
+    QVERIFY(!options->simulateAbsentProgrammer);
+
+    // An absent programmer is simulated, with the port model named.
+    options = ParseCommandLine({"ferolith", "--simulate-absent=busy-inverted"}, "/w");
+    QVERIFY(options && options->simulate);
+    QVERIFY(options->simulateAbsentProgrammer == sim::AbsentStatus::BusyInverted);
+    options = ParseCommandLine({"ferolith", "--simulate=chip.bin", "--simulate-absent=low"}, "/w");
+    QVERIFY(options && options->simulateAbsentProgrammer == sim::AbsentStatus::Low);
+    QCOMPARE(QString::fromStdString(options->simulationFile), QString("chip.bin"));
   }
 
   void anythingElseIsRefused() {
@@ -29,6 +38,8 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "--simulated"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "chip.hex"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--brennen"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent"}, "/w"));
   }
 };
 

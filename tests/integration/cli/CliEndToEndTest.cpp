@@ -169,5 +169,25 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_NE(Bytes("KALVENOR.INI").find("SearchHardware=2"), std::string::npos);
 }
 
+TEST_F(CliEndToEnd, DetectEndsInDemoModeForEveryPortWithNobodyAnswering) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nSearchHardware=2\nTimeOut=10000\n");
+  for (const char* model : {"high", "busy-inverted", "low"}) {
+    SCOPED_TRACE(model);
+    CliRun detect = Cli(std::string("--simulate-absent=") + model + " detect");
+    EXPECT_EQ(detect.status, 8);
+    // Two attempts, each ended by one handshake timeout, then demo mode.
+    std::size_t timeouts = 0;
+    for (std::size_t at = detect.err.find("Timeout-Fehler"); at != std::string::npos;
+         at = detect.err.find("Timeout-Fehler", at + 1)) {
+      ++timeouts;
+    }
+    EXPECT_EQ(timeouts, 2u) << detect.err;
+    EXPECT_NE(detect.err.find("Meldung: Kann Hardware nicht finden !\n         Programm geht in den Demomodus."),
+              std::string::npos)
+        << detect.err;
+  }
+  EXPECT_EQ(Cli("--simulate-absent=floating detect").status, 64);
+}
+
 }  // namespace
 }  // namespace ferolith::testing

@@ -30,11 +30,21 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_EQ(options.lineLength, std::optional<std::uint32_t>(32));
   EXPECT_EQ(options.format, std::optional<int>(DataFormat::MotorolaS2));
 
+  auto absent = Parse({"--simulate-absent", "busy-inverted", "detect"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(absent));
+  EXPECT_TRUE(std::get<CliOptions>(absent).simulate) << "an absent programmer is a simulated one";
+  EXPECT_EQ(std::get<CliOptions>(absent).absentProgrammer, sim::AbsentStatus::BusyInverted);
+  auto absentWithFile = Parse({"--simulate=chip.sim", "--simulate-absent=low", "detect"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(absentWithFile));
+  EXPECT_EQ(std::get<CliOptions>(absentWithFile).absentProgrammer, sim::AbsentStatus::Low);
+  EXPECT_EQ(std::get<CliOptions>(absentWithFile).simulationFile, "chip.sim");
+
   auto bare = Parse({"--simulate", "blank"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(bare));
   EXPECT_TRUE(std::get<CliOptions>(bare).simulate);
   EXPECT_EQ(std::get<CliOptions>(bare).simulationFile, "");
   EXPECT_FALSE(std::get<CliOptions>(bare).verify.has_value());
+  EXPECT_FALSE(std::get<CliOptions>(bare).absentProgrammer.has_value());
 }
 
 TEST(CliOptions, InitRegisterValueMustBeOneHexByte) {
@@ -56,6 +66,7 @@ TEST(CliOptions, UsageErrorsAndHelp) {
   EXPECT_EQ(std::get<int>(Parse({"convert", "only-one"})), kUsageError);
   EXPECT_EQ(std::get<int>(Parse({"--line-length", "15", "read", "x"})), kUsageError);
   EXPECT_EQ(std::get<int>(Parse({"--on-error", "ignore", "blank"})), kUsageError);
+  EXPECT_EQ(std::get<int>(Parse({"--simulate-absent=floating", "detect"})), kUsageError);
   EXPECT_EQ(std::get<int>(Parse({"--help"})), 0);
   EXPECT_EQ(std::get<int>(Parse({"--version"})), 0);
 }
