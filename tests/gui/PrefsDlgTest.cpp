@@ -29,9 +29,10 @@ QStringList RunAndPressOk(Settings& settings, std::function<void(CPrefsDlg&)> ed
     ControlById<QPushButton>(dialog, PrefsCtl::Ok)->click();
     if (dialog.isVisible()) {
       if (focusedControl != nullptr) {
-        *focusedControl = QApplication::focusWidget() == nullptr
-                              ? 0
-                              : QApplication::focusWidget()->objectName().mid(7).toInt();
+        // The dialog's own focus child: set at once, whether or not the
+        // window has been activated yet on a busy machine.
+        const QWidget* focused = dialog.focusWidget();
+        *focusedControl = focused == nullptr ? 0 : focused->objectName().mid(7).toInt();
       }
       ControlById<QPushButton>(dialog, PrefsCtl::Cancel)->click();
     }
