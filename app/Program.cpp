@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "app/OperationCommands.h"
 #include "chip/AceProtocol.h"
@@ -14,6 +15,7 @@
 #include "core/Progress.h"
 #include "files/DataFileLoader.h"
 #include "files/ImageFileWriter.h"
+#include "hardware/AbsentPort.h"
 #include "hardware/ParportLocator.h"
 #include "hardware/PortAccess.h"
 #include "hardware/PowerSequencer.h"
@@ -36,8 +38,8 @@ struct Program::Parts {
         markers(markers_),
         options(std::move(options_)),
         progress(ui),
-        simulator(std::make_unique<sim::VirtualProgrammer>()),
-        link(*simulator, ui, state.settings),
+        port(std::make_unique<AbsentPort>()),
+        link(*port, ui, state.settings),
         power(link, ui, state.device),
         protocol(link, ui, state.device),
         operations(protocol, power, ui, progress, state.device, state.image, state.settings,
@@ -56,14 +58,38 @@ struct Program::Parts {
   // end of the program.
   void InsertSimulatedChip();
   void LoadSimulationFile();
-  // Obtains access to the port at PortAdress; sets DemoMode when none can be had.
-  void OpenPort() {
-    openedBase = state.settings.PortAdress;
-    portAccess = PreparePortAccess(state.settings, ui, state.DemoMode, state.OsId);
-    if (portAccess.port) link.SetPort(*portAccess.port);
-  }
   void SaveSimulationFile();
-  ResultCode AfterCommand(ResultCode result) {
+
+  // Makes `next` the program's one port and points the link at it; the old
+  // port goes only after the link has left it. `typed` is `next` when it is
+  // the virtual programmer; `serves` the PortAdress it was opened for (none
+  // for the port on which nothing answers).
+  void UsePort(std::unique_ptr<PortIo> next, sim::VirtualProgrammer* typed = nullptr,
+               std::optional<std::int32_t> serves = std::nullopt) {
+    simulator = nullptr;
+    const std::unique_ptr<PortIo> old = std::exchange(port, std::move(next));
+    link.UsePort(*port);
+    simulator = typed;
+    servedAddress = serves;
+  }
+  // Opens the port for PortAdress: the virtual programmer, or the first real
+  // backend that grants it. False, after the message, when none does.
+  bool OpenPort();
+  // The check before every register access: a port that no longer serves
+  // PortAdress is opened anew. False when that fails; the program is then in
+  // demo mode.
+  bool FollowPortAddress();
+  // Demo mode holds no port: a real one is released for other programs.
+  void EnterDemoMode() {
+    UsePort(std::make_unique<AbsentPort>());
+    state.DemoMode = 1;
+  }
+
+  // Runs a command that drives the programmer.
+  template <typename Command>
+  ResultCode HardwareCommand(Command command) {
+    FollowPortAddress();
+    const ResultCode result = command();
     SaveSimulationFile();
     return result;
   }
@@ -77,11 +103,16 @@ struct Program::Parts {
 
   ProgramState state;
   Progress progress;
-  std::unique_ptr<sim::VirtualProgrammer> simulator;
+  // The one port; `simulator` is the same object, typed, while it is the
+  // virtual programmer (the chips are plugged into it).
+  std::unique_ptr<PortIo> port;
+  sim::VirtualProgrammer* simulator = nullptr;
+  // The PortAdress the open port serves; empty while no port is open.
+  std::optional<std::int32_t> servedAddress;
+  // Windows: kept open for the run once port access is prepared.
+  std::shared_ptr<void> serviceManager;
   std::unique_ptr<sim::VirtualAceChip> simulatedChip;
   sim::ChipContents simulatedContents;
-  PortAccess portAccess;
-  std::int32_t openedBase = 0;
   RegisterLink link;
   PowerSequencer power;
   AceProtocol protocol;
@@ -95,10 +126,39 @@ struct Program::Parts {
 void Program::Parts::InsertSimulatedChip() {
   if (!options.simulate) return;
   if (simulatedChip) simulatedContents = simulatedChip->Contents();
-  simulator->Plug(nullptr);
+  if (simulator != nullptr) simulator->Plug(nullptr);
   simulatedChip = std::make_unique<sim::VirtualAceChip>(state.device);
   simulatedChip->SetContents(simulatedContents);
-  simulator->Plug(simulatedChip.get());
+  if (simulator != nullptr) simulator->Plug(simulatedChip.get());
+}
+
+bool Program::Parts::OpenPort() {
+  // The old port goes first: the new one may need the same I/O addresses.
+  UsePort(std::make_unique<AbsentPort>());
+  if (options.simulate) {
+    // The virtual programmer sits at the port address of the settings.
+    auto programmer =
+        std::make_unique<sim::VirtualProgrammer>(static_cast<std::uint16_t>(state.settings.PortAdress));
+    if (options.simulateAbsentProgrammer) {
+      programmer->SetAbsentStatus(*options.simulateAbsentProgrammer);
+      programmer->SetAbsent(true);
+    }
+    programmer->Plug(simulatedChip.get());
+    sim::VirtualProgrammer* typed = programmer.get();
+    UsePort(std::move(programmer), typed, state.settings.PortAdress);
+    return true;
+  }
+  OpenedAccess opened = ferolith::OpenPort(state.settings, ui, options.portAccess);
+  if (!opened.port) return false;
+  UsePort(std::move(opened.port), nullptr, state.settings.PortAdress);
+  return true;
+}
+
+bool Program::Parts::FollowPortAddress() {
+  if (state.DemoMode > 0 || servedAddress == state.settings.PortAdress) return true;
+  if (OpenPort()) return true;
+  EnterDemoMode();
+  return false;
 }
 
 void Program::Parts::LoadSimulationFile() {
@@ -139,32 +199,39 @@ void Program::PrepareHardware() {
   ProgramState& state = p.state;
   state.DemoMode = 0;
   if (p.options.simulate) {
-    // The virtual programmer sits at the port address of the settings.
     state.OsId = 0;
-    p.simulator =
-        std::make_unique<sim::VirtualProgrammer>(static_cast<std::uint16_t>(state.settings.PortAdress));
-    p.simulator->SetAbsent(p.options.simulateAbsentProgrammer);
-    p.simulator->Plug(p.simulatedChip.get());
-    p.link.SetPort(*p.simulator);
-  } else {
     p.OpenPort();
+  } else {
+    // Once per run; later addresses only open their port.
+    PortAccess access = PreparePortAccess(state.settings, p.ui, p.options.portAccess);
+    state.OsId = access.osId;
+    p.serviceManager = std::move(access.serviceManager);
+    if (access.DemoMode()) {
+      p.EnterDemoMode();
+    } else {
+      p.UsePort(std::move(access.opened.port), nullptr, state.settings.PortAdress);
+    }
   }
 
   // Up to SearchHardware attempts, with the preferences dialog between two
   // of them so that a wrong port address can be corrected.
   int attempts = 0;
   while (state.DemoMode <= 0) {
+    if (!p.FollowPortAddress()) {
+      // The address from the dialog has no port: demo mode, saved as at the
+      // end of the attempts.
+      ferolith::SaveSettings(state.settings);
+      break;
+    }
     const ResultCode result = p.link.DetectProgrammer();
     if (result != Result::Ok) {
       ++attempts;
       if (attempts == state.settings.SearchHardware) {
         p.ui.MessageInfo("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.");
         ferolith::SaveSettings(state.settings);
-        state.DemoMode = 1;
+        p.EnterDemoMode();
       } else {
         p.view.ShowPreferences();
-        // A port address changed in the dialog needs the port opened anew.
-        if (!p.options.simulate && state.settings.PortAdress != p.openedBase) p.OpenPort();
       }
     }
     if (attempts >= state.settings.SearchHardware || result == Result::Ok || state.DemoMode != 0) {
@@ -183,12 +250,20 @@ ResultCode Program::FillLists() {
   return manufacturers;
 }
 
-ResultCode Program::OnLeertest() { return parts_->AfterCommand(parts_->commands.OnLeertest()); }
-ResultCode Program::OnAuslesen() { return parts_->AfterCommand(parts_->commands.OnAuslesen()); }
-ResultCode Program::OnPruefen() { return parts_->AfterCommand(parts_->commands.OnPruefen()); }
-ResultCode Program::OnBrennen() { return parts_->AfterCommand(parts_->commands.OnBrennen()); }
+ResultCode Program::OnLeertest() {
+  return parts_->HardwareCommand([this] { return parts_->commands.OnLeertest(); });
+}
+ResultCode Program::OnAuslesen() {
+  return parts_->HardwareCommand([this] { return parts_->commands.OnAuslesen(); });
+}
+ResultCode Program::OnPruefen() {
+  return parts_->HardwareCommand([this] { return parts_->commands.OnPruefen(); });
+}
+ResultCode Program::OnBrennen() {
+  return parts_->HardwareCommand([this] { return parts_->commands.OnBrennen(); });
+}
 ResultCode Program::OnInitRegister() {
-  return parts_->AfterCommand(parts_->commands.OnInitRegister());
+  return parts_->HardwareCommand([this] { return parts_->commands.OnInitRegister(); });
 }
 ResultCode Program::ChooseBurnFile() { return parts_->commands.ChooseBurnFile(); }
 
@@ -208,6 +283,11 @@ void Program::OnDeviceChanged() {
 }
 
 void Program::OnAbbrechen() { parts_->state.CancelRequested = 1; }
+
+void Program::OnPrefs() {
+  parts_->view.ShowPreferences();
+  parts_->FollowPortAddress();
+}
 
 bool Program::IsProgrammerBusy() { return parts_->commands.IsProgrammerBusy(); }
 
@@ -231,7 +311,7 @@ void Program::SetBurnFile(const std::string& path) {
 }
 
 ResultCode Program::ReadOutTo(const std::string& path, int dataFormat) {
-  return parts_->AfterCommand(parts_->commands.ReadOutTo(path, dataFormat));
+  return parts_->HardwareCommand([&] { return parts_->commands.ReadOutTo(path, dataFormat); });
 }
 
 ResultCode Program::Convert(const std::string& input, const std::string& output, int dataFormat,
@@ -244,9 +324,7 @@ ResultCode Program::Convert(const std::string& input, const std::string& output,
   return WriteImageFile(output, area, p.ui, p.state.image, p.state.device, p.state.settings);
 }
 
-sim::VirtualProgrammer* Program::Simulator() {
-  return parts_->options.simulate ? parts_->simulator.get() : nullptr;
-}
+sim::VirtualProgrammer* Program::Simulator() { return parts_->simulator; }
 
 sim::VirtualAceChip* Program::SimulatedChip() { return parts_->simulatedChip.get(); }
 

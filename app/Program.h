@@ -8,6 +8,8 @@
 #include "core/DataFormat.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
+#include "hardware/PortAccess.h"
+#include "sim/AbsentStatus.h"
 
 namespace ferolith {
 
@@ -22,7 +24,8 @@ class VirtualProgrammer;
 class StartupView {
  public:
   virtual ~StartupView() = default;
-  // The modal preferences dialog, shown between failed detection attempts.
+  // The modal preferences dialog, shown between failed detection attempts
+  // and by "Prefs" (Program::OnPrefs).
   virtual void ShowPreferences() = 0;
 };
 
@@ -30,12 +33,24 @@ struct ProgramOptions {
   std::string workingDirectory;     // where KALVENOR.INI and ACELIST.CSV live
   bool simulate = false;            // the virtual programmer and chip instead of a port
   std::string simulationFile;       // keeps the virtual chip between runs; empty: none
-  bool simulateAbsentProgrammer = false;  // the virtual programmer does not answer
+  // The virtual programmer does not answer; its port reads as the model says.
+  std::optional<sim::AbsentStatus> simulateAbsentProgrammer;
+  // Where a real run looks for the port (tests put a fake device tree here).
+  PortAccessEnvironment portAccess;
 };
 
 // The toolkit-free program behind the main window, shared by the desktop
 // program and the command line: it owns the program's records and every
 // layer, and runs start-up, the commands and closing.
+//
+// It owns exactly one port at a time and the register link always drives
+// that one: the virtual programmer when simulating, the real backend
+// otherwise, and in demo mode (and before start-up has opened one) a port on
+// which nothing answers. Whenever PortAdress is no longer the address the
+// open port serves, the port is opened anew for it before the next register
+// access: before each detection attempt, after "Prefs" and at the start of
+// every command. A port that cannot be opened is explained once and leaves
+// the program in demo mode.
 
 class Program {
  public:
@@ -74,6 +89,8 @@ class Program {
 
   // "Abbrechen": stops the running pass at its next step.
   void OnAbbrechen();
+  // "Prefs": the preferences dialog; a changed port address opens the port anew.
+  void OnPrefs();
 
   // For the command line: the burn file named directly, a read-out into a
   // file named directly in `dataFormat`, a file converted for the selected
@@ -84,7 +101,8 @@ class Program {
                      MemoryArea area);
   void SaveSettings();
 
-  // The simulator, when the program runs on it (else nullptr).
+  // The simulator, while the program's port is the virtual programmer (else
+  // nullptr: a real run, demo mode, or before start-up).
   sim::VirtualProgrammer* Simulator();
   sim::VirtualAceChip* SimulatedChip();
 

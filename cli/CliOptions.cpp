@@ -202,6 +202,10 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
 
   std::optional<std::string> simulate;
   AddOption(app, "--simulate", simulate)->expected(0, 1);
+  std::optional<std::string> absent;
+  std::vector<std::string> absentModels;
+  for (const sim::AbsentStatusName& model : sim::kAbsentStatusNames) absentModels.emplace_back(model.name);
+  AddOption(app, "--simulate-absent", absent)->check(OneOf(absentModels));
   AddOption(app, "--manufacturer", options.manufacturer);
   AddOption(app, "--device", options.device);
   AddFlag(app, "-y,--yes", options.yes);
@@ -271,6 +275,10 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   options.verify = verify.Value();
   options.saveBlank = saveBlank.Value();
   options.checksum = checksum.Value();
+  if (absent) {
+    options.simulate = true;
+    options.absentProgrammer = sim::AbsentStatusNamed(*absent);
+  }
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;
   if (format) options.format = FormatCode(*format);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/DataFormat.h"
+#include "sim/AbsentStatus.h"
 
 namespace ferolith::cli {
 
@@ -23,6 +24,8 @@ struct CliOptions {
   std::optional<std::uint8_t> initRegisterValue;  // initreg VALUE
   bool simulate = false;
   std::string simulationFile;
+  // --simulate-absent: the virtual programmer does not answer (implies --simulate).
+  std::optional<sim::AbsentStatus> absentProgrammer;
   std::optional<std::string> manufacturer;  // name or 0-based index
   std::optional<std::string> device;
   bool yes = false;

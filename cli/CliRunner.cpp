@@ -42,7 +42,7 @@ class Session {
                           environment.terminal && !options.quiet}),
         program_(ui_, view_, manufacturers_, devices_, environment.markers,
                  ProgramOptions{environment.workingDirectory, options.simulate,
-                                options.simulationFile, false}) {
+                                options.simulationFile, options.absentProgrammer, {}}) {
     if (env_.stopRequested != nullptr) {
       ui_.OnPump([this] {
         if (env_.stopRequested()) program_.OnAbbrechen();

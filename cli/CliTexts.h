@@ -33,6 +33,9 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--version", "", "Version und die Zugänge zum Programmiergerät zeigen"},
     {"--simulate", "[=DATEI]",
      "virtuelles Programmiergerät mit virtuellem Chip; DATEI hebt den Chip zwischen den Läufen auf"},
+    {"--simulate-absent", "MODELL",
+     "simulieren, aber ohne Programmiergerät; der Port liest sich wie MODELL: high (0xFF), "
+     "busy-inverted (0x7F, Eingänge mit Pull-up) oder low (0x80, Eingänge auf Masse)"},
     {"--manufacturer", "NAME|NR", "Hersteller nach Name oder Nummer ab 0 wählen (sonst ManufIndex)"},
     {"--device", "NAME|NR",
      "Baustein des Herstellers nach Name oder Nummer ab 0 wählen (sonst DeviceIndex)"},
@@ -105,7 +108,8 @@ inline constexpr std::string_view kFooter =
     "               program firmware.hex\n"
     "  ferolith-cli --simulate=chip.sim -y verify firmware.hex\n"
     "  ferolith-cli --simulate=chip.sim -y --format s1 read backup.s19\n"
-    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex";
+    "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n"
+    "  ferolith-cli --simulate-absent=busy-inverted detect";
 
 // --version: the first line, the heading of the backends and the simulator's line.
 inline constexpr std::string_view kVersionName = "ferolith-cli";

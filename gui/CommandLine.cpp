@@ -5,6 +5,7 @@ namespace ferolith {
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory) {
   static constexpr std::string_view kSimulate = "--simulate";
+  static constexpr std::string_view kSimulateAbsent = "--simulate-absent=";
   DesktopStart start;
   start.options.workingDirectory = workingDirectory;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -12,6 +13,11 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
     if (argument == "--menu") {
       start.menu = true;
     } else if (argument == kSimulate) {
+      start.options.simulate = true;
+    } else if (argument.starts_with(kSimulateAbsent)) {
+      start.options.simulateAbsentProgrammer =
+          sim::AbsentStatusNamed(argument.substr(kSimulateAbsent.size()));
+      if (!start.options.simulateAbsentProgrammer) return std::nullopt;
       start.options.simulate = true;
     } else if (argument.starts_with(kSimulate) && argument.size() > kSimulate.size() + 1 &&
                argument[kSimulate.size()] == '=') {

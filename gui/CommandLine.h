@@ -17,12 +17,16 @@ struct DesktopStart {
   bool menu = false;
 };
 
-// The desktop program's command line: "ferolith [--menu] [--simulate[=FILE]]".
+// The desktop program's command line:
+// "ferolith [--menu] [--simulate[=FILE]] [--simulate-absent=MODEL]".
 // --simulate runs on the virtual programmer and chip; FILE keeps the chip's
-// contents between runs. Returns nothing for any other argument.
+// contents between runs. --simulate-absent simulates too, with the virtual
+// programmer absent and its port reading as MODEL shows (high,
+// busy-inverted, low). Returns nothing for any other argument.
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory);
 
-inline constexpr const char* kUsage = "Aufruf: ferolith [--menu] [--simulate[=DATEI]]";
+inline constexpr const char* kUsage =
+    "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]";
 
 }  // namespace ferolith

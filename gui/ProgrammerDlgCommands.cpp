@@ -27,7 +27,7 @@ void CProgrammerDlg::Attach(Program& program) {
   onClick(Ctl::NeueDatei, [&program] { program.ChooseBurnFile(); });
   onClick(Ctl::InitRegister, [&program] { program.OnInitRegister(); });
   onClick(Ctl::Abbrechen, [&program] { program.OnAbbrechen(); });
-  onClick(Ctl::Prefs, [this] { ShowPreferences(); });
+  onClick(Ctl::Prefs, [&program] { program.OnPrefs(); });
 
   const auto onOption = [this](int id, auto command) {
     connect(ControlById<QCheckBox>(*this, id), &QCheckBox::clicked, this, command);

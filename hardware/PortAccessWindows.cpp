@@ -9,10 +9,8 @@
 
 #include <array>
 
-#include "core/TextFormat.h"
 #include "hardware/OsIdentity.h"
 #include "hardware/PortAccess.h"
-#include "hardware/WindowsPort.h"
 
 namespace ferolith {
 
@@ -31,6 +29,12 @@ constexpr const char* kNoServiceManagerText =
     "kann auch von Usern benutzt werden.\n";
 constexpr const char* kDriverNotLoadedText = "'giveio.sys' Devicetreiber konnte nicht geladen werden\n";
 constexpr const char* kUnknownOsText = "Operating System nicht erkannt !";
+// Without the version the program cannot tell whether it needs the driver:
+// port instructions without it would end the program on the NT family.
+constexpr const char* kNoVersionText =
+    "Die Windows-Version kann nicht ermittelt werden.\n\n"
+    "Ohne sie kann das Programm den Portzugriff nicht einrichten.\n\n"
+    "Das Programm läuft jetzt im Demo-Modus.";
 
 constexpr DWORD kErrorServiceAlreadyRunning = 1056;
 constexpr DWORD kErrorServiceNotActive = 1062;
@@ -77,30 +81,36 @@ std::shared_ptr<void> KeepServiceManager(SC_HANDLE manager) {
 
 }  // namespace
 
-PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, int& demoMode, unsigned& osId,
-                             const PortAccessEnvironment& environment) {
+const char* PortAccessAdvice() {
+  return "Bitte die Port-Adresse in den PREFS prüfen\n"
+         "oder das Programm mit --simulate (virtueller Brenner) starten.\n";
+}
+
+PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, const PortAccessEnvironment& environment) {
   PortAccess access;
   const bool debug = settings.DebugNT == 1;
-  osId = 0;
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);  // 148 bytes
-  if (!GetVersionExA(&version)) return access;
+  if (!GetVersionExA(&version)) {
+    ui.MessageInfo(kNoVersionText);
+    return access;
+  }
 
   const OsIdentity os =
       IdentifyOs(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion, version.szCSDVersion);
-  osId = os.osId;
+  access.osId = os.osId;
 
+  bool granted = true;
   if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && !OpenGiveioDevice()) {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) {
       ui.MessagePlain(kNoServiceManagerText);
-      demoMode = 1;
       return access;
     }
     access.serviceManager = KeepServiceManager(manager);
 
     const DriverLocation driver = DriverPath();
-    const DWORD installed = InstallDriverService(manager, driver, osId);
+    const DWORD installed = InstallDriverService(manager, driver, access.osId);
     if (debug && installed == 0) ui.MessagePlain("Driver installed");
     if (debug && installed == kErrorServiceNotActive) {
       ui.MessagePlain("Driver installed but not started !\nWe will try to do this now.");
@@ -112,7 +122,7 @@ PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, int& demo
 
     if (!OpenGiveioDevice()) {
       ui.MessageInfo(kDriverNotLoadedText);
-      demoMode = 1;
+      granted = false;
     }
   } else if (version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS &&
              version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
@@ -120,18 +130,7 @@ PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, int& demo
   }
 
   if (debug) ui.MessagePlain(os.name);
-  if (demoMode == 0) {
-    const PortRequest request{static_cast<std::uint16_t>(settings.PortAdress), environment.procRoot,
-                              environment.devRoot, environment.calls};
-    for (const PortBackend& backend : environment.backends) {
-      OpenedPort opened = backend.open(request);
-      if (!opened.port) continue;
-      access.port = std::move(opened.port);
-      access.backendId = backend.id;
-      access.device = std::move(opened.device);
-      break;
-    }
-  }
+  if (granted) access.opened = OpenPort(settings, ui, environment);
   return access;
 }
 

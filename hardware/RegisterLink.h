@@ -75,8 +75,10 @@ class RegisterLink {
   std::uint8_t ControlByte() const { return control_; }
   std::uint8_t LastStatus() const { return lastStatus_; }
 
-  // Replaces the port backend (start-up picks it after the link exists).
-  void SetPort(PortIo& port) { port_ = &port; }
+  // Points the link at another port: the program's one port whenever it
+  // replaces it (start-up, a changed port address, demo mode). The link
+  // never owns a port.
+  void UsePort(PortIo& port) { port_ = &port; }
 
  private:
   bool WaitForStatusBit7(bool awaited);

@@ -1,7 +1,8 @@
 #include "sim/VirtualProgrammer.h"
 
-#include <cstdio>
 #include <utility>
+
+#include "core/TextFormat.h"
 
 namespace ferolith::sim {
 
@@ -10,8 +11,6 @@ namespace {
 constexpr std::uint8_t kStrobe = 0x01;
 constexpr std::uint8_t kRegisterSelect = 0x0E;
 constexpr std::uint8_t kBusy = 0x80;
-// Status lines of a port with nothing answering on it.
-constexpr std::uint8_t kFloatingStatus = 0xFF;
 
 constexpr std::uint8_t kPowerBit = 0x20;
 constexpr std::uint8_t kDacClock = 0x01;
@@ -19,6 +18,11 @@ constexpr std::uint8_t kDacData = 0x02;
 constexpr std::uint8_t kDacLoad = 0x04;
 constexpr std::uint8_t kEntryPulse = 0x08;
 constexpr std::uint8_t kLoadLine = 0x10;
+
+// Settling times of the power sequence.
+constexpr std::uint64_t kCodesSettleMicros = 200000;
+constexpr std::uint64_t kPowerSettleMicros = 400000;
+constexpr std::uint64_t kEntryPulseMicros = 1000;
 
 // The bits of each register (by index: register number / 2) that the
 // programmer has a use for; setting any other bit is a host error.
@@ -48,6 +52,10 @@ bool Rising(std::uint8_t before, std::uint8_t after, std::uint8_t bit) {
   return (before & bit) == 0 && (after & bit) != 0;
 }
 
+bool Changed(std::uint8_t before, std::uint8_t after, std::uint8_t bit) { return ((before ^ after) & bit) != 0; }
+
+unsigned long long Micros(std::uint64_t micros) { return micros; }
+
 }  // namespace
 
 VirtualProgrammer::VirtualProgrammer(std::uint16_t baseAddress) : base_(baseAddress) {}
@@ -71,7 +79,16 @@ void VirtualProgrammer::SetAnswerAfterReads(std::uint32_t reads) { answerAfterRe
 
 void VirtualProgrammer::SetAbsent(bool absent) {
   if (absent && on_) PowerDown();
+  if (!absent && !on_) SwitchOn();
   on_ = !absent;
+}
+
+void VirtualProgrammer::SwitchOn() {
+  // A programmer coming up has taken nothing: status bit 7 simply follows
+  // the strobe as it stands.
+  readsUntilAnswer_ = 0;
+  unconfirmed_ = false;
+  busyLine_ = (control_ & kStrobe) == 0;
 }
 
 void VirtualProgrammer::SwitchOffAfterWrites(std::uint64_t writes) { switchOffAt_ = registerWrites_ + writes; }
@@ -96,7 +113,7 @@ std::uint8_t VirtualProgrammer::Read(std::uint16_t address) {
 void VirtualProgrammer::Write(std::uint16_t address, std::uint8_t value) {
   if (traceOn_) trace_.push_back({PortAccess::Kind::Write, address, value});
   switch (address - base_) {
-    case 0: data_ = value; break;
+    case 0: WriteData(value); break;
     case 1: Violation("write to the read-only status port"); break;
     case 2: WriteControl(value); break;
     default: Violation("write to an address outside the port"); break;
@@ -104,11 +121,22 @@ void VirtualProgrammer::Write(std::uint16_t address, std::uint8_t value) {
 }
 
 std::uint8_t VirtualProgrammer::Status() {
-  if (!on_) return kFloatingStatus;
+  ++statusReads_;
+  if (!on_) return absentStatus_;
   if (readsUntilAnswer_ > 0 && --readsUntilAnswer_ == 0) busyLine_ = (control_ & kStrobe) == 0;
+  // The host has now seen the answer to the last strobe edge.
+  if (readsUntilAnswer_ == 0) unconfirmed_ = false;
   const std::uint8_t input = InputLines();
+  if (highNibble_ && device_ != nullptr) device_->OnInputRead(input);
   const auto half = static_cast<std::uint8_t>(highNibble_ ? input >> 4 : input & 0x0F);
   return static_cast<std::uint8_t>(StatusNibble(half) | (busyLine_ ? kBusy : 0));
+}
+
+void VirtualProgrammer::WriteData(std::uint8_t value) {
+  if (on_ && unconfirmed_ && value != data_) {
+    Violation(FormatText("data port changed before register %d's byte was confirmed", lastRegister_));
+  }
+  data_ = value;
 }
 
 void VirtualProgrammer::WriteControl(std::uint8_t value) {
@@ -117,21 +145,30 @@ void VirtualProgrammer::WriteControl(std::uint8_t value) {
   }
   const std::uint8_t before = control_;
   control_ = value;
-  if (!on_ || ((before ^ value) & kStrobe) == 0) return;
+  if (!on_) return;
+  if (unconfirmed_ && Changed(before, value, kRegisterSelect)) {
+    Violation(FormatText("register number changed before register %d's byte was confirmed", lastRegister_));
+  }
+  if (!Changed(before, value, kStrobe)) return;
 
   const bool rising = (value & kStrobe) != 0;
-  if (rising && readsUntilAnswer_ > 0) {
+  if (rising && unconfirmed_) {
+    // The programmer is still busy with the last byte and misses this one.
+    Violation(FormatText("strobe raised before register %d's byte was confirmed", lastRegister_));
+  } else if (rising && readsUntilAnswer_ > 0) {
     // The host did not wait for "ready": the programmer misses the byte.
     Violation("strobe raised before the programmer answered ready");
   } else if (rising) {
     LatchRegister();
     if (!on_) return;
+    unconfirmed_ = true;
   }
   readsUntilAnswer_ = answerAfterReads_;
 }
 
 void VirtualProgrammer::LatchRegister() {
   const int index = (control_ & kRegisterSelect) >> 1;
+  lastRegister_ = index * 2;
   ++registerWrites_;
   nowMicros_ += microsPerWrite_;
   if (traceOn_) registerLog_.push_back({static_cast<std::uint8_t>(index * 2), data_});
@@ -147,15 +184,16 @@ void VirtualProgrammer::LatchRegister() {
 void VirtualProgrammer::ApplyRegister(int index, std::uint8_t value) {
   const auto slot = static_cast<std::size_t>(index);
   if ((value & ~kUsedBits[slot]) != 0) {
-    char text[80];
-    std::snprintf(text, sizeof text, "register %d written with unused bits 0x%02X", index * 2,
-                  static_cast<unsigned>(value & ~kUsedBits[slot]));
-    Violation(text);
+    Violation(FormatText("register %d written with unused bits 0x%02X", index * 2,
+                         static_cast<unsigned>(value & ~kUsedBits[slot])));
   }
   const std::uint8_t before = registers_[slot];
   registers_[slot] = value;
   switch (index) {
-    case 0: lines_.power = (value & kPowerBit) != 0; break;
+    case 0:
+      if (Changed(before, value, kPowerBit)) OnPowerEdge((value & kPowerBit) != 0);
+      lines_.power = (value & kPowerBit) != 0;
+      break;
     case 2:
       highNibble_ = false;
       if (Rising(before, value, kDacClock)) {
@@ -165,16 +203,50 @@ void VirtualProgrammer::ApplyRegister(int index, std::uint8_t value) {
       if (Rising(before, value, kDacLoad)) {
         lines_.operatingCode = static_cast<std::uint8_t>(dacShift_ >> 8);
         lines_.programmingCode = static_cast<std::uint8_t>(dacShift_ & 0xFF);
+        codesLoadedAt_ = nowMicros_;
       }
       break;
     case 3: lines_.load = (value & kLoadLine) != 0; break;
     case 4:
       highNibble_ = true;
+      if (Changed(before, value, kEntryPulse)) OnEntryPulseEdge((value & kEntryPulse) != 0);
       lines_.entryPulse = (value & kEntryPulse) != 0;
       break;
     case 5: lines_.pins = value; break;
     default: break;
   }
+}
+
+void VirtualProgrammer::OnPowerEdge(bool on) {
+  if (!on) {
+    if (lines_.programmingCode != 0) Violation("power switched off while the programming voltage is applied");
+    return;
+  }
+  powerOnAt_ = nowMicros_;
+  if (lines_.operatingCode == 0 || lines_.programmingCode == 0) {
+    Violation("power switched on before the voltage codes were loaded");
+  } else if (nowMicros_ - codesLoadedAt_ < kCodesSettleMicros) {
+    Violation(FormatText("power switched on %llu us after the voltage codes were loaded (at least %llu us)",
+                         Micros(nowMicros_ - codesLoadedAt_), Micros(kCodesSettleMicros)));
+  }
+}
+
+void VirtualProgrammer::OnEntryPulseEdge(bool raised) {
+  if (!raised) {
+    if (nowMicros_ - entryPulseAt_ < kEntryPulseMicros) {
+      Violation(FormatText("entry pulse of %llu us (at least %llu us)", Micros(nowMicros_ - entryPulseAt_),
+                           Micros(kEntryPulseMicros)));
+    }
+    return;
+  }
+  entryPulseAt_ = nowMicros_;
+  if (!lines_.power) {
+    Violation("entry pulse while the power is off");
+  } else if (nowMicros_ - powerOnAt_ < kPowerSettleMicros) {
+    Violation(FormatText("entry pulse %llu us after the power was switched on (at least %llu us)",
+                         Micros(nowMicros_ - powerOnAt_), Micros(kPowerSettleMicros)));
+  }
+  if (!lines_.load) Violation("entry pulse while LOAD is low");
 }
 
 void VirtualProgrammer::PowerDown() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "hardware/PortIo.h"
+#include "sim/AbsentStatus.h"
 #include "sim/SocketDevice.h"
 
 namespace ferolith::sim {
@@ -41,10 +42,26 @@ struct RegisterWrite {
 // The input lines loop back register 10, wired-AND with whatever the device
 // in the socket pulls low. Register 4 drives the voltage DAC (clock, data,
 // load), register 0 the chip power, register 8 the entry pulse, register 6
-// the LOAD line. Every register write advances a virtual clock.
+// the LOAD line. Every register write advances a virtual clock by a fixed
+// time (85 us unless a test sets another), whatever the host's TimeBaseKorr
+// assumes.
 //
 // The model is strict: whatever real hardware would not do, or what the host
-// program never does, is recorded as a violation for tests to check.
+// program never does, is recorded as a violation for tests to check:
+//  - the handshake: the data port or the register number changed, or the
+//    strobe raised again, while the programmer has not yet confirmed the
+//    byte it took (status bit 7 shown low after the rising strobe); a strobe
+//    raised before the programmer answered ready; control bits 4-7;
+//    accesses outside the three port addresses; bits the register map does
+//    not use;
+//  - power-up, in virtual time: the power bit set before both voltage codes
+//    are loaded (an operating and a programming code other than 0), or less
+//    than 200 ms after the DAC load that latched them; the entry pulse
+//    raised while the power is off, less than 400 ms after the power bit was
+//    set, or while LOAD is low; an entry pulse shorter than 1 ms;
+//  - power-down: the power bit cleared while the programming voltage is
+//    still applied (it must go first).
+// None of these fire while the programmer is switched off: nothing listens.
 class VirtualProgrammer final : public PortIo {
  public:
   static constexpr std::uint32_t kDefaultMicrosPerWrite = 85;
@@ -67,15 +84,18 @@ class VirtualProgrammer final : public PortIo {
 
   std::uint64_t NowMicros() const { return nowMicros_; }
   std::uint64_t RegisterWrites() const { return registerWrites_; }
+  std::uint64_t StatusReads() const { return statusReads_; }
   void SetMicrosPerWrite(std::uint32_t micros) { microsPerWrite_ = micros; }
 
   // Status bit 7 follows a strobe edge on the `reads`-th status read after
   // it (1: at the first read). Values below 1 count as 1.
   void SetAnswerAfterReads(std::uint32_t reads);
 
-  // Faults. An absent or switched-off programmer latches nothing and its
-  // status lines float high, so no handshake ever completes.
+  // Faults. An absent or switched-off programmer latches nothing, and the
+  // status register reads what the port shows with nobody answering
+  // (AbsentStatus::High unless set), so no handshake ever completes.
   void SetAbsent(bool absent);
+  void SetAbsentStatus(AbsentStatus status) { absentStatus_ = StatusByteOf(status); }
   // Switches the programmer off right after its `writes`-th register write
   // from now on.
   void SwitchOffAfterWrites(std::uint64_t writes);
@@ -97,10 +117,14 @@ class VirtualProgrammer final : public PortIo {
   const std::vector<std::string>& Violations() const { return violations_; }
 
  private:
+  void WriteData(std::uint8_t value);
   void WriteControl(std::uint8_t value);
   void LatchRegister();
   void ApplyRegister(int index, std::uint8_t value);
+  void OnPowerEdge(bool on);
+  void OnEntryPulseEdge(bool raised);
   void PowerDown();
+  void SwitchOn();
   std::uint8_t Status();
   void Violation(std::string text);
 
@@ -118,10 +142,20 @@ class VirtualProgrammer final : public PortIo {
   bool busyLine_ = true;
   std::uint32_t readsUntilAnswer_ = 0;
   std::uint32_t answerAfterReads_ = 1;
+  // A byte was taken and the host has not yet been shown the answer.
+  bool unconfirmed_ = false;
+  int lastRegister_ = 0;
+  std::uint8_t absentStatus_ = StatusByteOf(AbsentStatus::High);
+
+  // Virtual times of the power sequence's edges.
+  std::uint64_t codesLoadedAt_ = 0;
+  std::uint64_t powerOnAt_ = 0;
+  std::uint64_t entryPulseAt_ = 0;
 
   std::uint64_t nowMicros_ = 0;
   std::uint32_t microsPerWrite_ = kDefaultMicrosPerWrite;
   std::uint64_t registerWrites_ = 0;
+  std::uint64_t statusReads_ = 0;
   std::uint64_t switchOffAt_ = 0;  // 0: never
 
   bool on_ = true;

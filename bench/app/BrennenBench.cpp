@@ -46,8 +46,10 @@ void BM_Brennen64KiBWithVerify(benchmark::State& state) {
   MemoryChoiceList manufacturers;
   MemoryChoiceList devices;
   LockFileMarkers markers(dir.File("marks"));
-  Program program(ui, view, manufacturers, devices, markers,
-                  ProgramOptions{dir.Path().string(), true, "", false});
+  ProgramOptions options;
+  options.workingDirectory = dir.Path().string();
+  options.simulate = true;
+  Program program(ui, view, manufacturers, devices, markers, options);
   program.LoadSettings();
   program.PrepareHardware();
   program.FillLists();

@@ -23,7 +23,7 @@ void BM_ProgramAndVerify64KiB(benchmark::State& state) {
   std::uint64_t verifyWrites = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto rig = std::make_unique<ChipRig>(device);
+    auto rig = std::make_unique<ChipStack>(device);
     for (std::uint32_t a = 0; a < MemoryImage::kSize; ++a) rig->image.Store(a, static_cast<std::uint8_t>(a ^ (a >> 8)));
     rig->ui.SetDefaultAnswer(Answer::Ok);
     state.ResumeTiming();

@@ -1,8 +1,6 @@
 #include "sim/chip/VirtualAceChip.h"
 
-
 #include "core/TextFormat.h"
-#include "hardware/RegisterLink.h"
 
 namespace ferolith::sim {
 
@@ -17,7 +15,6 @@ constexpr std::uint8_t kReadData = 0x21;
 constexpr std::uint8_t kWriteDisableBit = 0x02;
 constexpr std::uint8_t kReadProtectBit = 0x01;
 constexpr std::uint8_t kProtectedRead = 0x00;
-constexpr std::uint8_t kDataLineMask = RegBit::DataR10;
 
 constexpr std::uint32_t kEntryOperatingMin = 4500, kEntryOperatingMax = 5500;
 constexpr std::uint32_t kEntryProgrammingMin = 11500, kEntryProgrammingMax = 13500;
@@ -27,8 +24,8 @@ constexpr std::uint32_t kCommandBits = 32;
 
 VirtualAceChip::VirtualAceChip(const DeviceEntry& device)
     : device_(device),
-      clockMask_(device.Package == 8 ? RegBit::ClkDip8R10 : RegBit::ClkDip14R10),
-      serialOutMask_(device.Package == 8 ? RegBit::SerialOutDip8R10 : RegBit::SerialOutDip14R10) {}
+      pins_(SocketPin::ForPackage(device.Package)),
+      foreignSerialOut_(SocketPin::ForPackage(device.Package == 8 ? 14 : 8).serialOut) {}
 
 void VirtualAceChip::OnLines(const SocketLines& lines, std::uint64_t nowMicros) {
   FinishProgrammingIfDue(nowMicros);
@@ -39,16 +36,26 @@ void VirtualAceChip::OnLines(const SocketLines& lines, std::uint64_t nowMicros) 
     if (lines.entryPulse && !previous_.entryPulse && VoltagesAllowEntry(lines)) EnterProgrammingMode(lines);
   } else {
     if (lines.load && !previous_.load) OnLoadRise();
-    if (!lines.load && previous_.load) OnLoadFall();
-    const bool clock = (lines.pins & clockMask_) != 0;
-    const bool previousClock = (previous_.pins & clockMask_) != 0;
-    if (clock && !previousClock) OnClockRise((lines.pins & kDataLineMask) != 0, nowMicros);
+    if (!lines.load && previous_.load) OnLoadFall(lines.pins);
+    const bool clock = (lines.pins & pins_.clock) != 0;
+    const bool previousClock = (previous_.pins & pins_.clock) != 0;
+    if (clock && !previousClock) {
+      if (((lines.pins ^ previous_.pins) & SocketPin::Data) != 0) {
+        Violation(FormatText("data line changed with the rising CLK edge after %u bits", bitsShifted_));
+      }
+      OnClockRise((lines.pins & SocketPin::Data) != 0, nowMicros);
+    }
   }
   previous_ = lines;
 }
 
+void VirtualAceChip::OnInputRead(std::uint8_t lines) {
+  if (!programmingMode_ || (phase_ != Phase::Latched && phase_ != Phase::FirstClock)) return;
+  shown_ = (lines & pins_.serialOut) != 0 ? Shown::High : Shown::Low;
+}
+
 std::uint8_t VirtualAceChip::PulledLow(std::uint64_t nowMicros) const {
-  if (serialOutFault_ == SerialOutFault::StuckLow) return powered_ ? serialOutMask_ : 0;
+  if (serialOutFault_ == SerialOutFault::StuckLow) return powered_ ? pins_.serialOut : 0;
   if (serialOutFault_ == SerialOutFault::StuckHigh || !programmingMode_) return 0;
   bool low = false;
   switch (phase_) {
@@ -65,7 +72,7 @@ std::uint8_t VirtualAceChip::PulledLow(std::uint64_t nowMicros) const {
     case Phase::Latched:
       break;
   }
-  return low ? serialOutMask_ : 0;
+  return low ? pins_.serialOut : 0;
 }
 
 std::uint8_t VirtualAceChip::Code(std::uint32_t address) const {
@@ -117,35 +124,69 @@ void VirtualAceChip::EnterProgrammingMode(const SocketLines& lines) {
   bitsShifted_ = 0;
   outputWord_ = 0;
   pending_ = {};
+  emptyLoadFall_ = false;
+  pullUpsReported_ = false;
+  CheckPullUps(lines.pins, true);
 }
 
 void VirtualAceChip::LeaveProgrammingMode() {
   programmingMode_ = false;
   phase_ = Phase::Idle;
   pending_ = {};
+  emptyLoadFall_ = false;
+}
+
+void VirtualAceChip::CheckPullUps(std::uint8_t pins, bool atEntry) {
+  if (pullUpsReported_) return;
+  const std::uint8_t serialOuts = static_cast<std::uint8_t>(pins_.serialOut | foreignSerialOut_);
+  const bool fits = atEntry ? (pins & (serialOuts | pins_.clock)) == pins_.serialOut
+                            : (pins & pins_.serialOut) != 0 && (pins & foreignSerialOut_ & ~pins_.clock) == 0;
+  if (fits) return;
+  pullUpsReported_ = true;
+  Violation(FormatText("register 10 pull-ups 0x%02X do not fit a DIP%d chip",
+                       static_cast<unsigned>(pins & serialOuts), device_.Package == 8 ? 8 : 14));
 }
 
 void VirtualAceChip::OnLoadRise() {
+  if (emptyLoadFall_) {
+    emptyLoadFall_ = false;
+    Violation("LOAD rose again after it fell with no bit shifted");
+  }
+  // A host that gives up an ending although this chip's SerialOut showed
+  // what the ending waits for has read some other line.
+  if ((phase_ == Phase::Latched && shown_ == Shown::High) || (phase_ == Phase::FirstClock && shown_ == Shown::Low)) {
+    Violation(FormatText("SerialOut read on another line: LOAD raised after command 0x%08X although DIP%d "
+                         "SerialOut showed %s",
+                         latched_, device_.Package == 8 ? 8 : 14, shown_ == Shown::High ? "high" : "low"));
+  }
   pending_ = {};  // an unfinished write is abandoned
   phase_ = Phase::Shifting;
   shiftIn_ = 0;
   bitsShifted_ = 0;
 }
 
-void VirtualAceChip::OnLoadFall() {
+void VirtualAceChip::OnLoadFall(std::uint8_t pins) {
   if (phase_ != Phase::Shifting) return;
   if (bitsShifted_ == kCommandBits) {
     latched_ = shiftIn_;
     commands_.push_back(latched_);
     phase_ = Phase::Latched;
+    shown_ = Shown::Nothing;
+    CheckPullUps(pins, false);
     return;
   }
-  // LOAD falling with nothing shifted is the power-down sequence, not a command.
+  // LOAD falling with nothing shifted starts the power-down, unless a clock
+  // pulse or LOAD rising shows that the host meant a command.
+  if (bitsShifted_ == 0) emptyLoadFall_ = true;
   if (bitsShifted_ != 0) Violation(FormatText("LOAD fell after %u bits", bitsShifted_));
   phase_ = Phase::Idle;
 }
 
 void VirtualAceChip::OnClockRise(bool dataBit, std::uint64_t nowMicros) {
+  if (emptyLoadFall_) {
+    emptyLoadFall_ = false;
+    Violation("CLK pulsed after LOAD fell with no bit shifted");
+  }
   switch (phase_) {
     case Phase::Shifting:
       shiftIn_ = (shiftIn_ << 1) | (dataBit ? 1u : 0u);
@@ -153,6 +194,7 @@ void VirtualAceChip::OnClockRise(bool dataBit, std::uint64_t nowMicros) {
       break;
     case Phase::Latched:
       phase_ = Phase::FirstClock;
+      shown_ = Shown::Nothing;
       break;
     case Phase::FirstClock:
       phase_ = Phase::Executed;

@@ -17,13 +17,16 @@ namespace ferolith::sim {
 //
 // Lines: CLK is register-10 bit 6 and SerialOut bit 7 for a DIP8 chip, CLK
 // bit 3 and SerialOut bit 6 for a DIP14 chip; the serial data input is bit 0
-// for both. The chip can only pull SerialOut low: the host's register bit is
-// the pull-up, so a chip that does not drive the line reads as 1.
+// for both (SocketPin, the simulator's own copy of the wiring). The chip can
+// only pull SerialOut low: the host's register bit is the pull-up, so a chip
+// that does not drive the line reads as 1.
 //
 // Programming mode is entered on the rising edge of the entry pulse while the
 // power bit is on, the operating voltage is 4.5-5.5 V and the programming
 // voltage 11.5-13.5 V; it is left when the power goes off. Outside it the
-// chip ignores LOAD and CLK and pulls nothing low.
+// chip ignores LOAD and CLK and pulls nothing low. (The order and the
+// settling times of power-up and power-down are the virtual programmer's
+// rules.)
 //
 // Commands: with LOAD = 1 the chip shifts the data line in on each rising
 // CLK edge, most significant bit first, while it presents its 32-bit output
@@ -35,7 +38,9 @@ namespace ferolith::sim {
 // write by starting to program the cell, with SerialOut held low until the
 // programming time has passed on the virtual clock. LOAD rising starts the
 // next command; a write whose programming has not finished by then is
-// abandoned and leaves the cell unchanged.
+// abandoned and leaves the cell unchanged. LOAD falling with nothing shifted
+// is the start of the power-down, as long as no CLK pulse and no LOAD rise
+// follow before the power goes.
 //
 // Memory: code cells in [CodeStart, CodeEnd), data cells in [DataStart,
 // DataEnd) (none when DataEnd is 0), InitRegister1 at InitRegister1Address in
@@ -49,9 +54,22 @@ namespace ferolith::sim {
 //    protected chip never passes a blank check or a verification and gives
 //    nothing of its contents away; InitRegister1 itself stays readable.
 //
-// Departures from the protocol (a command of the wrong length, an unknown
-// command code, clock pulses after the ending) are recorded as violations so
-// that tests can require a clean exchange.
+// Departures from the protocol are recorded as violations, so that tests
+// can require a clean exchange:
+//  - a command of the wrong length, an unknown command code, clock pulses
+//    after the ending;
+//  - the data line changed in the same register write that raises CLK (it
+//    must be stable before the edge);
+//  - LOAD fallen with no bit shifted, followed by a CLK pulse or a LOAD rise;
+//  - SerialOut read on another line: LOAD raised before the two ending
+//    clock pulses although the host's last input read showed this chip's
+//    SerialOut at the level the ending waits for (high after LOAD fell, low
+//    after the first pulse), so the host cannot have looked at this pin;
+//  - register 10's pull-ups that do not fit the package: at entry only this
+//    package's SerialOut line may be set among the two SerialOut and the
+//    clock lines, and whenever a command ends its SerialOut pull-up must be
+//    set and the other package's SerialOut line (where it is not this
+//    package's clock) clear. Reported once per entry into programming mode.
 class VirtualAceChip : public SocketDevice {
  public:
   static constexpr std::uint64_t kDefaultProgramMicros = 1000;
@@ -63,6 +81,7 @@ class VirtualAceChip : public SocketDevice {
   // SocketDevice.
   void OnLines(const SocketLines& lines, std::uint64_t nowMicros) override;
   std::uint8_t PulledLow(std::uint64_t nowMicros) const override;
+  void OnInputRead(std::uint8_t lines) override;
 
   // Contents, by chip address.
   std::uint8_t Code(std::uint32_t address) const;
@@ -99,6 +118,8 @@ class VirtualAceChip : public SocketDevice {
 
  private:
   enum class Phase { Idle, Shifting, Latched, FirstClock, Executed };
+  // SerialOut as the host's last input read in an ending showed it.
+  enum class Shown { Nothing, High, Low };
   struct PendingWrite {
     bool active = false;
     bool dead = false;
@@ -113,8 +134,9 @@ class VirtualAceChip : public SocketDevice {
   void EnterProgrammingMode(const SocketLines& lines);
   void LeaveProgrammingMode();
   void OnLoadRise();
-  void OnLoadFall();
+  void OnLoadFall(std::uint8_t pins);
   void OnClockRise(bool dataBit, std::uint64_t nowMicros);
+  void CheckPullUps(std::uint8_t pins, bool atEntry);
   void Execute(std::uint64_t nowMicros);
   void StartWrite(std::uint8_t command, std::uint16_t address, std::uint8_t value, std::uint64_t nowMicros);
   void FinishProgrammingIfDue(std::uint64_t nowMicros);
@@ -126,8 +148,9 @@ class VirtualAceChip : public SocketDevice {
   void Violation(const std::string& what);
 
   DeviceEntry device_;
-  std::uint8_t clockMask_;
-  std::uint8_t serialOutMask_;
+  SocketPin::PackagePins pins_;
+  // The other package's SerialOut line.
+  std::uint8_t foreignSerialOut_;
   ChipContents contents_;
 
   SocketLines previous_;
@@ -140,6 +163,9 @@ class VirtualAceChip : public SocketDevice {
   std::uint32_t latched_ = 0;
   std::uint32_t outputWord_ = 0;
   PendingWrite pending_;
+  bool emptyLoadFall_ = false;
+  Shown shown_ = Shown::Nothing;
+  bool pullUpsReported_ = false;
 
   std::uint64_t programMicros_ = kDefaultProgramMicros;
   SerialOutFault serialOutFault_ = SerialOutFault::None;

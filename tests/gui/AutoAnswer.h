@@ -6,12 +6,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/ControlIds.h"
+#include "gui/ControlLookup.h"
 #include "gui/PrefsDlg.h"
 
 namespace ferolith::guitest {
@@ -19,10 +22,11 @@ namespace ferolith::guitest {
 // Answers every modal window that comes up while a whole command runs: the
 // message boxes with the scripted buttons (OK, or Cancel for a box without
 // OK, once the script is used up), the file dialogs with the scripted
-// files, the preferences dialog with Cancel. It records the texts and the
-// button captions it saw. With a cancel hook it also clicks "Abbrechen"
-// once that button is enabled. It polls at every pass of the event loop, so
-// nothing depends on how fast a window comes up.
+// files, the preferences dialog with the scripted port address and OK (with
+// Cancel once the script is used up). It records the texts and the button
+// captions it saw. With a cancel hook it also clicks "Abbrechen" once that
+// button is enabled. It polls at every pass of the event loop, so nothing
+// depends on how fast a window comes up.
 class AutoAnswer : public QObject {
  public:
   AutoAnswer() {
@@ -40,6 +44,7 @@ class AutoAnswer : public QObject {
   void ChooseFile(const QString& path, const QString& nameFilter = {}) {
     files_.push_back({path, nameFilter});
   }
+  void SetPortInPreferences(const QString& port) { ports_.push_back(port); }
   // Called at every poll until it returns true.
   void While(std::function<bool()> hook) { hook_ = std::move(hook); }
 
@@ -82,7 +87,13 @@ class AutoAnswer : public QObject {
       static_cast<QDialog*>(files)->accept();
     } else if (auto* preferences = qobject_cast<CPrefsDlg*>(modal)) {
       ++preferencesShown_;
-      preferences->reject();
+      if (ports_.empty()) {
+        preferences->reject();
+        return;
+      }
+      ControlById<QComboBox>(*preferences, PrefsCtl::Port)->setEditText(ports_.front());
+      ports_.pop_front();
+      ControlById<QAbstractButton>(*preferences, PrefsCtl::Ok)->click();
     }
   }
 
@@ -93,6 +104,7 @@ class AutoAnswer : public QObject {
     QString nameFilter;
   };
   std::deque<File> files_;
+  std::deque<QString> ports_;
   std::function<bool()> hook_;
   QStringList texts_;
   QList<QStringList> buttons_;

@@ -23,6 +23,15 @@ class CommandLineTest : public QObject {
     start = ParseCommandLine({"ferolith", "--simulate=chip.bin"}, "/w");
     QVERIFY(start && start->options.simulate);
     QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
+    QVERIFY(!start->options.simulateAbsentProgrammer);
+
+    // An absent programmer is simulated, with the port model named.
+    start = ParseCommandLine({"ferolith", "--simulate-absent=busy-inverted"}, "/w");
+    QVERIFY(start && start->options.simulate);
+    QVERIFY(start->options.simulateAbsentProgrammer == sim::AbsentStatus::BusyInverted);
+    start = ParseCommandLine({"ferolith", "--simulate=chip.bin", "--simulate-absent=low"}, "/w");
+    QVERIFY(start && start->options.simulateAbsentProgrammer == sim::AbsentStatus::Low);
+    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
   }
 
   // The menu entry's start asks for the program's own folder; the working
@@ -42,6 +51,8 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "chip.hex"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--brennen"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--menu=xdg"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent"}, "/w"));
   }
 };
 

@@ -17,6 +17,8 @@
 #include "gui/ProgrammerApp.h"
 #include "gui/ProgrammerDlg.h"
 #include "platform/DesktopMarkers.h"
+#include "sim/VirtualProgrammer.h"
+#include "tests/support/FakeParportBus.h"
 #include "tests/support/TempDir.h"
 #include "AutoAnswer.h"
 
@@ -176,7 +178,7 @@ class ProgramWindowTest : public QObject {
     Workplace workplace;
     AutoAnswer answers;
     ProgramOptions options = workplace.Options();
-    options.simulateAbsentProgrammer = true;
+    options.simulateAbsentProgrammer = sim::AbsentStatus::High;
     Session session(workplace, options);
     // SearchHardware 2: the preferences dialog between the two attempts.
     QCOMPARE(answers.PreferencesShown(), 1);
@@ -188,6 +190,55 @@ class ProgramWindowTest : public QObject {
     QCOMPARE(answers.Texts().last(),
              QString("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus."));
     session.ExpectIdle();
+  }
+
+  void portAddressFromPrefsIsOpenedForTheNextAccess() {
+    // Parallel ports in software: nothing on 0x378, the programmer on 0x278
+    // and on 0x3BC, no port at all at 0x2BC.
+    Workplace workplace;
+    testing::FakeParportBus bus((workplace.directory.Path() / "bus").string());
+    sim::VirtualProgrammer at378(0x378), at278(0x278), at3BC(0x3BC);
+    at378.SetAbsent(true);
+    bus.AddPort(0x378, at378);
+    bus.AddPort(0x278, at278);
+    bus.AddPort(0x3BC, at3BC);
+    std::ofstream(workplace.directory.Path() / "KALVENOR.INI")
+        << "[Hardware]\nPortAdress=378\nTimeOut=10000\n[Ferolith INI-Section]\nManufIndex=0\nDeviceIndex=1\n";
+    ProgramOptions options = workplace.Options();
+    options.simulate = false;
+    options.portAccess = bus.Environment();
+
+    // Start-up: the first attempt fails, the dialog moves to 0x278, the
+    // second attempt finds the programmer there.
+    AutoAnswer answers;
+    answers.SetPortInPreferences("0x278");
+    Session session(workplace, options);
+    QCOMPARE(answers.PreferencesShown(), 1);
+    QCOMPARE(session.program.State().DemoMode, 0);
+    QCOMPARE(bus.OpenNow(), std::vector<std::uint16_t>{0x278});
+    QCOMPARE(int(at278.Register(12)), 0x80);
+
+    // "Prefs" later: the next command runs on 0x3BC.
+    answers.SetPortInPreferences("0x3BC");
+    session.Click(Ctl::Prefs);
+    QCOMPARE(bus.OpenNow(), std::vector<std::uint16_t>{0x3BC});
+    answers.AnswerBoxes({QMessageBox::Cancel});  // the socket box
+    session.Click(Ctl::Leertest);
+    QVERIFY(at3BC.RegisterWrites() > 0);
+    session.ExpectIdle();
+
+    // A port that cannot be opened: one explanation, then demo mode.
+    answers.SetPortInPreferences("0x2BC");
+    session.Click(Ctl::Prefs);
+    QCOMPARE(session.program.State().DemoMode, 1);
+    QVERIFY(bus.OpenNow().empty());
+    session.Click(Ctl::Leertest);
+    const QStringList texts = answers.Texts();
+    QCOMPARE(texts.filter("Kein Zugriff auf die parallele Schnittstelle").size(), 1);
+    QCOMPARE(texts.last(), QString("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus."));
+    for (const sim::VirtualProgrammer* programmer : {&at378, &at278, &at3BC}) {
+      QVERIFY(programmer->Violations().empty());
+    }
   }
 
   void startupShowsTheSettingsAndClosingKeepsThem() {

@@ -6,7 +6,7 @@
 namespace ferolith::testing {
 
 void ChainTest::Start(int manufacturer, int device, const std::string& programIni,
-                      const std::string& hardwareIni, bool programmerAbsent) {
+                      const std::string& hardwareIni, std::optional<sim::AbsentStatus> programmerAbsent) {
   std::filesystem::copy_file(SourceDir() / "resources" / "ACELIST.CSV", dir_.File("ACELIST.CSV"));
   WriteFileBytes(dir_.File("KALVENOR.INI"),
                  "[Hardware]\nPortAdress=378\n" + hardwareIni + "[Ferolith INI-Section]\nManufIndex=" +
@@ -21,6 +21,16 @@ void ChainTest::Start(int manufacturer, int device, const std::string& programIn
   program_->LoadSettings();
   program_->PrepareHardware();
   program_->FillLists();
+}
+
+void ChainTest::TearDown() {
+  if (!program_) return;
+  if (program_->Simulator() != nullptr) {
+    EXPECT_EQ(Programmer().Violations(), std::vector<std::string>{});
+  }
+  if (program_->SimulatedChip() != nullptr) {
+    EXPECT_EQ(Chip().Violations(), std::vector<std::string>{});
+  }
 }
 
 std::string ChainTest::WriteHex(const std::string& name, std::uint32_t address,

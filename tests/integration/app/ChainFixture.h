@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,15 @@ class CountingView : public StartupView {
 // sample device library and a KALVENOR.INI selecting one device.
 class ChainTest : public ::testing::Test {
  protected:
+  // Whatever the chain did, the virtual programmer and chip recorded no
+  // violation of the protocol.
+  void TearDown() override;
+
   // Manufacturer and device index in the sample library; extra lines for
   // the program's section and for section "Hardware" of KALVENOR.INI.
   void Start(int manufacturer, int device, const std::string& programIni = "",
-             const std::string& hardwareIni = "", bool programmerAbsent = false);
+             const std::string& hardwareIni = "",
+             std::optional<sim::AbsentStatus> programmerAbsent = std::nullopt);
 
   Program& P() { return *program_; }
   ProgramState& State() { return program_->State(); }

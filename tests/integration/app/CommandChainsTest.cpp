@@ -240,7 +240,7 @@ TEST_F(CommandChains, AbbrechenStopsThePassAtTheNextStep) {
 }
 
 TEST_F(CommandChains, DemoModeRefusesEveryCommandAfterTheFileDialog) {
-  Start(kQuellmark, kDip8WithEeprom, "", "SearchHardware=3\n", /*programmerAbsent=*/true);
+  Start(kQuellmark, kDip8WithEeprom, "", "SearchHardware=3\n", sim::AbsentStatus::High);
   EXPECT_EQ(State().DemoMode, 1);
   EXPECT_EQ(view_.opened, 2);  // between the three failed attempts
   const auto messages = ui_.Texts(Kind::Info);

@@ -452,6 +452,7 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--format = ''"), Allowed("--format"));  // "--format=" as bash splits it
   EXPECT_EQ(Complete("--on-error ''"), Allowed("--on-error"));
   EXPECT_EQ(Complete("--area ''"), Allowed("--area"));
+  EXPECT_EQ(Complete("--simulate-absent ''"), Allowed("--simulate-absent"));
   EXPECT_EQ(Complete("--format s"), "s1\ns2\ns3\n");
 
   // After the command: file names.
@@ -482,6 +483,26 @@ TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
   std::filesystem::remove(dir_.File("ACELIST.CSV"));
   EXPECT_EQ(Complete("--manufacturer ''"), "");
   EXPECT_EQ(Complete("--device ''"), "");
+}
+
+TEST_F(CliEndToEnd, DetectEndsInDemoModeForEveryPortWithNobodyAnswering) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nSearchHardware=2\nTimeOut=10000\n");
+  for (const char* model : {"high", "busy-inverted", "low"}) {
+    SCOPED_TRACE(model);
+    CliRun detect = Cli(std::string("--simulate-absent=") + model + " detect");
+    EXPECT_EQ(detect.status, 8);
+    // Two attempts, each ended by one handshake timeout, then demo mode.
+    std::size_t timeouts = 0;
+    for (std::size_t at = detect.err.find("Timeout-Fehler"); at != std::string::npos;
+         at = detect.err.find("Timeout-Fehler", at + 1)) {
+      ++timeouts;
+    }
+    EXPECT_EQ(timeouts, 2u) << detect.err;
+    EXPECT_NE(detect.err.find("Meldung: Kann Hardware nicht finden !\n         Programm geht in den Demomodus."),
+              std::string::npos)
+        << detect.err;
+  }
+  EXPECT_EQ(Cli("--simulate-absent=floating detect").status, 64);
 }
 
 }  // namespace

@@ -58,6 +58,39 @@ TEST(AceProtocolTest, WriteCodeByteShiftsTheWordAndProgramsTheCell) {
   EXPECT_TRUE(rig.programmer.Violations().empty());
 }
 
+TEST(AceProtocolTest, OneCommandBitGivesThisPortTraffic) {
+  // The fourth bit of 0x100012A5 is the first 1, on a DIP8 chip (data bit
+  // 0x01, CLK 0x40, SerialOut pull-up 0x80 set) whose output word is all 0,
+  // so it holds SerialOut low throughout. Each register write: data port,
+  // register number with the strobe low, "ready" (bit 7), strobe, "taken"
+  // with half of the input lines in bits 3-6.
+  ChipRig rig(WideDevice());
+  PowerUp(rig);
+  rig.protocol.WriteCodeByte(0x12, 0xA5);
+  const auto W = [](int offset, std::uint8_t value) {
+    return sim::PortAccess{sim::PortAccess::Kind::Write, static_cast<std::uint16_t>(ChipRig::kBase + offset), value};
+  };
+  const auto R = [](std::uint8_t value) {
+    return sim::PortAccess{sim::PortAccess::Kind::Read, ChipRig::kBase + 1, value};
+  };
+  const std::vector<sim::PortAccess> expected = {
+      // Data line to 1; the high half read last shows SerialOut pulled low.
+      W(0, 0x81), W(2, 0x0A), R(0x80), W(2, 0x0B), R(0x00),
+      // Input read, register 4: its status carries the low half, where the
+      // data line comes back on bit 6.
+      W(0, 0x00), W(2, 0x04), R(0x80), W(2, 0x05), R(0x40),
+      // Input read, register 8: the high half, SerialOut (bit 5) low.
+      W(0, 0x00), W(2, 0x08), R(0xC0), W(2, 0x09), R(0x00),
+      // CLK high: the loop-back shows it on bit 4.
+      W(0, 0xC1), W(2, 0x0A), R(0x80), W(2, 0x0B), R(0x10),
+      // CLK low.
+      W(0, 0x81), W(2, 0x0A), R(0x90), W(2, 0x0B), R(0x00)};
+  const std::vector<sim::PortAccess>& trace = rig.programmer.Trace();
+  constexpr std::ptrdiff_t kPerBit = 25;
+  ASSERT_GE(trace.size(), 4u * kPerBit);
+  EXPECT_EQ(std::vector<sim::PortAccess>(trace.begin() + 3 * kPerBit, trace.begin() + 4 * kPerBit), expected);
+}
+
 TEST(AceProtocolTest, ReadsArePipelined) {
   ChipRig rig;
   rig.chip.SetData(0x12, 0x5A);

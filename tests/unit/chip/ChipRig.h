@@ -1,7 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "chip/AceProtocol.h"
@@ -14,6 +17,7 @@
 #include "hardware/RegisterLink.h"
 #include "sim/VirtualProgrammer.h"
 #include "sim/chip/VirtualAceChip.h"
+#include "tests/support/FaultyPort.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace ferolith::testing {
@@ -40,23 +44,27 @@ inline DeviceEntry MakeDevice(std::uint8_t package = 8, std::int32_t chipType = 
 
 // The whole chip stack on the simulator: register link, power sequencing,
 // protocol and chip operations over a virtual programmer with a virtual ACE
-// chip in the socket.
-struct ChipRig {
+// chip in the socket. The link reaches the programmer through a fault
+// injector that passes everything unchanged until a test sets a fault.
+struct ChipStack {
   static constexpr std::uint16_t kBase = 0x378;
 
-  explicit ChipRig(const DeviceEntry& entry = MakeDevice()) : device(entry), chip(entry) {
+  explicit ChipStack(const DeviceEntry& entry = MakeDevice()) : device(entry), chip(entry) {
     settings.SetPortAdress(kBase);
     settings.TimeOut = 10000;
     programmer.Plug(&chip);
     image.FillBlank();
   }
+  ChipStack(const ChipStack&) = delete;
+  ChipStack& operator=(const ChipStack&) = delete;
 
   Settings settings;
   DeviceEntry device;
   ScriptedUi ui;
   sim::VirtualProgrammer programmer{kBase};
   sim::VirtualAceChip chip;
-  RegisterLink link{programmer, ui, settings};
+  FaultyPort faults{programmer, kBase};
+  RegisterLink link{faults, ui, settings};
   PowerSequencer power{link, ui, device};
   AceProtocol protocol{link, ui, device};
   Progress progress{ui};
@@ -70,6 +78,22 @@ struct ChipRig {
   }
   bool LoadHigh() const { return (programmer.Register(Reg::R6) & RegBit::LoadR6) != 0; }
   bool ClockLow() const { return (programmer.Register(Reg::R10) & ChipLinesFor(device.Package).clockBit) == 0; }
+};
+
+// The chip stack of the tests: its exchange must stay clean, without a
+// single violation recorded by the programmer or the chip, unless the test
+// breaks the host on purpose and says so.
+struct ChipRig : ChipStack {
+  using ChipStack::ChipStack;
+  ~ChipRig() {
+    if (!expectCleanExchange) return;
+    EXPECT_EQ(programmer.Violations(), std::vector<std::string>{});
+    EXPECT_EQ(chip.Violations(), std::vector<std::string>{});
+  }
+  ChipRig(const ChipRig&) = delete;
+  ChipRig& operator=(const ChipRig&) = delete;
+
+  bool expectCleanExchange = true;
 };
 
 // The command words the host shifted, decoded from the register writes the

@@ -155,6 +155,17 @@ TEST(VirtualAceChipTest, RecordsCommandsOfTheWrongLengthAndUnknownCodes) {
   EXPECT_EQ(driver.chip.Violations().size(), 3u);
 }
 
+TEST(VirtualAceChipTest, SerialOutPullUpMustStandWhenACommandEnds) {
+  LineDriver driver;
+  driver.PowerIntoProgrammingMode();
+  ASSERT_TRUE(driver.chip.Violations().empty()) << "0x80 is the DIP8 pull-up";
+  for (int i = 0; i < 32; ++i) driver.Clock(false);
+  driver.lines.pins = 0x00;  // the pull-up taken away before the ending
+  driver.Apply();
+  driver.SetLoad(false);
+  EXPECT_EQ(driver.chip.Violations(), std::vector<std::string>{"register 10 pull-ups 0x00 do not fit a DIP8 chip"});
+}
+
 TEST(VirtualAceChipTest, SerialOutFollowsTheShiftAndEndingPhases) {
   LineDriver driver;
   driver.chip.SetData(0x20, 0x81);

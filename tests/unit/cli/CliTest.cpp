@@ -32,11 +32,21 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_EQ(options.lineLength, std::optional<std::uint32_t>(32));
   EXPECT_EQ(options.format, std::optional<int>(DataFormat::MotorolaS2));
 
+  auto absent = Parse({"--simulate-absent", "busy-inverted", "detect"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(absent));
+  EXPECT_TRUE(std::get<CliOptions>(absent).simulate) << "an absent programmer is a simulated one";
+  EXPECT_EQ(std::get<CliOptions>(absent).absentProgrammer, sim::AbsentStatus::BusyInverted);
+  auto absentWithFile = Parse({"--simulate=chip.sim", "--simulate-absent=low", "detect"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(absentWithFile));
+  EXPECT_EQ(std::get<CliOptions>(absentWithFile).absentProgrammer, sim::AbsentStatus::Low);
+  EXPECT_EQ(std::get<CliOptions>(absentWithFile).simulationFile, "chip.sim");
+
   auto bare = Parse({"--simulate", "blank"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(bare));
   EXPECT_TRUE(std::get<CliOptions>(bare).simulate);
   EXPECT_EQ(std::get<CliOptions>(bare).simulationFile, "");
   EXPECT_FALSE(std::get<CliOptions>(bare).verify.has_value());
+  EXPECT_FALSE(std::get<CliOptions>(bare).absentProgrammer.has_value());
 }
 
 TEST(CliOptions, InitRegisterValueMustBeOneHexByte) {
@@ -91,6 +101,8 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
        "--format: 'pdf' ist nicht erlaubt, nur bin, intel8, intel32, intelmcs, s1, s2, s3"},
       {{"--area", "eeprom", "convert", "a", "b"},
        "--area: 'eeprom' ist nicht erlaubt, nur code, data"},
+      {{"--simulate-absent=floating", "detect"},
+       "--simulate-absent: 'floating' ist nicht erlaubt, nur high, busy-inverted, low"},
       {{"--yes=abc", "blank"}, "Aufruf nicht verstanden: --yes = abc"},
       {{"--verify=o", "blank"}, "Aufruf nicht verstanden: --verify = o"},
       {{"--no-checksum=ja", "blank"}, "Aufruf nicht verstanden: --checksum = ja"},  // the pair's name

@@ -30,8 +30,6 @@ struct AccessRig {
   testing::FakePpdev calls{root.File("dev") + "/parport1", programmer, kBase};
   Settings settings;
   ScriptedUi ui;
-  int demoMode = 0;
-  unsigned osId = 99;
   std::vector<PortBackend> backends{Backend("ppdev")};
 
   AccessRig() { settings.SetPortAdress(kBase); }
@@ -43,8 +41,7 @@ struct AccessRig {
   }
 
   PortAccess Prepare() {
-    return PreparePortAccess(settings, ui, demoMode, osId,
-                             {root.File("proc"), root.File("dev"), &calls, backends});
+    return PreparePortAccess(settings, ui, {root.File("proc"), root.File("dev"), &calls, backends});
   }
 };
 
@@ -53,14 +50,14 @@ TEST(PortAccess, PpdevIsChosenForTheMatchingPort) {
   rig.AddPort("parport0", "888\t1912\n");
   rig.AddPort("parport1", "632\t1656\n");
   PortAccess access = rig.Prepare();
-  ASSERT_NE(access.port, nullptr);
-  EXPECT_EQ(access.backendId, "ppdev");
-  EXPECT_EQ(access.device, rig.root.File("dev") + "/parport1");
-  EXPECT_EQ(rig.demoMode, 0);
-  EXPECT_EQ(rig.osId, 0u);
+  ASSERT_NE(access.opened.port, nullptr);
+  EXPECT_EQ(access.opened.backendId, "ppdev");
+  EXPECT_EQ(access.opened.device, rig.root.File("dev") + "/parport1");
+  EXPECT_FALSE(access.DemoMode());
+  EXPECT_EQ(access.osId, 0u);
   EXPECT_TRUE(rig.ui.Events().empty());
   EXPECT_TRUE(rig.calls.Claimed());
-  access.port.reset();
+  access.opened.port.reset();
   EXPECT_FALSE(rig.calls.Claimed());
 }
 
@@ -77,8 +74,8 @@ TEST(PortAccess, NoAccessExplainsWhatToDoAndSwitchesToDemoMode) {
   AccessRig rig;
   rig.AddPort("parport0", "888\n");
   PortAccess access = rig.Prepare();
-  EXPECT_EQ(access.port, nullptr);
-  EXPECT_EQ(rig.demoMode, 1);
+  EXPECT_EQ(access.opened.port, nullptr);
+  EXPECT_TRUE(access.DemoMode());
   const auto texts = rig.ui.Texts(ScriptedUi::Kind::Info);
   ASSERT_EQ(texts.size(), 1u);
   for (const char* hint : {"0x278", "ppdev: keine Schnittstelle", "modprobe parport_pc", "Gruppe 'lp'",
@@ -93,8 +90,7 @@ TEST(PortAccess, ARefusedDeviceIsNamedWithTheReason) {
   denied.AddPort("parport1", "632\n");
   denied.calls.FailCall(1, EACCES);
   const PortAccess access = denied.Prepare();
-  EXPECT_EQ(access.port, nullptr);
-  EXPECT_EQ(denied.demoMode, 1);
+  EXPECT_TRUE(access.DemoMode());
   ASSERT_EQ(denied.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
   EXPECT_NE(denied.ui.Texts(ScriptedUi::Kind::Info)[0].find("Permission denied"), std::string::npos);
 }
@@ -108,9 +104,9 @@ TEST(PortAccess, BackendsAreTriedInTableOrder) {
   AccessRig rig;
   rig.backends = {{"first", &Refuse, ""}, {"second", &Grant, ""}, {"third", &Refuse, ""}};
   PortAccess access = rig.Prepare();
-  EXPECT_NE(access.port, nullptr);
-  EXPECT_EQ(access.backendId, "second");
-  EXPECT_EQ(rig.demoMode, 0);
+  EXPECT_NE(access.opened.port, nullptr);
+  EXPECT_EQ(access.opened.backendId, "second");
+  EXPECT_FALSE(access.DemoMode());
 }
 
 TEST(PortAccess, EveryFailedBackendGivesItsReason) {
@@ -130,8 +126,7 @@ TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
     rig.backends = {Backend("ppdev"), {"grant", &Grant, ""}};
     rig.settings.SetPortAdress(base);
     PortAccess access = rig.Prepare();
-    EXPECT_EQ(access.port, nullptr) << base;
-    EXPECT_EQ(rig.demoMode, 1);
+    EXPECT_TRUE(access.DemoMode()) << base;
     ASSERT_EQ(rig.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
     EXPECT_NE(rig.ui.Texts(ScriptedUi::Kind::Info)[0].find("außerhalb des E/A-Adressbereichs"),
               std::string::npos);
@@ -139,7 +134,7 @@ TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
   AccessRig highest;
   highest.backends = {{"grant", &Grant, ""}};
   highest.settings.SetPortAdress(0xFFFD);
-  EXPECT_NE(highest.Prepare().port, nullptr);
+  EXPECT_FALSE(highest.Prepare().DemoMode());
 }
 
 TEST(OsIdentity, KnownVersionsAndServicePackNames) {

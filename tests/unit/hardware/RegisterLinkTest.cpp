@@ -182,11 +182,26 @@ TEST(RegisterLink, DetectionReportsAStuckLoopBackLineWithoutAMessage) {
 }
 
 TEST(RegisterLink, DetectionOfAnAbsentProgrammerTimesOutAfterBoundedReads) {
-  SimulatedLink s;
-  s.programmer.SetAbsent(true);
-  EXPECT_EQ(s.link.DetectProgrammer(), Result::HandshakeTimeout);
-  EXPECT_EQ(s.ui.Texts(ScriptedUi::Kind::Info), std::vector<std::string>{kTimeoutText});
-  EXPECT_EQ(s.StatusReads(), s.settings.TimeOut);
+  // Status bits all high or inputs pulled low: the lone strobe is never
+  // answered. Pulled-up inputs with the inverted BUSY line: the lone strobe
+  // seems answered at once, and the write of register 12 then waits in vain.
+  struct Model {
+    sim::AbsentStatus status;
+    ResultCode result;
+    std::uint32_t extraReads;
+  };
+  for (const Model& model : {Model{sim::AbsentStatus::High, Result::HandshakeTimeout, 0},
+                             Model{sim::AbsentStatus::BusyInverted, Result::ProgrammerNotFound, 1},
+                             Model{sim::AbsentStatus::Low, Result::HandshakeTimeout, 0}}) {
+    SCOPED_TRACE(static_cast<int>(model.status));
+    SimulatedLink s;
+    s.programmer.SetAbsentStatus(model.status);
+    s.programmer.SetAbsent(true);
+    EXPECT_EQ(s.link.DetectProgrammer(), model.result);
+    EXPECT_EQ(s.ui.Texts(ScriptedUi::Kind::Info), std::vector<std::string>{kTimeoutText});
+    EXPECT_EQ(s.StatusReads(), s.settings.TimeOut + model.extraReads);
+    EXPECT_EQ(s.programmer.RegisterWrites(), 0u);
+  }
 
   // The lone strobe latches register 0; switched off after the next write,
   // the write of register 12 fails.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/Settings.h"
@@ -11,7 +14,8 @@
 namespace ferolith::testing {
 
 // A register link wired to a virtual programmer with its trace on, and a
-// scripted UI that records the boxes.
+// scripted UI that records the boxes. The programmer must record no
+// violation of the protocol.
 struct SimulatedLink {
   static constexpr std::uint16_t kBase = 0x378;
   static constexpr std::uint16_t kStatus = kBase + 1;
@@ -23,6 +27,9 @@ struct SimulatedLink {
   RegisterLink link{programmer, ui, settings};
 
   SimulatedLink() { programmer.EnableTrace(true); }
+  ~SimulatedLink() { EXPECT_EQ(programmer.Violations(), std::vector<std::string>{}); }
+  SimulatedLink(const SimulatedLink&) = delete;
+  SimulatedLink& operator=(const SimulatedLink&) = delete;
 
   static Settings MakeSettings() {
     Settings s;

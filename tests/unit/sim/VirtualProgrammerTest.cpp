@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "sim/VirtualProgrammer.h"
 
 namespace ferolith::sim {
@@ -107,14 +111,16 @@ TEST(VirtualProgrammer, EveryRegisterWriteAdvancesTheVirtualClock) {
 TEST(VirtualProgrammer, RefusesWhatTheHardwareWouldNotTake) {
   VirtualProgrammer p(kBase);
   p.SetAnswerAfterReads(2);
-  p.Write(kBase, 0x20);
-  p.Write(kControl, 0x00);
-  p.Write(kControl, 0x01);  // strobe low->high without any ready read: fine at rest
+  p.Write(kBase, 0x10);
+  p.Write(kControl, 0x06);
+  p.Write(kControl, 0x07);  // strobe low->high without any ready read: fine at rest
   EXPECT_TRUE(p.Violations().empty());
-  EXPECT_EQ(p.Register(0), 0x20);
-  p.Write(kControl, 0x00);
-  p.Write(kControl, 0x01);  // the programmer has not answered ready yet
-  ASSERT_EQ(p.Violations().size(), 1u);
+  EXPECT_EQ(p.Register(6), 0x10);
+  p.Read(kStatus);
+  p.Read(kStatus);  // taken
+  p.Write(kControl, 0x06);
+  p.Write(kControl, 0x07);  // the programmer has not answered ready yet
+  EXPECT_EQ(p.Violations(), std::vector<std::string>{"strobe raised before the programmer answered ready"});
   EXPECT_EQ(p.RegisterWrites(), 1u) << "the early strobe latches nothing";
 
   VirtualProgrammer q(kBase);
@@ -125,6 +131,86 @@ TEST(VirtualProgrammer, RefusesWhatTheHardwareWouldNotTake) {
   q.Read(kBase + 3);
   q.Write(kBase - 1, 0);
   EXPECT_EQ(q.Violations().size(), 6u);
+}
+
+// Loads the voltage codes into the DAC; the last write raises DAC load.
+void LoadCodes(VirtualProgrammer& p, std::uint8_t operating, std::uint8_t programming) {
+  const unsigned word = (static_cast<unsigned>(operating) << 8) | programming;
+  for (int bit = 15; bit >= 0; --bit) {
+    const auto data = static_cast<std::uint8_t>(((word >> bit) & 1u) << 1);
+    Put(p, 4, data);
+    Put(p, 4, static_cast<std::uint8_t>(data | 1));
+  }
+  Put(p, 4, 0x04);
+}
+
+// `writes` register writes of which the last one is `reg` <- `value`.
+void PutAfter(VirtualProgrammer& p, int writes, int reg, std::uint8_t value) {
+  for (int i = 1; i < writes; ++i) Put(p, 2, 0);
+  Put(p, reg, value);
+}
+
+TEST(VirtualProgrammer, PowerSequenceTimesAreCountedInVirtualTime) {
+  // At 1 ms a write: 200 writes after the DAC load for the power bit, 400
+  // after the power bit for the entry pulse (with LOAD high), 1 for the
+  // pulse itself. One write less is too early.
+  for (const int shorter : {0, 1}) {
+    SCOPED_TRACE(shorter);
+    VirtualProgrammer p(kBase);
+    p.SetMicrosPerWrite(1000);
+    LoadCodes(p, 100, 120);
+    PutAfter(p, 200 - shorter, 0, 0x20);
+    Put(p, 6, 0x10);
+    PutAfter(p, 399 - shorter, 8, 0x08);
+    Put(p, 8, 0x00);
+    if (shorter == 0) {
+      EXPECT_EQ(p.Violations(), std::vector<std::string>{});
+    } else {
+      EXPECT_EQ(p.Violations(),
+                (std::vector<std::string>{
+                    "power switched on 199000 us after the voltage codes were loaded (at least 200000 us)",
+                    "entry pulse 399000 us after the power was switched on (at least 400000 us)"}));
+    }
+  }
+  VirtualProgrammer q(kBase);
+  q.SetMicrosPerWrite(999);
+  LoadCodes(q, 100, 120);
+  PutAfter(q, 300, 0, 0x20);
+  Put(q, 6, 0x10);
+  PutAfter(q, 500, 8, 0x08);
+  Put(q, 8, 0x00);
+  EXPECT_EQ(q.Violations(), std::vector<std::string>{"entry pulse of 999 us (at least 1000 us)"});
+}
+
+TEST(VirtualProgrammer, AbsentOrSwitchedOffItReadsAsTheChosenPortModel) {
+  const std::pair<AbsentStatus, std::uint8_t> models[] = {
+      {AbsentStatus::High, 0xFF}, {AbsentStatus::BusyInverted, 0x7F}, {AbsentStatus::Low, 0x80}};
+  for (const auto& [model, status] : models) {
+    SCOPED_TRACE(static_cast<int>(status));
+    VirtualProgrammer absent(kBase);
+    absent.SetAbsentStatus(model);
+    absent.SetAbsent(true);
+    absent.Write(kBase, 0x5A);
+    absent.Write(kControl, 0x0A);
+    EXPECT_EQ(absent.Read(kStatus), status);
+    absent.Write(kControl, 0x0B);
+    EXPECT_EQ(absent.Read(kStatus), status);
+    EXPECT_EQ(absent.Read(kBase), 0x5A) << "the port's own data register still reads back";
+    EXPECT_EQ(absent.RegisterWrites(), 0u);
+    EXPECT_EQ(absent.StatusReads(), 2u);
+
+    VirtualProgrammer off(kBase);
+    off.SetAbsentStatus(model);
+    off.SwitchOffAfterWrites(1);
+    off.Write(kBase, 0x01);
+    off.Write(kControl, 0x0A);
+    off.Write(kControl, 0x0B);  // taken, and then switched off
+    EXPECT_FALSE(off.SwitchedOn());
+    EXPECT_EQ(off.Read(kStatus), status);
+  }
+  EXPECT_EQ(AbsentStatusNamed("busy-inverted"), AbsentStatus::BusyInverted);
+  EXPECT_EQ(AbsentStatusNamed("low"), AbsentStatus::Low);
+  EXPECT_EQ(AbsentStatusNamed("High"), std::nullopt);
 }
 
 TEST(VirtualProgrammer, SwitchedOffProgrammerDropsPowerAndStopsAnswering) {
