@@ -18,9 +18,22 @@ debs=(build/ferolith_*.deb)
 deb=${debs[0]}
 work=$(mktemp -d)
 installed=no
+# dpkg refuses at once while another package manager holds its lock (an
+# unattended upgrade, or a second build installing its packages); wait for it.
+dpkg_waiting() {
+  local attempt
+  for attempt in $(seq 1 150); do
+    if dpkg "$@" >/dev/null 2>"$work/dpkg.err"; then return 0; fi
+    grep -q 'lock' "$work/dpkg.err" || break
+    [ "$attempt" -eq 1 ] && echo "   waiting for the dpkg lock"
+    sleep 2
+  done
+  cat "$work/dpkg.err" >&2
+  return 1
+}
 cleanup() {
   if [ "$installed" = yes ]; then
-    dpkg -r ferolith >/dev/null
+    dpkg_waiting -r ferolith
     echo "-- removed: $(dpkg-query -W -f='${Status}' ferolith 2>/dev/null || echo 'not installed')"
   fi
   rm -rf "$work"
@@ -41,7 +54,7 @@ appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
 
 echo "-- dpkg -i"
 installed=yes
-dpkg -i "$deb" >/dev/null
+dpkg_waiting -i "$deb"
 /usr/bin/ferolith-cli --version
 
 echo "-- simulator cycle with /usr/bin/ferolith-cli"
