@@ -88,6 +88,19 @@ ResultCode OperationCommands::OnLeertest() {
   return result;
 }
 
+ResultCode OperationCommands::ReadInitRegister1Pass(std::uint8_t& value, std::uint64_t timeouts) {
+  c_.ui.SetStatus("Lese InitRegister1");
+  c_.ui.Repaint();
+  c_.power.EnterProgrammingMode();
+  c_.protocol.ClearReadErrorFlag();
+  value = c_.protocol.ReadInitRegister1();
+  if (c_.protocol.ReadErrorFlag() == Result::Ok) value = c_.protocol.ReadInitRegister1();
+  c_.power.LeaveProgrammingMode();
+  // The byte counts only when every step was answered, power-down included.
+  const ResultCode read = c_.protocol.ReadErrorFlag();
+  return read == Result::Ok && c_.power.LinkTimeouts() != timeouts ? Result::HandshakeTimeout : read;
+}
+
 ResultCode OperationCommands::OnInitRegister() {
   if (c_.state.DemoMode > 0) return ShowDemoRefusal();
   if (IsProgrammerBusy()) return Result::ProgramFailed;
@@ -100,16 +113,8 @@ ResultCode OperationCommands::OnInitRegister() {
       if (c_.power.ShowSocketInstructions("#### InitRegister1 lesen  ####\n") == Answer::Cancel) {
         return Result::SocketCancelled;
       }
-      c_.ui.SetStatus("Lese InitRegister1");
-      c_.ui.Repaint();
-      c_.power.EnterProgrammingMode();
-      c_.protocol.ClearReadErrorFlag();
-      std::uint8_t value = c_.protocol.ReadInitRegister1();
-      if (c_.protocol.ReadErrorFlag() == Result::Ok) value = c_.protocol.ReadInitRegister1();
-      c_.power.LeaveProgrammingMode();
-      // The byte counts only when every step was answered, power-down included.
-      ResultCode read = c_.protocol.ReadErrorFlag();
-      if (read == Result::Ok && c_.power.LinkTimeouts() != timeouts) read = Result::HandshakeTimeout;
+      std::uint8_t value = 0;
+      const ResultCode read = ReadInitRegister1Pass(value, timeouts);
       if (read == Result::Ok) {
         c_.state.settings.InitRegister1Value = value;
         c_.ui.ShowInitRegister1(value);
@@ -120,6 +125,26 @@ ResultCode OperationCommands::OnInitRegister() {
   }
   Closing();
   return result;
+}
+
+ResultCode OperationCommands::ReadInitRegister1InPlace(std::uint8_t& value) {
+  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
+  if (IsProgrammerBusy()) return Result::ProgramFailed;
+  CreateActivityWindow();
+  ResultCode result = ReloadDevice();
+  if (result == Result::Ok) {
+    result = WorkBracket([&] {
+      const std::uint64_t timeouts = c_.power.LinkTimeouts();
+      c_.power.SafeState();
+      return ReadInitRegister1Pass(value, timeouts);
+    });
+  }
+  Closing();
+  return result;
+}
+
+void OperationCommands::AreaInImage(MemoryArea area) {
+  if (c_.onAreaInImage) c_.onAreaInImage(area);
 }
 
 bool OperationCommands::MayReplaceReadOutFiles() {
@@ -140,19 +165,44 @@ bool OperationCommands::MayReplaceReadOutFiles() {
   return c_.ui.MessageYesNo(question) == Answer::Yes;
 }
 
-ResultCode OperationCommands::ReadOutChain(bool askBeforeReplacing) {
+ResultCode OperationCommands::ReadOutChain(bool askBeforeReplacing, bool readTwice) {
   ResultCode result = ReloadDevice();
   if (result != Result::Ok) return result;
   // Asked once the device is known: it decides whether a companion file is written.
   if (askBeforeReplacing && !MayReplaceReadOutFiles()) return Result::NotBlankOrReadOut;
-  return WorkBracket([this] {
+  return WorkBracket([this, readTwice] {
+    if (readTwice) return ReadTwiceThenSave();
     ResultCode r = c_.readOut.ReadOutToFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+    if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
     if (r == Result::Ok && c_.state.device.DataEnd != 0) {
       r = c_.readOut.ReadOutToFile(c_.state.CompanionFilePath, MemoryArea::DataEeprom);
+      if (r == Result::Ok) AreaInImage(MemoryArea::DataEeprom);
     }
     if (r == Result::Ok) c_.ui.MessageInfo("\nProzessor-Programm gespeichert \n");
     return r;
   });
+}
+
+ResultCode OperationCommands::ReadTwiceThenSave() {
+  const bool hasData = c_.state.device.DataEnd != 0;
+  MemoryImage& image = c_.state.image;
+  // Program memory waits here while the data EEPROM is read into the image.
+  const auto code = std::make_unique<MemoryImage>();
+  ResultCode r = c_.readOut.ReadAreaTwice(MemoryArea::ProgramMemory);
+  if (r == Result::Ok) *code = image;
+  if (r == Result::Ok && hasData) r = c_.readOut.ReadAreaTwice(MemoryArea::DataEeprom);
+  if (r != Result::Ok) return r;
+  const auto data = std::make_unique<MemoryImage>(image);
+  image = *code;
+  r = c_.readOut.WriteArea(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+  if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
+  if (r == Result::Ok && hasData) {
+    image = *data;
+    r = c_.readOut.WriteArea(c_.state.CompanionFilePath, MemoryArea::DataEeprom);
+    if (r == Result::Ok) AreaInImage(MemoryArea::DataEeprom);
+  }
+  if (r == Result::Ok) c_.ui.MessageInfo("\nProzessor-Programm gespeichert \n");
+  return r;
 }
 
 ResultCode OperationCommands::OnAuslesen() {
@@ -184,13 +234,13 @@ ResultCode OperationCommands::OnAuslesen() {
     settings.BurnFileName = parts.name + parts.extension;
     c_.ui.ShowBurnFileName(settings.BurnFileName);
     c_.ui.Repaint();
-    result = ReadOutChain(true);
+    result = ReadOutChain(true, false);
   }
   Closing();
   return result;
 }
 
-ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat) {
+ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
   if (c_.state.DemoMode > 0) return ShowDemoRefusal();
   if (IsProgrammerBusy()) return Result::ProgramFailed;
   CreateActivityWindow();
@@ -202,7 +252,7 @@ ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat)
   settings.LastDirectory = parts.drive + parts.directory;
   settings.BurnFileName = parts.name + parts.extension;
   c_.ui.ShowBurnFileName(settings.BurnFileName);
-  const ResultCode result = ReadOutChain(false);
+  const ResultCode result = ReadOutChain(false, readTwice);
   Closing();
   return result;
 }
@@ -232,6 +282,7 @@ ResultCode OperationCommands::ChooseBurnFile() {
 ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work) {
   switch (c_.loader.LoadCompanionFile(c_.state.CompanionFilePath)) {
     case DataFileLoader::Companion::Loaded:
+      AreaInImage(MemoryArea::DataEeprom);
       return work();
     case DataFileLoader::Companion::Absent:
       return Result::Ok;  // no data EEPROM file: nothing to do
@@ -242,6 +293,7 @@ ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& w
 
 ResultCode OperationCommands::VerifyChain() {
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+  if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, true);
   if (r == Result::Ok) {
     r = CompanionStep([this] { return c_.operations.VerifyArea(MemoryArea::DataEeprom, true); });
@@ -270,6 +322,7 @@ ResultCode OperationCommands::OnPruefen() {
 ResultCode OperationCommands::ProgramChain() {
   const bool verify = c_.state.settings.Verify > 0;
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+  if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.ProgramArea(MemoryArea::ProgramMemory);
   if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, false);
   if (c_.state.device.DataEnd != 0 && r == Result::Ok) {

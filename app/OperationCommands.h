@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/ProgramState.h"
+#include "core/DataFormat.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
 
@@ -41,6 +43,10 @@ struct CommandContext {
   // Called after every successful device load inside a command (the
   // simulator puts a chip of the loaded device into its socket).
   std::function<void()> onDeviceLoaded;
+  // Called whenever the image holds one area's contents for the command: a
+  // burn or companion file loaded for programming or verifying, an area
+  // read out and saved. Optional (the command line prints checksums).
+  std::function<void(MemoryArea)> onAreaInImage;
 };
 
 // The operation commands behind the main window's buttons, free of any
@@ -72,8 +78,14 @@ class OperationCommands {
   void SetBurnFile(const std::string& path, const std::string& fileName);
   // "Auslesen" into a file named directly, in format `dataFormat`, without
   // the dialog's extension rules and without asking before an existing file
-  // is replaced: the same frame and chain otherwise.
-  ResultCode ReadOutTo(const std::string& path, int dataFormat);
+  // is replaced: the same frame and chain otherwise. With `readTwice`, every
+  // area is read twice and the files are written only when both passes of
+  // every area agree.
+  ResultCode ReadOutTo(const std::string& path, int dataFormat, bool readTwice = false);
+  // Reads InitRegister1 with the chip in place (after a pass that needed
+  // the socket box: none here, and no message on success) in the frame of a
+  // command; 0 with `value`, or the failing step's code.
+  ResultCode ReadInitRegister1InPlace(std::uint8_t& value);
 
   bool IsProgrammerBusy();
 
@@ -89,7 +101,13 @@ class OperationCommands {
   ResultCode BurnFileCommand(const std::function<ResultCode()>& chain);
   // The read-out of both areas; with `askBeforeReplacing`, existing files
   // it would write are named in one question first ("Nein" writes nothing).
-  ResultCode ReadOutChain(bool askBeforeReplacing);
+  ResultCode ReadOutChain(bool askBeforeReplacing, bool readTwice);
+  // Both areas read twice and compared, then both files written.
+  ResultCode ReadTwiceThenSave();
+  // Power-up, InitRegister1 read, power-down; 0 with `value` when every step
+  // since the link's timeout count was `timeouts` was answered.
+  ResultCode ReadInitRegister1Pass(std::uint8_t& value, std::uint64_t timeouts);
+  void AreaInImage(MemoryArea area);
   bool MayReplaceReadOutFiles();
   // Loads the companion file and runs `work` on it. A missing companion file
   // is nothing to do (0); one that was refused fails the chain with

@@ -49,7 +49,8 @@ struct Program::Parts {
         library(ui, state.settings, state.device),
         loader(ui, state.image, state.device, state.settings),
         commands(CommandContext{ui, state, markers, library, loader, operations, protocol, power,
-                                readOut, [this] { InsertSimulatedChip(); }}) {
+                                readOut, [this] { InsertSimulatedChip(); },
+                                [this](MemoryArea area) { ReportArea(area); }}) {
     if (options.simulate) LoadSimulationFile();
   }
 
@@ -57,8 +58,14 @@ struct Program::Parts {
   // contents survive a change of device and, with a simulation file, the
   // end of the program.
   void InsertSimulatedChip();
+  sim::VirtualAceChip* SocketChip() {
+    return options.simulateEmptySocket ? nullptr : simulatedChip.get();
+  }
   void LoadSimulationFile();
   void SaveSimulationFile();
+  void ReportArea(MemoryArea area) {
+    if (areaObserver) areaObserver(ChecksumOf(state.image, state.device, area));
+  }
 
   // Makes `next` the program's one port and points the link at it; the old
   // port goes only after the link has left it. `typed` is `next` when it is
@@ -121,6 +128,7 @@ struct Program::Parts {
   DeviceLibrary library;
   DataFileLoader loader;
   OperationCommands commands;
+  std::function<void(const AreaChecksum&)> areaObserver;
 };
 
 void Program::Parts::InsertSimulatedChip() {
@@ -129,7 +137,7 @@ void Program::Parts::InsertSimulatedChip() {
   if (simulator != nullptr) simulator->Plug(nullptr);
   simulatedChip = std::make_unique<sim::VirtualAceChip>(state.device);
   simulatedChip->SetContents(simulatedContents);
-  if (simulator != nullptr) simulator->Plug(simulatedChip.get());
+  if (simulator != nullptr) simulator->Plug(SocketChip());
 }
 
 bool Program::Parts::OpenPort() {
@@ -143,7 +151,7 @@ bool Program::Parts::OpenPort() {
       programmer->SetAbsentStatus(*options.simulateAbsentProgrammer);
       programmer->SetAbsent(true);
     }
-    programmer->Plug(simulatedChip.get());
+    programmer->Plug(SocketChip());
     sim::VirtualProgrammer* typed = programmer.get();
     UsePort(std::move(programmer), typed, state.settings.PortAdress);
     return true;
@@ -310,8 +318,17 @@ void Program::SetBurnFile(const std::string& path) {
   parts_->commands.SetBurnFile(path, parts.name + parts.extension);
 }
 
-ResultCode Program::ReadOutTo(const std::string& path, int dataFormat) {
-  return parts_->HardwareCommand([&] { return parts_->commands.ReadOutTo(path, dataFormat); });
+ResultCode Program::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
+  return parts_->HardwareCommand(
+      [&] { return parts_->commands.ReadOutTo(path, dataFormat, readTwice); });
+}
+
+ResultCode Program::ReadInitRegister1InPlace(std::uint8_t& value) {
+  return parts_->HardwareCommand([&] { return parts_->commands.ReadInitRegister1InPlace(value); });
+}
+
+void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {
+  parts_->areaObserver = std::move(observer);
 }
 
 ResultCode Program::Convert(const std::string& input, const std::string& output, int dataFormat,
@@ -321,7 +338,10 @@ ResultCode Program::Convert(const std::string& input, const std::string& output,
   const ResultCode loaded = p.loader.LoadDataFile(input, area);
   if (loaded != Result::Ok) return loaded;
   p.state.settings.DataFormat = dataFormat;
-  return WriteImageFile(output, area, p.ui, p.state.image, p.state.device, p.state.settings);
+  const ResultCode written =
+      WriteImageFile(output, area, p.ui, p.state.image, p.state.device, p.state.settings);
+  if (written == Result::Ok) p.ReportArea(area);
+  return written;
 }
 
 sim::VirtualProgrammer* Program::Simulator() { return parts_->simulator; }

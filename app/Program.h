@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,6 +10,7 @@
 #include "core/DataFormat.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
+#include "files/AreaChecksum.h"
 #include "hardware/PortAccess.h"
 #include "sim/AbsentStatus.h"
 
@@ -37,6 +40,8 @@ struct ProgramOptions {
   std::optional<sim::AbsentStatus> simulateAbsentProgrammer;
   // Where a real run looks for the port (tests put a fake device tree here).
   PortAccessEnvironment portAccess;
+  // The virtual programmer's socket holds no chip.
+  bool simulateEmptySocket = false;
 };
 
 // The toolkit-free program behind the main window, shared by the desktop
@@ -93,13 +98,22 @@ class Program {
   void OnPrefs();
 
   // For the command line: the burn file named directly, a read-out into a
-  // file named directly in `dataFormat`, a file converted for the selected
-  // device, and an explicit save of the settings.
+  // file named directly in `dataFormat` (with `readTwice`, each area read
+  // twice and saved only when both passes agree), a file converted for the
+  // selected device, and an explicit save of the settings.
   void SetBurnFile(const std::string& path);
-  ResultCode ReadOutTo(const std::string& path, int dataFormat);
+  ResultCode ReadOutTo(const std::string& path, int dataFormat, bool readTwice = false);
   ResultCode Convert(const std::string& input, const std::string& output, int dataFormat,
                      MemoryArea area);
   void SaveSettings();
+  // InitRegister1 read with the chip left in the socket by the previous
+  // command: no socket box, no message on success.
+  ResultCode ReadInitRegister1InPlace(std::uint8_t& value);
+  // Told the checksums of each memory area a command used: the burn or
+  // companion file's contents over the device's area for "Brennen" and
+  // "Prüfen" (as soon as the file is loaded), what was read and saved for a
+  // read-out, what was written for a conversion.
+  void OnAreaUsed(std::function<void(const AreaChecksum&)> observer);
 
   // The simulator, while the program's port is the virtual programmer (else
   // nullptr: a real run, demo mode, or before start-up).

@@ -1,5 +1,9 @@
 #include "chip/ReadOut.h"
 
+#include <vector>
+
+#include "core/TextFormat.h"
+#include "files/AreaChecksum.h"
 #include "files/ImageFileWriter.h"
 
 namespace ferolith {
@@ -18,9 +22,40 @@ ReadOut::ReadOut(ChipOperations& operations, AceProtocol& protocol, PowerSequenc
       fileOps_(fileOps) {}
 
 ResultCode ReadOut::ReadOutToFile(const std::string& path, MemoryArea area) {
+  const ResultCode read = ReadArea(area, true);
+  return read == Result::Ok ? WriteArea(path, area) : read;
+}
+
+ResultCode ReadOut::WriteArea(const std::string& path, MemoryArea area) {
+  return WriteImageFile(path, area, ui_, image_, device_, settings_, fileOps_);
+}
+
+ResultCode ReadOut::ReadAreaTwice(MemoryArea area) {
+  ResultCode result = ReadArea(area, true);
+  if (result != Result::Ok) return result;
+  const AreaCells cells = CellsOf(device_, area);
+  const std::vector<std::uint8_t> first(image_.bytes.begin() + cells.first,
+                                        image_.bytes.begin() + cells.end);
+  result = ReadArea(area, false);
+  if (result != Result::Ok) return result;
+  for (std::uint32_t address = cells.first; address < cells.end; ++address) {
+    const std::uint8_t before = first[address - cells.first];
+    if (image_.bytes[address] == before) continue;
+    ui_.MessageInfo(FormatText(
+        "Die zwei Lesedurchgänge unterscheiden sich !\n\n%s an Adresse 0x%04lX\n"
+        "1. Lesen: 0x%02X\n2. Lesen: 0x%02X\n\nEs wurde nichts gespeichert.",
+        area == MemoryArea::ProgramMemory ? "Programmspeicher" : "Daten-EEPROM",
+        static_cast<unsigned long>(address), static_cast<unsigned>(before),
+        static_cast<unsigned>(image_.bytes[address])));
+    return Result::NotBlankOrReadOut;
+  }
+  return Result::Ok;
+}
+
+ResultCode ReadOut::ReadArea(MemoryArea area, bool askSocket) {
   const std::uint64_t timeouts = power_.LinkTimeouts();
   power_.SafeState();
-  if (area == MemoryArea::ProgramMemory &&
+  if (area == MemoryArea::ProgramMemory && askSocket &&
       power_.ShowSocketInstructions("#### Auslesen ####\n") == Answer::Cancel) {
     return Result::NotBlankOrReadOut;
   }
@@ -45,8 +80,7 @@ ResultCode ReadOut::ReadOutToFile(const std::string& path, MemoryArea area) {
   // A failed read ending has been reported where it happened; no file.
   if (protocol_.ReadErrorFlag() != Result::Ok) return Result::NotBlankOrReadOut;
   // The programmer did not answer every step: what was read is not trusted.
-  if (power_.LinkTimeouts() != timeouts) return Result::HandshakeTimeout;
-  return WriteImageFile(path, area, ui_, image_, device_, settings_, fileOps_);
+  return power_.LinkTimeouts() != timeouts ? Result::HandshakeTimeout : Result::Ok;
 }
 
 }  // namespace ferolith

@@ -29,6 +29,18 @@ class ReadOut {
   // and no file, when the programmer missed a handshake during the read.
   ResultCode ReadOutToFile(const std::string& path, MemoryArea area);
 
+  // The two halves of ReadOutToFile. ReadArea reads one area into the image
+  // (blank elsewhere), with the socket box first for program memory when
+  // `askSocket`; Result::Ok, or the code ReadOutToFile gives, and then the
+  // image is not to be written. WriteArea writes the image's area to `path`.
+  ResultCode ReadArea(MemoryArea area, bool askSocket);
+  ResultCode WriteArea(const std::string& path, MemoryArea area);
+  // Reads the area twice (the socket box only before the first pass) and
+  // compares the passes: Result::Ok with the area in the image when they
+  // agree; otherwise Result::NotBlankOrReadOut after a message that names
+  // the first address whose bytes differ.
+  ResultCode ReadAreaTwice(MemoryArea area);
+
  private:
   ChipOperations& operations_;
   AceProtocol& protocol_;

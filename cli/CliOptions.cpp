@@ -206,6 +206,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   std::vector<std::string> absentModels;
   for (const sim::AbsentStatusName& model : sim::kAbsentStatusNames) absentModels.emplace_back(model.name);
   AddOption(app, "--simulate-absent", absent)->check(OneOf(absentModels));
+  AddFlag(app, "--simulate-empty-socket", options.emptySocket);
   AddOption(app, "--manufacturer", options.manufacturer);
   AddOption(app, "--device", options.device);
   AddFlag(app, "-y,--yes", options.yes);
@@ -223,6 +224,9 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   std::string area = "code";
   AddOption(app, "--area", area)->check(OneOf({"code", "data"}));
   AddFlag(app, "-q,--quiet", options.quiet);
+  AddFlag(app, "--repeat", options.repeat);
+  AddFlag(app, "--keep-going", options.keepGoing);
+  AddOption(app, "--log", options.logFile);
 
   std::vector<std::string> arguments;
   const CommandSlot commands[] = {
@@ -256,6 +260,16 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
     return ReportUsageError(error->text, err);
   }
   options.command = chosen->command;
+  // Options that belong to one command, or to another option.
+  const char* needs[2] = {nullptr, nullptr};
+  if (options.command != Command::Program && (options.repeat || options.logFile)) {
+    needs[0] = options.repeat ? "--repeat" : "--log";
+    needs[1] = "program";
+  } else if (options.keepGoing && !options.repeat) {
+    needs[0] = "--keep-going";
+    needs[1] = "--repeat";
+  }
+  if (needs[0] != nullptr) return ReportUsageError(FormatText(texts::kOnlyWith, needs[0], needs[1]), err);
 
   if (options.command == Command::InitReg && !arguments.empty()) {
     const std::string& value = arguments.front();
@@ -275,6 +289,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   options.verify = verify.Value();
   options.saveBlank = saveBlank.Value();
   options.checksum = checksum.Value();
+  if (options.emptySocket) options.simulate = true;
   if (absent) {
     options.simulate = true;
     options.absentProgrammer = sim::AbsentStatusNamed(*absent);

@@ -14,6 +14,9 @@ namespace ferolith::cli {
 
 // Exit status for a usage error (sysexits' EX_USAGE).
 inline constexpr int kUsageError = 64;
+// Exit status when the log of a production run cannot be written
+// (sysexits' EX_IOERR).
+inline constexpr int kLogError = 74;
 
 enum class Command { Devices, Detect, Blank, Program, Verify, Read, InitReg, Convert };
 
@@ -26,17 +29,21 @@ struct CliOptions {
   std::string simulationFile;
   // --simulate-absent: the virtual programmer does not answer (implies --simulate).
   std::optional<sim::AbsentStatus> absentProgrammer;
+  bool emptySocket = false;  // --simulate-empty-socket (implies --simulate)
   std::optional<std::string> manufacturer;  // name or 0-based index
   std::optional<std::string> device;
   bool yes = false;
   bool retryOnError = false;
-  std::optional<bool> verify;
+  std::optional<bool> verify;  // program: verify after programming; read: read twice
   std::optional<bool> saveBlank;
   std::optional<bool> checksum;
   std::optional<std::uint32_t> lineLength;  // already rounded down to even
   std::optional<int> format;                // a DataFormat code
   MemoryArea area = MemoryArea::ProgramMemory;
   bool quiet = false;
+  bool repeat = false;                 // program: one chip after another
+  bool keepGoing = false;              // --repeat: go on after a failed chip
+  std::optional<std::string> logFile;  // program: one CSV line per chip appended
 };
 
 // Parses the arguments. Returns the options, or the exit status when the

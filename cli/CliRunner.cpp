@@ -1,13 +1,17 @@
 #include "cli/CliRunner.h"
 
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 #include "app/Program.h"
 #include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "cli/ProductionRun.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
+#include "platform/StandardOutput.h"
 
 namespace ferolith::cli {
 
@@ -42,12 +46,14 @@ class Session {
                           environment.terminal && !options.quiet}),
         program_(ui_, view_, manufacturers_, devices_, environment.markers,
                  ProgramOptions{environment.workingDirectory, options.simulate,
-                                options.simulationFile, options.absentProgrammer, {}}) {
+                                options.simulationFile, options.absentProgrammer, {},
+                                options.emptySocket}) {
     if (env_.stopRequested != nullptr) {
       ui_.OnPump([this] {
         if (env_.stopRequested()) program_.OnAbbrechen();
       });
     }
+    program_.OnAreaUsed([this](const AreaChecksum& area) { areas_.push_back(area); });
   }
 
   int Run();
@@ -57,6 +63,14 @@ class Session {
   int SelectDevice();
   int ListDevices();
   int HardwareCommand();
+  int ProgramCommand();
+  // The checksum lines of the areas the command used, then forgets them. They
+  // go to standard error instead when `written` (a file the command wrote)
+  // is standard output itself, so that they never mix with the data.
+  void PrintChecksums(const std::string& written = "");
+  // After a pass that found only 0xFF: InitRegister1 too? Then the socket
+  // may be empty, which the read traffic cannot tell from an erased chip.
+  void WarnIfSocketMayBeEmpty();
 
   const CliOptions& options_;
   CliEnvironment& env_;
@@ -65,7 +79,49 @@ class Session {
   MemoryChoiceList manufacturers_;
   MemoryChoiceList devices_;
   Program program_;
+  std::vector<AreaChecksum> areas_;  // of the running command
 };
+
+void Session::PrintChecksums(const std::string& written) {
+  std::ostream& out = !written.empty() && IsStandardOutput(written) ? env_.err : env_.out;
+  for (const AreaChecksum& area : areas_) {
+    if (area.cells.first == area.cells.end) continue;
+    const char* name = area.area == MemoryArea::ProgramMemory ? texts::kCodeArea : texts::kDataArea;
+    out << FormatText(texts::kAreaChecksum, name, static_cast<unsigned>(area.cells.first),
+                      static_cast<unsigned>(area.cells.end - 1), static_cast<unsigned>(area.crc32),
+                      static_cast<unsigned>(area.sum))
+        << '\n';
+  }
+  out.flush();
+  areas_.clear();
+}
+
+void Session::WarnIfSocketMayBeEmpty() {
+  std::uint8_t value = 0;
+  if (program_.ReadInitRegister1InPlace(value) == Result::Ok && value == 0xFF) {
+    env_.err << texts::kEmptySocket << '\n' << std::flush;
+  }
+}
+
+int Session::ProgramCommand() {
+  program_.SetBurnFile(options_.files.at(0));
+  if (!options_.repeat && !options_.logFile) {
+    const ResultCode result = program_.OnBrennen();
+    PrintChecksums();
+    return result;
+  }
+  const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
+                                    options_.logFile};
+  ProductionRun run(env_, production, [this] {
+    ChipOutcome chip;
+    chip.result = program_.OnBrennen();
+    chip.device = program_.State().device.Name;
+    chip.areas = areas_;
+    PrintChecksums();
+    return chip;
+  });
+  return run.Run();
+}
 
 void Session::ApplyOverrides() {
   Settings& settings = program_.State().settings;
@@ -125,17 +181,31 @@ int Session::HardwareCommand() {
   switch (options_.command) {
     case Command::Detect:
       return state.DemoMode > 0 ? Result::ProgrammerNotFound : 0;
-    case Command::Blank:
-      return program_.OnLeertest();
+    case Command::Blank: {
+      const ResultCode result = program_.OnLeertest();
+      // 0: every cell of both areas read 0xFF.
+      if (result == Result::Ok) WarnIfSocketMayBeEmpty();
+      return result;
+    }
     case Command::Program:
+      return ProgramCommand();
+    case Command::Verify: {
       program_.SetBurnFile(options_.files.at(0));
-      return program_.OnBrennen();
-    case Command::Verify:
-      program_.SetBurnFile(options_.files.at(0));
-      return program_.OnPruefen();
-    case Command::Read:
-      return program_.ReadOutTo(options_.files.at(0),
-                                options_.format.value_or(state.settings.DataFormat));
+      const ResultCode result = program_.OnPruefen();
+      PrintChecksums();
+      return result;
+    }
+    case Command::Read: {
+      const ResultCode result = program_.ReadOutTo(
+          options_.files.at(0), options_.format.value_or(state.settings.DataFormat),
+          options_.verify.value_or(false));
+      // 0: every area of the device was read and saved.
+      const bool blank = std::all_of(areas_.begin(), areas_.end(),
+                                     [](const AreaChecksum& area) { return area.blank; });
+      PrintChecksums(options_.files.at(0));
+      if (result == Result::Ok && blank) WarnIfSocketMayBeEmpty();
+      return result;
+    }
     case Command::InitReg: {
       const ResultCode result = program_.OnInitRegister();
       if (result == 0) {
@@ -170,7 +240,10 @@ int Session::Run() {
   }
   if (options_.command == Command::Convert) {
     const int format = options_.format.value_or(program_.State().settings.DataFormat);
-    return program_.Convert(options_.files.at(0), options_.files.at(1), format, options_.area);
+    const ResultCode result =
+        program_.Convert(options_.files.at(0), options_.files.at(1), format, options_.area);
+    PrintChecksums(options_.files.at(1));
+    return result;
   }
   return HardwareCommand();
 }

@@ -36,6 +36,7 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--simulate-absent", "MODELL",
      "simulieren, aber ohne Programmiergerät; der Port liest sich wie MODELL: high (0xFF), "
      "busy-inverted (0x7F, Eingänge mit Pull-up) oder low (0x80, Eingänge auf Masse)"},
+    {"--simulate-empty-socket", "", "simulieren, aber ohne Baustein im Sockel"},
     {"--manufacturer", "NAME|NR", "Hersteller nach Name oder Nummer ab 0 wählen (sonst ManufIndex)"},
     {"--device", "NAME|NR",
      "Baustein des Herstellers nach Name oder Nummer ab 0 wählen (sonst DeviceIndex)"},
@@ -44,7 +45,9 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--on-error", "retry|cancel",
      "Antwort auf Fehler an einer Adresse: retry = Wiederholen (weiter mit der nächsten "
      "Adresse), cancel = Abbrechen (Vorgabe)"},
-    {"--verify,!--no-verify", "", "nach dem Brennen prüfen oder nicht (statt Verify)"},
+    {"--verify,!--no-verify", "",
+     "nach dem Brennen prüfen oder nicht (statt Verify); bei read jeden Bereich zweimal lesen "
+     "und nur speichern, wenn beide Durchgänge gleich sind"},
     {"--save-blank,!--no-save-blank", "",
      "Leerzellen in Auslesedateien schreiben oder nicht (statt FFSave)"},
     {"--checksum,!--no-checksum", "",
@@ -56,6 +59,13 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--area", "code|data",
      "Speicherbereich für convert: code = Programmspeicher (Vorgabe), data = Daten-EEPROM"},
     {"-q,--quiet", "", "keinen Fortschrittsbalken zeigen"},
+    {"--repeat", "",
+     "program: einen Baustein nach dem anderen brennen; nach jedem auf Enter warten (q oder "
+     "Ende der Eingabe beendet die Serie)"},
+    {"--keep-going", "", "mit --repeat nach einem fehlgeschlagenen Baustein weitermachen"},
+    {"--log", "DATEI",
+     "program: je Baustein eine CSV-Zeile an DATEI anhängen (Zeit, Baustein, Brenndatei, "
+     "CRC-32 je Bereich, Ergebnis)"},
 };
 
 inline constexpr CommandText kCommandTexts[] = {
@@ -84,7 +94,9 @@ inline constexpr std::string_view kDescription =
     "ferolith-cli brennt, prüft und liest ACE11- und ACE12-Mikrocontroller mit dem\n"
     "Kalvenor-Programmiergerät. KALVENOR.INI und ACELIST.CSV kommen aus dem\n"
     "Arbeitsverzeichnis, wie beim Desktop-Programm. Jede Meldung des Programms geht\n"
-    "als Zeile \"Meldung: ...\" auf die Standardfehlerausgabe.";
+    "als Zeile \"Meldung: ...\" auf die Standardfehlerausgabe. Nach program, verify,\n"
+    "read und convert steht je benutztem Speicherbereich eine Zeile mit\n"
+    "Adressbereich, CRC-32 und 16-Bit-Bytesumme auf der Standardausgabe.";
 
 inline constexpr std::string_view kUsageLine = "Aufruf:";
 inline constexpr std::string_view kOptionsWord = "[OPTIONEN]";
@@ -100,14 +112,17 @@ inline constexpr std::string_view kFooter =
     "6 Prüfen fehlgeschlagen; 7 Brennen fehlgeschlagen oder Programmiergerät belegt;\n"
     "8 Programmiergerät nicht gefunden (Demomodus);\n"
     "10 Zeitüberschreitung im Handshake; 13 Fehler der Bauteilbibliothek;\n"
-    "64 falscher Aufruf.\n"
+    "74 Protokoll (--log) nicht schreibbar; 64 falscher Aufruf.\n"
+    "Eine Serie (--repeat) endet mit dem Wert des ersten fehlgeschlagenen Bausteins.\n"
     "\n"
     "Beispiele:\n"
     "  ferolith-cli --simulate=chip.sim devices\n"
     "  ferolith-cli --simulate=chip.sim --manufacturer 0 --device 1 -y \\\n"
     "               program firmware.hex\n"
     "  ferolith-cli --simulate=chip.sim -y verify firmware.hex\n"
-    "  ferolith-cli --simulate=chip.sim -y --format s1 read backup.s19\n"
+    "  ferolith-cli --simulate=chip.sim -y --format s1 --verify read backup.s19\n"
+    "  ferolith-cli --simulate=chip.sim -y --repeat --log serie.csv \\\n"
+    "               program firmware.hex\n"
     "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n"
     "  ferolith-cli --simulate-absent=busy-inverted detect";
 
@@ -134,6 +149,7 @@ inline constexpr const char* kNoManufacturer =
     "kein Hersteller '%s' in der Bauteilbibliothek (siehe: ferolith-cli devices)";
 inline constexpr const char* kNoDevice =
     "kein Baustein '%s' bei diesem Hersteller (siehe: ferolith-cli devices)";
+inline constexpr const char* kOnlyWith = "%s geht nur zusammen mit %s";
 
 // Questions on the terminal (without --yes). The answer j/J, w/W (and y/Y)
 // means OK or Retry; anything else, an empty line included, Cancel.
@@ -141,6 +157,52 @@ inline constexpr const char* kAskOkCancel = "Weiter mit OK? [j = OK / n = Abbrec
 inline constexpr const char* kAskRetryCancel =
     "Weiter mit der nächsten Adresse? [w = Wiederholen / a = Abbrechen] ";
 inline constexpr const char* kAskYesNo = "[j = Ja / N = Nein] ";
+
+// The checksums of a memory area on standard output, after program,
+// verify, read and convert: area name, first and last address, CRC-32,
+// byte sum.
+inline constexpr const char* kAreaChecksum = "%s 0x%04X-0x%04X: CRC-32 %08X, Summe 0x%04X";
+inline constexpr const char* kCodeArea = "Programmspeicher";
+inline constexpr const char* kDataArea = "Daten-EEPROM";
+
+// After a blank check or read-out that found nothing but 0xFF, InitRegister1 included.
+inline constexpr std::string_view kEmptySocket =
+    "Warnung: Alle Zellen und InitRegister1 lesen sich als 0xFF. Steckt ein Baustein im "
+    "Sockel?\n         Ein leerer Sockel liest sich genau wie ein gelöschter Chip.";
+
+// Production runs (program --repeat, --log).
+inline constexpr const char* kChipResult = "Baustein %u: %s (Ergebnis %d)";
+inline constexpr const char* kNextChip = "Nächsten Baustein einsetzen, dann Enter (q = Ende): ";
+inline constexpr const char* kRunSummary = "Serie beendet: %u Baustein(e), davon %u fehlgeschlagen";
+inline constexpr std::string_view kLogHeader =
+    "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text";
+inline constexpr const char* kLogNotOpened = "das Protokoll '%s' kann nicht geöffnet werden";
+inline constexpr const char* kLogNotWritten =
+    "das Protokoll '%s' kann nicht geschrieben werden; die Serie endet hier";
+
+// The German words for an exit status, in the log and the result lines.
+struct ResultText {
+  int code;
+  std::string_view text;
+};
+inline constexpr ResultText kResultTexts[] = {
+    {0, "Erfolg"},
+    {2, "am Sockel abgebrochen"},
+    {3, "Datei nicht geladen"},
+    {4, "Zellen nicht leer oder Auslesen fehlgeschlagen"},
+    {5, "Leertest abgebrochen"},
+    {6, "Prüfen fehlgeschlagen"},
+    {7, "Brennen fehlgeschlagen oder Programmiergerät belegt"},
+    {8, "Programmiergerät nicht gefunden (Demomodus)"},
+    {10, "Zeitüberschreitung im Handshake"},
+    {13, "Fehler der Bauteilbibliothek"},
+};
+inline std::string_view ResultTextOf(int code) {
+  for (const ResultText& entry : kResultTexts) {
+    if (entry.code == code) return entry.text;
+  }
+  return "Fehler";
+}
 
 // The line of an option or command; a missing line is a mistake in the
 // program, not in its use.

@@ -47,7 +47,10 @@ bool ConsoleUi::Ask(const std::string& question) {
   err_ << question;
   err_.flush();
   std::string answer;
-  if (!std::getline(in_, answer)) return false;
+  if (!std::getline(in_, answer)) {
+    err_ << '\n';  // the next line starts after the question
+    return false;
+  }
   return !answer.empty() && (answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' ||
                              answer[0] == 'Y' || answer[0] == 'w' || answer[0] == 'W');
 }

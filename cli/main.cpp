@@ -2,6 +2,7 @@
 #include <iostream>
 #include <variant>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "cli/CliOptions.h"
@@ -12,9 +13,20 @@
 namespace {
 
 // Ctrl-C asks the running pass to stop at its next step, as "Abbrechen" does.
+// Standard input is switched to /dev/null at the same moment: a wait for a
+// line (the next chip of a production run, a question) ends at once, also
+// when the signal came just before the wait began, and nothing read after a
+// Ctrl-C can start more work. open, dup2 and close are safe in a handler.
 volatile std::sig_atomic_t stopSignal = 0;
 
-void OnInterrupt(int) { stopSignal = 1; }
+void OnInterrupt(int) {
+  stopSignal = 1;
+  const int nothing = ::open("/dev/null", O_RDONLY);
+  if (nothing >= 0) {
+    ::dup2(nothing, STDIN_FILENO);
+    ::close(nothing);
+  }
+}
 
 bool StopRequested() { return stopSignal != 0; }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs the whole suite:
-#   1. the normal build with every test (unit, integration, gui),
+#   1. the normal build with every test (unit, integration, gui), and the
+#      hardware acceptance script on the simulator (scripts/bench-check-test.sh),
 #   2. the port backends of that build against the real Linux parallel-port
 #      drivers, in Debian's kernel under QEMU (scripts/test-kernel.sh; skipped
 #      with the reason when QEMU or the kernel package cannot be had),
@@ -25,6 +26,9 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLIT
   -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs"
+
+echo "== hardware acceptance run on the simulator"
+scripts/bench-check-test.sh build/release
 
 echo "== kernel drivers in QEMU"
 scripts/test-kernel.sh build/release

@@ -69,5 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(*options.lineLength >= 16 && *options.lineLength <= 254 && *options.lineLength % 2 == 0);
   }
   if (options.format) Require(*options.format >= 1 && *options.format <= 7);
+  // The production run's options reach the runner only with "program".
+  Require((!options.repeat && !options.logFile) || options.command == Command::Program);
+  Require(!options.keepGoing || options.repeat);
   return 0;
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "core/TextFormat.h"
 #include "tests/integration/app/ChainFixture.h"
 
 namespace ferolith::testing {
@@ -146,6 +148,57 @@ TEST_F(ReadOutFormats, ACancelledReadOutKeepsTheOldFile) {
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Auslesen abgebrochen !"});
   EXPECT_EQ(ReadFileBytes(dir_.File("keep.hex")), "old");
   ExpectIdleAndPoweredDown();
+}
+
+// A cell that reads otherwise the second time (changed while the second
+// pass of its area runs): nothing is saved, the old files stay, and the
+// message names the cell with both bytes. Passes that agree save both files.
+TEST_F(ReadOutFormats, AReadTwiceSavesOnlyWhenBothPassesOfEveryAreaAgree) {
+  Start(0, 1);  // QM1108-2KE: code 0x0000..0x07FF, data 0xF000..0xF03F
+  const auto code = Pattern(0x800, 3);
+  for (std::uint32_t a = 0; a < code.size(); ++a) Chip().SetCode(a, code[a]);
+  const std::string hex = dir_.File("chip.hex");
+  const std::string rex = dir_.File("chip.rex");
+  WriteFileBytes(hex, "old hex");
+  const struct {
+    const char* status;  // the pass during which the cell changes
+    MemoryArea area;
+    std::uint32_t address;
+    const char* named;
+  } cases[] = {
+      {"Lese Programmspeicher", MemoryArea::ProgramMemory, 0x7FE, "Programmspeicher an Adresse 0x07FE"},
+      {"Lese EEPROM", MemoryArea::DataEeprom, 0xF03F, "Daten-EEPROM an Adresse 0xF03F"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.named);
+    ui_.Clear();
+    ui_.AnswerBoxes({Answer::Ok});
+    ui_.OnPump([&](int) {
+      const auto status = ui_.Texts(Kind::Status);
+      if (std::count(status.begin(), status.end(), c.status) == 2) {
+        if (c.area == MemoryArea::ProgramMemory) Chip().SetCode(c.address, 0x5A);
+        if (c.area == MemoryArea::DataEeprom) Chip().SetData(c.address, 0x5A);
+      }
+    });
+    EXPECT_EQ(P().ReadOutTo(hex, DataFormat::Intel8, true), Result::NotBlankOrReadOut);
+    const std::uint8_t before = c.area == MemoryArea::ProgramMemory ? code[c.address] : 0xFF;
+    EXPECT_EQ(ui_.Texts(Kind::Info),
+              std::vector<std::string>{FormatText(
+                  "Die zwei Lesedurchgänge unterscheiden sich !\n\n%s\n1. Lesen: 0x%02X\n"
+                  "2. Lesen: 0x5A\n\nEs wurde nichts gespeichert.",
+                  c.named, static_cast<unsigned>(before))});
+    EXPECT_EQ(ReadFileBytes(hex), "old hex");
+    EXPECT_FALSE(std::filesystem::exists(rex));
+    EXPECT_EQ(ui_.Count(Kind::OkCancel), 1);  // one socket box for all passes
+    ExpectIdleAndPoweredDown();
+  }
+  ui_.OnPump({});
+  ui_.AnswerBoxes({Answer::Ok});
+  ASSERT_EQ(P().ReadOutTo(hex, DataFormat::Intel8, true), Result::Ok);
+  auto expected = code;
+  expected[0x7FE] = 0x5A;
+  EXPECT_EQ(ReadWithSrecCat(hex, "-intel", 0, 0x800), expected);
+  EXPECT_EQ(ReadWithSrecCat(rex, "-intel", 0xF03F, 0xF040), std::vector<std::uint8_t>{0x5A});
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,33 @@ class CliEndToEnd : public ::testing::Test {
   // data EEPROM 0xF000..0xF03F).
   CliRun Sim(const std::string& arguments) {
     return Cli("-q --simulate=chip.sim --manufacturer 0 --device QM1108-2KE " + arguments);
+  }
+
+  // Runs ferolith-cli through tests/support/drive_cli.py on a pseudo-terminal
+  // ("pty") or pipes ("pipe"), playing `steps` (JSON) against it. `out` is
+  // what the driver saw (the terminal, or standard output); a program ended
+  // by a signal has the status 128 + the signal.
+  CliRun Drive(const std::string& mode, const std::string& steps, const std::string& arguments) {
+    WriteFileBytes(dir_.File("steps.json"), steps);
+    Shell("XDG_RUNTIME_DIR=. python3 " + (SourceDir() / "tests" / "support" / "drive_cli.py").string() +
+          " " + mode + " steps.json " FEROLITH_CLI_PATH
+          " -q --simulate=chip.sim --manufacturer 0 --device QM1108-2KE " +
+          arguments + " >drive.txt 2>err.txt </dev/null");
+    const std::string seen = Bytes("drive.txt");
+    const std::size_t end = seen.find('\n');
+    int status = -1;
+    if (seen.starts_with("status ")) status = std::stoi(seen.substr(7, end - 7));
+    if (seen.starts_with("signal ")) status = 128 + std::stoi(seen.substr(7, end - 7));
+    return {status, end == std::string::npos ? seen : seen.substr(end + 1), Bytes("err.txt")};
+  }
+  // The CRC-32 and byte sum of a file as Python's zlib computes them, in
+  // the words of the checksum lines.
+  std::string ZlibSums(const std::string& name) {
+    Shell("python3 -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); "
+          "print('CRC-32 %08X, Summe 0x%04X' % (zlib.crc32(d), sum(d) & 0xFFFF))\" " +
+          name + " >sums.txt");
+    const std::string sums = Bytes("sums.txt");
+    return sums.substr(0, sums.find('\n'));
   }
 
   void Shell(const std::string& command) {
@@ -107,6 +137,154 @@ TEST_F(CliEndToEnd, ProgramVerifyAndReadInEveryFormatOnTheSimulator) {
             std::string::npos);
   CliRun retried = Sim("-y --on-error retry blank");
   EXPECT_EQ(retried.status, 4);
+}
+
+// The checksum lines cover the device's whole area with blank cells at
+// 0xFF, so program, verify, read (plain and read twice) and convert agree
+// with each other and with zlib over the area's bytes.
+TEST_F(CliEndToEnd, ChecksumsOfEveryCommandAgreeWithZlib) {
+  const struct {
+    const char* name;
+    std::string code;  // burn file contents from address 0
+    std::string data;  // companion contents from 0xF000, empty for none
+  } images[] = {
+      {"sparse", std::string("\xFF\x02\x33\x7A", 4), ""},
+      {"full", PatternBytes(0x800), PatternBytes(0x40)},
+  };
+  std::string data(0x40, '\xFF');  // the chip's data EEPROM, kept while no companion is given
+  for (const auto& image : images) {
+    SCOPED_TRACE(image.name);
+    WriteFileBytes(dir_.File("fw.bin"), image.code);
+    Shell("srec_cat fw.bin -binary -offset 0x2F -crop 0x30 0x800 -o fw.hex -intel");
+    std::filesystem::remove(dir_.File("fw.rex"));
+    if (!image.data.empty()) {
+      data = image.data;
+      WriteFileBytes(dir_.File("ee.bin"), data);
+      Shell("srec_cat ee.bin -binary -offset 0xF000 -o fw.rex -intel");
+    }
+    if (image.code.size() == 0x800) Shell("srec_cat fw.bin -binary -o fw.hex -intel");
+    Shell("srec_cat fw.hex -intel -fill 0xFF 0 0x800 -crop 0 0x800 -o code.bin -binary");
+    WriteFileBytes(dir_.File("data.bin"), data);
+    const std::string codeLine = "Programmspeicher 0x0000-0x07FF: " + ZlibSums("code.bin") + "\n";
+    const std::string dataLine = "Daten-EEPROM 0xF000-0xF03F: " + ZlibSums("data.bin") + "\n";
+    const std::string companion = image.data.empty() ? "" : dataLine;
+
+    EXPECT_EQ(Sim("-y program fw.hex").out, codeLine + companion);
+    EXPECT_EQ(Sim("-y verify fw.hex").out, codeLine + companion);
+    EXPECT_EQ(Sim("-y --format intel8 read once.hex").out, codeLine + dataLine);
+    CliRun twice = Sim("-y --verify --format intel8 read twice.hex");
+    EXPECT_EQ(twice.status, 0) << twice.err;
+    EXPECT_EQ(twice.out, codeLine + dataLine);
+    EXPECT_EQ(Bytes("twice.hex"), Bytes("once.hex"));
+    EXPECT_EQ(Bytes("twice.rex"), Bytes("once.rex"));
+    EXPECT_EQ(Cli("--device QM1108-2KE --format s1 convert fw.hex fw.s19").out, codeLine);
+    EXPECT_EQ(Cli("--device QM1108-2KE --area data --format s1 convert once.rex ee.s19").out,
+              dataLine);
+  }
+  // Nothing to compare after a failure that loaded no file.
+  EXPECT_EQ(Sim("-y program missing.hex").out, "");
+}
+
+// An empty socket reads like an erased chip; only InitRegister1 at 0xFF as
+// well (a fresh chip has 0x00) makes the command line say so, keeping the
+// command's result.
+TEST_F(CliEndToEnd, AnEmptySocketIsNamedWhenAllCellsAndInitRegister1Read0xFF) {
+  const std::string warning =
+      "Warnung: Alle Zellen und InitRegister1 lesen sich als 0xFF. Steckt ein Baustein im Sockel?\n";
+  // A chip whose InitRegister1 reads 0xFF is read-protected: its cells read 0x00.
+  WriteFileBytes(dir_.File("locked.sim"), "ACE-CHIP 1\nINITREG1 FF\n");
+  for (const std::string command : {"blank", "--format intel8 read x.hex"}) {
+    SCOPED_TRACE(command);
+    CliRun empty = Cli("-q --simulate-empty-socket --device QM1108-2KE -y " + command);
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_NE(empty.err.find(warning), std::string::npos) << empty.err;
+    CliRun erased = Sim("-y " + command);
+    EXPECT_EQ(erased.status, 0) << erased.err;
+    EXPECT_EQ(erased.err.find("Warnung"), std::string::npos) << erased.err;
+    CliRun locked = Cli("-q --simulate=locked.sim --device QM1108-2KE -y " + command);
+    EXPECT_EQ(locked.err.find("Warnung"), std::string::npos) << locked.err;
+  }
+}
+
+// "program --repeat": Enter goes on, q or the end of input stops; the
+// prompt only on a terminal.
+TEST_F(CliEndToEnd, ProductionRunsOnATerminalAndFromAPipe) {
+  const std::string good = ":0300300002337A1E\r\n:00000001FF\r\n";
+  WriteFileBytes(dir_.File("fw.hex"), good);
+  const std::string prompt = "Nächsten Baustein einsetzen, dann Enter (q = Ende): ";
+  CliRun tty = Drive("pty",
+                     R"([["wait","(q = Ende): "],["send","\r"],["wait","(q = Ende): "],)"
+                     R"(["send","\r"],["wait","(q = Ende): "],["send","q\r"]])",
+                     "-y --repeat --log run.csv program fw.hex");
+  EXPECT_EQ(tty.status, 0) << tty.out;
+  EXPECT_NE(tty.out.find("Baustein 3: Erfolg (Ergebnis 0)\r\n" + prompt + "q\r\n"
+                         "Serie beendet: 3 Baustein(e), davon 0 fehlgeschlagen"),
+            std::string::npos)
+      << tty.out;
+  EXPECT_EQ(tty.out.find("Baustein 4"), std::string::npos);
+
+  CliRun piped = Drive("pipe", R"([["send","\n\n"],["close"]])", "-y --repeat --log run.csv program fw.hex");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_NE(piped.out.find("Baustein 3: Erfolg (Ergebnis 0)\n"
+                           "Serie beendet: 3 Baustein(e), davon 0 fehlgeschlagen\n"),
+            std::string::npos)
+      << piped.out;
+  EXPECT_EQ(piped.err.find(prompt), std::string::npos);
+
+  // Six chips in the log, each with the CRC-32 its checksum line showed.
+  const std::string crc = piped.out.substr(piped.out.find("CRC-32 ") + 7, 8);
+  std::istringstream log(Bytes("run.csv"));
+  std::string line;
+  std::getline(log, line);
+  EXPECT_EQ(line, "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text");
+  const std::regex entry("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d;"
+                         "QM1108-2KE;fw\\.hex;" + crc + ";;0;Erfolg");
+  int chips = 0;
+  for (; std::getline(log, line); ++chips) EXPECT_TRUE(std::regex_match(line, entry)) << line;
+  EXPECT_EQ(chips, 6);
+
+  // A failed chip ends the run, or with --keep-going only counts; the exit
+  // status is the first failure's. The second chip gets a broken file.
+  const std::string broken = R"(:0300300002337A1F\r\n:00000001FF\r\n)";
+  CliRun kept = Drive("pipe",
+                      R"([["wait","Baustein 1:"],["write","fw.hex",")" + broken + R"("],["send","\n"],)"
+                      R"(["wait","Baustein 2:"],["write","fw.hex",":0300300002337A1E\n:00000001FF\n"],)"
+                      R"(["send","\n"],["close"]])",
+                      "-y --repeat --keep-going program fw.hex");
+  EXPECT_EQ(kept.status, 3);
+  EXPECT_NE(kept.out.find("Baustein 2: Datei nicht geladen (Ergebnis 3)\n"), std::string::npos) << kept.out;
+  EXPECT_NE(kept.out.find("Baustein 3: Erfolg (Ergebnis 0)\n"
+                          "Serie beendet: 3 Baustein(e), davon 1 fehlgeschlagen\n"),
+            std::string::npos)
+      << kept.out;
+  CliRun stopped = Cli("-q --simulate-empty-socket --device QM1108-2KE -y --repeat program fw.hex");
+  EXPECT_EQ(stopped.status, 7);
+  EXPECT_NE(stopped.out.find("Serie beendet: 1 Baustein(e), davon 1 fehlgeschlagen\n"), std::string::npos);
+
+  CliRun noLog = Sim("-y --repeat --log missing/run.csv program fw.hex");
+  EXPECT_EQ(noLog.status, 74);
+  EXPECT_EQ(noLog.err, "ferolith-cli: das Protokoll 'missing/run.csv' kann nicht geöffnet werden\n");
+}
+
+// Between chips the run waits for input: Ctrl-C there ends it cleanly; a
+// kill there loses no line of the log.
+TEST_F(CliEndToEnd, AProductionRunEndsCleanlyOnCtrlCAndItsLogSurvivesAKill) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  CliRun interrupted = Drive("pipe", R"([["wait","Baustein 1:"],["signal","INT"]])",
+                             "-y --repeat --log run.csv program fw.hex");
+  EXPECT_EQ(interrupted.status, 0) << interrupted.err;
+  EXPECT_NE(interrupted.out.find("Serie beendet: 1 Baustein(e), davon 0 fehlgeschlagen\n"),
+            std::string::npos);
+
+  CliRun killed = Drive("pipe", R"([["send","\n"],["wait","Baustein 2:"],["signal","KILL"]])",
+                        "-y --repeat --log run.csv program fw.hex");
+  EXPECT_EQ(killed.status, 128 + SIGKILL);
+  EXPECT_EQ(killed.out.find("Serie beendet"), std::string::npos);
+  const std::string log = Bytes("run.csv");
+  std::size_t lines = 0;
+  for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1)) ++lines;
+  EXPECT_EQ(lines, 4u) << log;  // the header and three chips
+  EXPECT_TRUE(log.ends_with(";0;Erfolg\n")) << log;
 }
 
 TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
@@ -259,6 +437,8 @@ TEST_F(CliReadOutTargets, PipesAndDevicesAreWrittenInto) {
         "read stdout 2>err.txt; echo $? >status.txt; } | cat >piped.hex");
   EXPECT_EQ(Bytes("status.txt"), "0\n") << Bytes("err.txt");
   EXPECT_EQ(Bytes("piped.hex"), expected_);
+  // The checksum line goes where it cannot mix with the data.
+  EXPECT_NE(Bytes("err.txt").find("Programmspeicher 0x0000-0x03FF: CRC-32 "), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("stdout")));
 }
 
@@ -459,6 +639,7 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   WriteFileBytes(dir_.File("fw.hex"), "");
   EXPECT_EQ(Complete("-y program f"), "fw.hex\n");
   EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--log f"), "fw.hex\n");
 }
 
 TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {

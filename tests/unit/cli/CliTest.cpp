@@ -19,7 +19,8 @@ std::variant<CliOptions, int> Parse(std::vector<const char*> args) {
 
 TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   auto parsed = Parse({"--simulate=chip.sim", "-y", "--no-verify", "--line-length", "33",
-                       "--format", "s2", "program", "fw.hex", "--on-error", "retry"});
+                       "--format", "s2", "program", "fw.hex", "--on-error", "retry", "--repeat",
+                       "--keep-going", "--log", "run.csv"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
   const auto& options = std::get<CliOptions>(parsed);
   EXPECT_EQ(options.command, Command::Program);
@@ -31,6 +32,8 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_EQ(options.verify, std::optional<bool>(false));
   EXPECT_EQ(options.lineLength, std::optional<std::uint32_t>(32));
   EXPECT_EQ(options.format, std::optional<int>(DataFormat::MotorolaS2));
+  EXPECT_TRUE(options.repeat && options.keepGoing);
+  EXPECT_EQ(options.logFile, std::optional<std::string>("run.csv"));
 
   auto absent = Parse({"--simulate-absent", "busy-inverted", "detect"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(absent));
@@ -41,12 +44,17 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_EQ(std::get<CliOptions>(absentWithFile).absentProgrammer, sim::AbsentStatus::Low);
   EXPECT_EQ(std::get<CliOptions>(absentWithFile).simulationFile, "chip.sim");
 
+  auto empty = Parse({"--simulate-empty-socket", "blank"});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(empty));
+  EXPECT_TRUE(std::get<CliOptions>(empty).simulate && std::get<CliOptions>(empty).emptySocket);
+
   auto bare = Parse({"--simulate", "blank"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(bare));
   EXPECT_TRUE(std::get<CliOptions>(bare).simulate);
   EXPECT_EQ(std::get<CliOptions>(bare).simulationFile, "");
   EXPECT_FALSE(std::get<CliOptions>(bare).verify.has_value());
   EXPECT_FALSE(std::get<CliOptions>(bare).absentProgrammer.has_value());
+  EXPECT_FALSE(std::get<CliOptions>(bare).emptySocket);
 }
 
 TEST(CliOptions, InitRegisterValueMustBeOneHexByte) {
@@ -106,6 +114,9 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
       {{"--yes=abc", "blank"}, "Aufruf nicht verstanden: --yes = abc"},
       {{"--verify=o", "blank"}, "Aufruf nicht verstanden: --verify = o"},
       {{"--no-checksum=ja", "blank"}, "Aufruf nicht verstanden: --checksum = ja"},  // the pair's name
+      {{"--repeat", "read", "x"}, "--repeat geht nur zusammen mit program"},
+      {{"--log", "l.csv", "blank"}, "--log geht nur zusammen mit program"},
+      {{"--keep-going", "program", "x"}, "--keep-going geht nur zusammen mit --repeat"},
   };
   for (const auto& c : cases) {
     const Outcome outcome = Ends(c.args);

@@ -1,0 +1,57 @@
+#include "cli/ProductionLog.h"
+
+#include <filesystem>
+
+#include "cli/CliTexts.h"
+#include "core/TextFormat.h"
+
+namespace ferolith::cli {
+
+namespace {
+
+// A field with the separator, a quote or a line break goes in quotes, its
+// quotes doubled.
+std::string Field(const std::string& text) {
+  if (text.find_first_of(";\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
+}
+
+std::string Crc(const std::optional<std::uint32_t>& crc) {
+  return crc ? FormatText("%08X", static_cast<unsigned>(*crc)) : std::string();
+}
+
+}  // namespace
+
+std::string IsoLocalTime(std::time_t time) {
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[40] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+  std::string iso(text);
+  // strftime's offset is +0100; ISO 8601's extended form wants +01:00.
+  if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
+  return iso;
+}
+
+bool ProductionLog::Open(const std::string& path) {
+  std::error_code error;
+  const bool empty = !std::filesystem::exists(path, error) || std::filesystem::is_empty(path, error);
+  file_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+  if (!file_) return false;
+  if (empty) file_ << texts::kLogHeader << '\n' << std::flush;
+  return static_cast<bool>(file_);
+}
+
+bool ProductionLog::Append(const Entry& entry) {
+  // One write for the whole line.
+  const std::string line = IsoLocalTime(entry.time) + ';' + Field(entry.device) + ';' +
+                           Field(entry.burnFile) + ';' + Crc(entry.codeCrc) + ';' +
+                           Crc(entry.dataCrc) + ';' + std::to_string(entry.result) + ';' +
+                           Field(std::string(texts::ResultTextOf(entry.result))) + '\n';
+  file_ << line << std::flush;
+  return static_cast<bool>(file_);
+}
+
+}  // namespace ferolith::cli
