@@ -15,7 +15,7 @@ namespace ferolith::cli {
 // Exit status for a usage error (sysexits' EX_USAGE).
 inline constexpr int kUsageError = 64;
 
-enum class Command { Devices, Detect, Blank, Program, Verify, Read, InitReg, Convert };
+enum class Command { Devices, Detect, Probe, Blank, Program, Verify, Read, InitReg, Convert };
 
 // What the command line asked for.
 struct CliOptions {
@@ -26,6 +26,10 @@ struct CliOptions {
   std::string simulationFile;
   // --simulate-absent: the virtual programmer does not answer (implies --simulate).
   std::optional<sim::AbsentStatus> absentProgrammer;
+  // --simulate-stuck-low/-high: input lines that stick (implies --simulate).
+  std::uint8_t stuckLow = 0;
+  std::uint8_t stuckHigh = 0;
+  std::string traceFile;  // --trace
   std::optional<std::string> manufacturer;  // name or 0-based index
   std::optional<std::string> device;
   bool yes = false;

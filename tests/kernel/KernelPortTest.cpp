@@ -265,6 +265,7 @@ class ClaimWatch final : public PosixCalls {
     }
     return result;
   }
+  int MayReadWrite(const char* path) override { return SystemPosixCalls().MayReadWrite(path); }
   int Close(int fd) override {
     closes++;
     return SystemPosixCalls().Close(fd);
