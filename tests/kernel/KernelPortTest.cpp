@@ -12,7 +12,9 @@
 // After power-off the host runs suite PortFiles on the files that took the
 // output of the two emulated ports. A further check of the kernel goes into
 // the suite of the phase whose rights and drivers it needs; a command of
-// ferolith-cli is run there with RunCli() like "detect" below. A new suite
+// ferolith-cli is run there with RunCli() like "detect" and "probe" below
+// (RootWithPpdev also holds the port itself while ferolith-cli tries to
+// claim it, the two-process case). A new suite
 // needs its phase in init.sh: the script fails every suite that did not run.
 //
 // What the emulated port does (and so what can be proved here): with nothing
