@@ -1,5 +1,6 @@
 #include "app/PreferencesForm.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iterator>
 
@@ -66,10 +67,26 @@ void ApplyPreferences(const PreferencesForm& form, Settings& settings) {
   settings.EndMessage = form.endMessage ? 1 : 0;
 }
 
-int PortChoiceFor(const std::string& portText) {
-  for (std::size_t i = 0; i < std::size(kPortChoices); ++i) {
-    const std::string choice = kPortChoices[i];
-    // A prefix would turn an address such as 0x37 into the entry 0x378.
+std::vector<std::string> PortChoices(const std::vector<MachinePort>& present) {
+  std::vector<std::string> choices(std::begin(kPortChoices), std::end(kPortChoices));
+  for (const MachinePort& port : present) {
+    const std::string address = FormatText("0x%X", port.base);
+    const std::string marked = address + " (vorhanden: " + port.device + ")";
+    const auto standard = std::find(choices.begin(), choices.end(), address);
+    if (standard != choices.end()) {
+      *standard = marked;
+    } else {
+      choices.push_back(marked);
+    }
+  }
+  return choices;
+}
+
+int PortChoiceFor(const std::string& portText, const std::vector<std::string>& choices) {
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    // The address alone: a prefix would turn an address such as 0x37 into
+    // the entry 0x378.
+    const std::string choice = choices[i].substr(0, choices[i].find(' '));
     if (portText.size() != choice.size()) continue;
     bool matches = true;
     for (std::size_t k = 0; k < portText.size() && matches; ++k) {

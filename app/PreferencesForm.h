@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Settings.h"
+#include "hardware/PortAccess.h"
 
 namespace ferolith {
 
@@ -19,8 +21,14 @@ struct PreferencesForm {
   bool endMessage = false;
 };
 
-// The port addresses the dialog's list offers, in this order.
+// The standard port addresses the dialog's list offers, in this order.
 inline constexpr const char* kPortChoices[] = {"0x3BC", "0x378", "0x278", "0x338", "0x238"};
+
+// The dialog's list: the standard addresses, then the machine's ports at
+// other addresses. A port of the machine is marked as present with its
+// node, such as "0x378 (vorhanden: /dev/parport0)"; the port text such an
+// entry gives reads as its address (the conversion stops at the blank).
+std::vector<std::string> PortChoices(const std::vector<MachinePort>& present);
 
 // The outcome of the check at OK: the first field that failed (a control id
 // of the dialog, 0 when all passed) and the notice for the user.
@@ -39,8 +47,8 @@ PreferencesCheck CheckPreferences(const PreferencesForm& form);
 // automatic base, the line length rounded down to even.
 void ApplyPreferences(const PreferencesForm& form, Settings& settings);
 
-// The index of the list entry that is `portText`, compared without regard
-// to case; -1 when none is.
-int PortChoiceFor(const std::string& portText);
+// The index of the entry of `choices` whose address is `portText`, compared
+// without regard to case; -1 when none is.
+int PortChoiceFor(const std::string& portText, const std::vector<std::string>& choices);
 
 }  // namespace ferolith

@@ -16,10 +16,11 @@
 #include "files/DataFileLoader.h"
 #include "files/ImageFileWriter.h"
 #include "hardware/AbsentPort.h"
-#include "hardware/ParportLocator.h"
 #include "hardware/PortAccess.h"
+#include "hardware/PortProbe.h"
 #include "hardware/PowerSequencer.h"
 #include "hardware/RegisterLink.h"
+#include "hardware/TracingPort.h"
 #include "platform/DesktopMarkers.h"
 #include "sim/VirtualProgrammer.h"
 #include "sim/chip/VirtualAceChip.h"
@@ -52,7 +53,16 @@ struct Program::Parts {
                                 readOut, [this] { InsertSimulatedChip(); },
                                 [this](MemoryArea area) { ReportArea(area); }}) {
     if (options.simulate) LoadSimulationFile();
+    if (!options.traceFile.empty()) StartTrace();
   }
+
+  // Every port access from now on goes into the trace file, through the
+  // tracing port that stands between the link and whatever port it drives.
+  void StartTrace();
+  // The simulator's chip lines and voltages for the trace.
+  void SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const;
+  // What the link drives: the trace in front of the port, or the port.
+  PortIo& LinkPort() { return trace ? static_cast<PortIo&>(*trace) : *port; }
 
   // The simulator keeps a chip of the selected device in its socket; its
   // contents survive a change of device and, with a simulation file, the
@@ -75,13 +85,23 @@ struct Program::Parts {
                std::optional<std::int32_t> serves = std::nullopt) {
     simulator = nullptr;
     const std::unique_ptr<PortIo> old = std::exchange(port, std::move(next));
-    link.UsePort(*port);
+    if (trace) trace->Follow(*port);
+    link.UsePort(LinkPort());
     simulator = typed;
     servedAddress = serves;
   }
   // Opens the port for PortAdress: the virtual programmer, or the first real
   // backend that grants it. False, after the message, when none does.
   bool OpenPort();
+  // Start-up's port access, once per run (the Windows driver steps), and
+  // the port for PortAdress; demo mode when it cannot be had.
+  void OpenPortAtStartUp();
+  // Keeps how a real port was reached (or why not) for the probe.
+  void NoteRoute(const OpenedAccess& opened) {
+    route = {opened.backendId, opened.device, opened.refused, opened.untried};
+  }
+  std::string SimulatorModel() const;
+  ProbeReport Probe();
   // The check before every register access: a port that no longer serves
   // PortAdress is opened anew. False when that fails; the program is then in
   // demo mode.
@@ -116,6 +136,10 @@ struct Program::Parts {
   sim::VirtualProgrammer* simulator = nullptr;
   // The PortAdress the open port serves; empty while no port is open.
   std::optional<std::int32_t> servedAddress;
+  // How that port was reached, or why none was.
+  PortRoute route;
+  // The trace file's writer while tracing (--trace).
+  std::unique_ptr<TracingPort> trace;
   // Windows: kept open for the run once port access is prepared.
   std::shared_ptr<void> serviceManager;
   std::unique_ptr<sim::VirtualAceChip> simulatedChip;
@@ -151,12 +175,15 @@ bool Program::Parts::OpenPort() {
       programmer->SetAbsentStatus(*options.simulateAbsentProgrammer);
       programmer->SetAbsent(true);
     }
+    programmer->SetStuckInputLines(options.simulateStuckLow, options.simulateStuckHigh);
     programmer->Plug(SocketChip());
     sim::VirtualProgrammer* typed = programmer.get();
     UsePort(std::move(programmer), typed, state.settings.PortAdress);
+    route = {"simulator", SimulatorModel(), {}, {}};
     return true;
   }
   OpenedAccess opened = ferolith::OpenPort(state.settings, ui, options.portAccess);
+  NoteRoute(opened);
   if (!opened.port) return false;
   UsePort(std::move(opened.port), nullptr, state.settings.PortAdress);
   return true;
@@ -167,6 +194,86 @@ bool Program::Parts::FollowPortAddress() {
   if (OpenPort()) return true;
   EnterDemoMode();
   return false;
+}
+
+void Program::Parts::OpenPortAtStartUp() {
+  state.DemoMode = 0;
+  if (options.simulate) {
+    state.OsId = 0;
+    OpenPort();
+    return;
+  }
+  // Once per run; later addresses only open their port.
+  PortAccess access = PreparePortAccess(state.settings, ui, options.portAccess);
+  state.OsId = access.osId;
+  serviceManager = std::move(access.serviceManager);
+  NoteRoute(access.opened);
+  if (access.DemoMode()) {
+    EnterDemoMode();
+  } else {
+    UsePort(std::move(access.opened.port), nullptr, state.settings.PortAdress);
+  }
+}
+
+void Program::Parts::StartTrace() {
+  auto writer = std::make_unique<VcdWriter>();
+  if (!writer->Open(options.traceFile)) {
+    ui.MessageInfo(FormatText("Die Ablaufdatei\n'%s'\nkann nicht angelegt werden.\n\nEs wird nichts aufgezeichnet.",
+                              options.traceFile.c_str()));
+    return;
+  }
+  TraceExtras extras;
+  if (options.simulate) {
+    extras.wires = {"CLK", "SDI", "SDO", "LOAD", "POWER", "ENTRY"};
+    extras.reals = {"VCC", "VPP"};
+    extras.sample = [this](std::uint32_t& wires, std::uint32_t* millivolts) { SampleChipLines(wires, millivolts); };
+  }
+  trace = std::make_unique<TracingPort>(std::move(writer), state.settings, std::move(extras));
+  trace->Follow(*port);
+  link.UsePort(*trace);
+}
+
+void Program::Parts::SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const {
+  if (simulator == nullptr) return;
+  const sim::SocketLines& lines = simulator->Lines();
+  const sim::SocketPin::PackagePins pins = sim::SocketPin::ForPackage(state.device.Package);
+  const bool bits[] = {(lines.pins & pins.clock) != 0,
+                       (lines.pins & sim::SocketPin::Data) != 0,
+                       (simulator->InputLines() & pins.serialOut) != 0,
+                       lines.load,
+                       lines.power,
+                       lines.entryPulse};
+  for (std::size_t i = 0; i < std::size(bits); ++i) wires |= bits[i] ? std::uint32_t{1} << i : 0u;
+  millivolts[0] = lines.OperatingMillivolts();
+  millivolts[1] = lines.ProgrammingMillivolts();
+}
+
+std::string Program::Parts::SimulatorModel() const {
+  std::string model = "virtuelles Programmiergerät";
+  if (options.simulateAbsentProgrammer) {
+    for (const sim::AbsentStatusName& name : sim::kAbsentStatusNames) {
+      if (name.status == *options.simulateAbsentProgrammer) {
+        model += ", abwesend: " + std::string(name.name);
+      }
+    }
+  }
+  if (options.simulateStuckLow != 0 || options.simulateStuckHigh != 0) {
+    model += FormatText(", Eingänge fest auf 0: 0x%02X, fest auf 1: 0x%02X",
+                        static_cast<unsigned>(options.simulateStuckLow),
+                        static_cast<unsigned>(options.simulateStuckHigh));
+  }
+  return model;
+}
+
+ProbeReport Program::Parts::Probe() {
+  ProbeReport report;
+  report.machinePorts = MachineParallelPorts(options.portAccess);
+  report.portAdress = state.settings.PortAdress;
+  report.route = route;
+  if (state.DemoMode == 0 && servedAddress == state.settings.PortAdress) {
+    report.measurement = MeasurePort(LinkPort(), state.settings);
+  }
+  return report;
 }
 
 void Program::Parts::LoadSimulationFile() {
@@ -196,8 +303,11 @@ Program::~Program() = default;
 ProgramState& Program::State() { return parts_->state; }
 
 void Program::LoadSettings() {
-  ferolith::LoadSettings(parts_->ui, parts_->state.settings, parts_->options.workingDirectory,
-                         [](std::uint32_t base) { return IsExistingParallelPort(base); });
+  ferolith::LoadSettings(parts_->ui, parts_->state.settings, parts_->options.workingDirectory, [this] {
+    std::vector<std::uint32_t> bases;
+    for (const MachinePort& port : MachinePorts()) bases.push_back(port.base);
+    return bases;
+  });
 }
 
 void Program::SaveSettings() { ferolith::SaveSettings(parts_->state.settings); }
@@ -205,20 +315,9 @@ void Program::SaveSettings() { ferolith::SaveSettings(parts_->state.settings); }
 void Program::PrepareHardware() {
   Parts& p = *parts_;
   ProgramState& state = p.state;
-  state.DemoMode = 0;
-  if (p.options.simulate) {
-    state.OsId = 0;
-    p.OpenPort();
-  } else {
-    // Once per run; later addresses only open their port.
-    PortAccess access = PreparePortAccess(state.settings, p.ui, p.options.portAccess);
-    state.OsId = access.osId;
-    p.serviceManager = std::move(access.serviceManager);
-    if (access.DemoMode()) {
-      p.EnterDemoMode();
-    } else {
-      p.UsePort(std::move(access.opened.port), nullptr, state.settings.PortAdress);
-    }
+  p.OpenPortAtStartUp();
+  if (p.options.portReportAtStartUp && state.settings.DebugNT == 1) {
+    p.ui.MessagePlain(ProbeReportText(p.Probe()));
   }
 
   // Up to SearchHardware attempts, with the preferences dialog between two
@@ -296,6 +395,18 @@ void Program::OnPrefs() {
   parts_->view.ShowPreferences();
   parts_->FollowPortAddress();
 }
+
+ProbeReport Program::Probe() {
+  Parts& p = *parts_;
+  if (!p.servedAddress && p.state.DemoMode == 0) {
+    p.OpenPortAtStartUp();
+  } else {
+    p.FollowPortAddress();
+  }
+  return p.Probe();
+}
+
+std::vector<MachinePort> Program::MachinePorts() const { return MachineParallelPorts(parts_->options.portAccess); }
 
 bool Program::IsProgrammerBusy() { return parts_->commands.IsProgrammerBusy(); }
 

@@ -12,6 +12,7 @@
 #include "core/UiServices.h"
 #include "files/AreaChecksum.h"
 #include "hardware/PortAccess.h"
+#include "hardware/PortProbe.h"
 #include "sim/AbsentStatus.h"
 
 namespace ferolith {
@@ -38,6 +39,15 @@ struct ProgramOptions {
   std::string simulationFile;       // keeps the virtual chip between runs; empty: none
   // The virtual programmer does not answer; its port reads as the model says.
   std::optional<sim::AbsentStatus> simulateAbsentProgrammer;
+  // Input lines of the virtual programmer that read 0 or 1 whatever
+  // register 10 holds (bit i: input line i).
+  std::uint8_t simulateStuckLow = 0;
+  std::uint8_t simulateStuckHigh = 0;
+  // Every port access goes into this Value Change Dump file; empty: none.
+  std::string traceFile;
+  // DebugNT=1 also shows the port probe's report at start-up (the desktop
+  // program; the command line has its command "probe").
+  bool portReportAtStartUp = false;
   // Where a real run looks for the port (tests put a fake device tree here).
   PortAccessEnvironment portAccess;
   // The virtual programmer's socket holds no chip.
@@ -96,6 +106,12 @@ class Program {
   void OnAbbrechen();
   // "Prefs": the preferences dialog; a changed port address opens the port anew.
   void OnPrefs();
+
+  // The port probe on the port for PortAdress, opened first when it is not
+  // open yet (without detection, so that the raw status is the port's own).
+  ProbeReport Probe();
+  // The machine's parallel ports, for the preferences' list.
+  std::vector<MachinePort> MachinePorts() const;
 
   // For the command line: the burn file named directly, a read-out into a
   // file named directly in `dataFormat` (with `readTwice`, each area read

@@ -59,6 +59,25 @@ CLI::Validator WholeNumberFrom(unsigned low, unsigned high) {
       "");
 }
 
+// A byte in hex, with or without 0x: the value, or nothing.
+std::optional<std::uint8_t> HexByte(const std::string& value) {
+  const std::string digits =
+      value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
+  if (digits.empty() || digits.size() > 2 ||
+      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(ParseHex(digits));
+}
+
+CLI::Validator HexByteCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return HexByte(value) ? "" : FormatText(texts::kBadMask, value.c_str());
+      },
+      "");
+}
+
 // Options and commands are registered with their lines of CliTexts.h.
 template <typename T>
 CLI::Option* AddOption(CLI::App& app, std::string_view names, T& target) {
@@ -207,6 +226,11 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   for (const sim::AbsentStatusName& model : sim::kAbsentStatusNames) absentModels.emplace_back(model.name);
   AddOption(app, "--simulate-absent", absent)->check(OneOf(absentModels));
   AddFlag(app, "--simulate-empty-socket", options.emptySocket);
+  std::optional<std::string> stuckLow;
+  AddOption(app, "--simulate-stuck-low", stuckLow)->check(HexByteCheck());
+  std::optional<std::string> stuckHigh;
+  AddOption(app, "--simulate-stuck-high", stuckHigh)->check(HexByteCheck());
+  AddOption(app, "--trace", options.traceFile);
   AddOption(app, "--manufacturer", options.manufacturer);
   AddOption(app, "--device", options.device);
   AddFlag(app, "-y,--yes", options.yes);
@@ -232,6 +256,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   const CommandSlot commands[] = {
       {Command::Devices, 0, 0, AddCommand(app, "devices", arguments)},
       {Command::Detect, 0, 0, AddCommand(app, "detect", arguments)},
+      {Command::Probe, 0, 0, AddCommand(app, "probe", arguments)},
       {Command::Blank, 0, 0, AddCommand(app, "blank", arguments)},
       {Command::Program, 1, 1, AddCommand(app, "program", arguments)},
       {Command::Verify, 1, 1, AddCommand(app, "verify", arguments)},
@@ -272,13 +297,8 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   if (needs[0] != nullptr) return ReportUsageError(FormatText(texts::kOnlyWith, needs[0], needs[1]), err);
 
   if (options.command == Command::InitReg && !arguments.empty()) {
-    const std::string& value = arguments.front();
-    const std::string digits =
-        value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
-    const bool hex = !digits.empty() && digits.size() <= 2 &&
-                     digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-    if (!hex) return ReportUsageError(texts::kBadByte, err);
-    options.initRegisterValue = static_cast<std::uint8_t>(ParseHex(digits));
+    options.initRegisterValue = HexByte(arguments.front());
+    if (!options.initRegisterValue) return ReportUsageError(texts::kBadByte, err);
   } else {
     options.files = arguments;
   }
@@ -293,6 +313,11 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   if (absent) {
     options.simulate = true;
     options.absentProgrammer = sim::AbsentStatusNamed(*absent);
+  }
+  if (stuckLow || stuckHigh) {
+    options.simulate = true;
+    options.stuckLow = stuckLow ? *HexByte(*stuckLow) : 0;
+    options.stuckHigh = stuckHigh ? *HexByte(*stuckHigh) : 0;
   }
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;

@@ -18,7 +18,7 @@ inline constexpr int kUsageError = 64;
 // (sysexits' EX_IOERR).
 inline constexpr int kLogError = 74;
 
-enum class Command { Devices, Detect, Blank, Program, Verify, Read, InitReg, Convert };
+enum class Command { Devices, Detect, Probe, Blank, Program, Verify, Read, InitReg, Convert };
 
 // What the command line asked for.
 struct CliOptions {
@@ -30,6 +30,10 @@ struct CliOptions {
   // --simulate-absent: the virtual programmer does not answer (implies --simulate).
   std::optional<sim::AbsentStatus> absentProgrammer;
   bool emptySocket = false;  // --simulate-empty-socket (implies --simulate)
+  // --simulate-stuck-low/-high: input lines that stick (implies --simulate).
+  std::uint8_t stuckLow = 0;
+  std::uint8_t stuckHigh = 0;
+  std::string traceFile;  // --trace
   std::optional<std::string> manufacturer;  // name or 0-based index
   std::optional<std::string> device;
   bool yes = false;

@@ -36,6 +36,19 @@ int FindEntry(const std::vector<std::string>& names, const std::string& wanted) 
   return -1;
 }
 
+ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironment& environment) {
+  ProgramOptions program;
+  program.workingDirectory = environment.workingDirectory;
+  program.simulate = options.simulate;
+  program.simulationFile = options.simulationFile;
+  program.simulateAbsentProgrammer = options.absentProgrammer;
+  program.simulateStuckLow = options.stuckLow;
+  program.simulateStuckHigh = options.stuckHigh;
+  program.traceFile = options.traceFile;
+  program.simulateEmptySocket = options.emptySocket;
+  return program;
+}
+
 class Session {
  public:
   Session(const CliOptions& options, CliEnvironment& environment)
@@ -45,9 +58,7 @@ class Session {
             ConsolePolicy{options.yes, options.retryOnError, environment.terminal,
                           environment.terminal && !options.quiet}),
         program_(ui_, view_, manufacturers_, devices_, environment.markers,
-                 ProgramOptions{environment.workingDirectory, options.simulate,
-                                options.simulationFile, options.absentProgrammer, {},
-                                options.emptySocket}) {
+                 MakeProgramOptions(options, environment)) {
     if (env_.stopRequested != nullptr) {
       ui_.OnPump([this] {
         if (env_.stopRequested()) program_.OnAbbrechen();
@@ -226,6 +237,12 @@ int Session::Run() {
     program_.State().settings.InitRegister1Value = *options_.initRegisterValue;
     program_.SaveSettings();
     return 0;
+  }
+  if (options_.command == Command::Probe) {
+    // The port as it is: no detection before the probe.
+    const ProbeReport report = program_.Probe();
+    env_.out << ProbeReportText(report);
+    return ProbeExitStatus(report);
   }
   // Start-up in the desktop program's order: hardware, then the lists.
   const bool needsProgrammer =

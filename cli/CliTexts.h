@@ -37,6 +37,13 @@ inline constexpr OptionText kOptionTexts[] = {
      "simulieren, aber ohne Programmiergerät; der Port liest sich wie MODELL: high (0xFF), "
      "busy-inverted (0x7F, Eingänge mit Pull-up) oder low (0x80, Eingänge auf Masse)"},
     {"--simulate-empty-socket", "", "simulieren, aber ohne Baustein im Sockel"},
+    {"--simulate-stuck-low", "MASKE",
+     "simulieren mit Eingangsleitungen, die immer 0 lesen (Bit i = Leitung i, ein Byte in Hex)"},
+    {"--simulate-stuck-high", "MASKE",
+     "simulieren mit Eingangsleitungen, die immer 1 lesen (Bit i = Leitung i, ein Byte in Hex)"},
+    {"--trace", "DATEI",
+     "jeden Portzugriff als Value Change Dump (VCD) in DATEI schreiben, lesbar mit sigrok-cli, "
+     "PulseView und GTKWave"},
     {"--manufacturer", "NAME|NR", "Hersteller nach Name oder Nummer ab 0 wählen (sonst ManufIndex)"},
     {"--device", "NAME|NR",
      "Baustein des Herstellers nach Name oder Nummer ab 0 wählen (sonst DeviceIndex)"},
@@ -71,6 +78,10 @@ inline constexpr OptionText kOptionTexts[] = {
 inline constexpr CommandText kCommandTexts[] = {
     {"devices", "", "Hersteller und ihre Bausteine auflisten (* markiert die Auswahl)", ""},
     {"detect", "", "das Programmiergerät suchen", ""},
+    {"probe", "",
+     "die Schnittstelle prüfen: Schnittstellen des Rechners, gewählter Zugang, Statusbyte, "
+     "ein Handshake und die Rückschleife Leitung für Leitung",
+     ""},
     {"blank", "", "Leertest von Programmspeicher und Daten-EEPROM (\"Leertest\")", ""},
     {"program", "DATEI",
      "DATEI und ihre Begleitdatei .rex brennen, danach InitRegister1 (\"Brennen\")",
@@ -114,6 +125,9 @@ inline constexpr std::string_view kFooter =
     "10 Zeitüberschreitung im Handshake; 13 Fehler der Bauteilbibliothek;\n"
     "74 Protokoll (--log) nicht schreibbar; 64 falscher Aufruf.\n"
     "Eine Serie (--repeat) endet mit dem Wert des ersten fehlgeschlagenen Bausteins.\n"
+    "probe: 0 Programmiergerät antwortet, Rückschleife in Ordnung;\n"
+    "8 Handshake in Ordnung, Rückschleife falsch; 10 kein Handshake;\n"
+    "69 kein Zugang zur Schnittstelle.\n"
     "\n"
     "Beispiele:\n"
     "  ferolith-cli --simulate=chip.sim devices\n"
@@ -124,7 +138,9 @@ inline constexpr std::string_view kFooter =
     "  ferolith-cli --simulate=chip.sim -y --repeat --log serie.csv \\\n"
     "               program firmware.hex\n"
     "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n"
-    "  ferolith-cli --simulate-absent=busy-inverted detect";
+    "  ferolith-cli --simulate-absent=busy-inverted detect\n"
+    "  ferolith-cli --simulate-stuck-high 80 probe\n"
+    "  ferolith-cli --simulate --trace=lauf.vcd detect";
 
 // --version: the first line, the heading of the backends and the simulator's line.
 inline constexpr std::string_view kVersionName = "ferolith-cli";
@@ -144,6 +160,7 @@ inline constexpr const char* kMissingArguments = "%s erwartet %s";
 inline constexpr const char* kNotAllowed = "'%s' ist nicht erlaubt, nur %s";
 inline constexpr const char* kNotInRange = "'%s' ist keine Zahl von %u bis %u";
 inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein, etwa c5 oder 0x3F";
+inline constexpr const char* kBadMask = "'%s' ist kein Byte in Hex, etwa 80 oder 0x01";
 inline constexpr const char* kNotUnderstood = "Aufruf nicht verstanden: %s";
 inline constexpr const char* kNoManufacturer =
     "kein Hersteller '%s' in der Bauteilbibliothek (siehe: ferolith-cli devices)";

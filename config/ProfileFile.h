@@ -32,6 +32,11 @@ class ProfileFile {
   // The value of the key, or `defaultText` when the section or key is missing.
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view defaultText) const;
+  // Whether the section holds the key at all.
+  bool HasKey(std::string_view section, std::string_view key) const {
+    KeyHit hit{};
+    return FindKey(section, key, hit);
+  }
   // The value read as a whole decimal number: optional blanks, an optional
   // sign, then digits up to the first non-digit (wrapping modulo 2^32 like a
   // 32-bit accumulator); a value that does not begin with a number reads 0.

@@ -1,5 +1,6 @@
 #include "config/SettingsFile.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/NumberText.h"
@@ -47,12 +48,20 @@ std::int32_t NonZeroAsOne(std::int32_t value) { return value != 0 ? 1 : 0; }
 std::int32_t OnlyOneKept(std::int32_t value) { return value == 1 ? 1 : 0; }
 
 void LoadPortAdress(UiServices& ui, Settings& settings, const ProfileFile& file,
-                    const ParallelPortProbe& isExistingParallelPort) {
+                    const ParallelPortList& machinePorts) {
+  if (!file.HasKey(kHardwareSection, "PortAdress") && machinePorts) {
+    // The default 0x278 is rarely where a machine's only port is.
+    const std::vector<std::uint32_t> ports = machinePorts();
+    if (ports.size() == 1) {
+      settings.SetPortAdress(static_cast<std::int32_t>(ports.front()));
+      return;
+    }
+  }
   const std::uint32_t read = ParseHex(ReadText(file, kHardwareSection, "PortAdress", "278"));
   auto base = static_cast<std::int32_t>(read);
   if (base < kLowestPortAdress || base > kHighestPortAdress) {
-    const bool existingPort = isExistingParallelPort && isExistingParallelPort(read);
-    if (!existingPort) {
+    const std::vector<std::uint32_t> ports = machinePorts ? machinePorts() : std::vector<std::uint32_t>{};
+    if (std::find(ports.begin(), ports.end(), read) == ports.end()) {
       ui.MessageInfo(
           "Portadresse in\n'KALVENOR.INI'\nkann nicht stimmen!!\n\nNehme Standardwert von 0x378.");
       base = kFallbackPortAdress;
@@ -122,17 +131,16 @@ std::string LowerHex(std::uint32_t value) { return FormatText("%x", value); }
 }  // namespace
 
 void LoadSettings(UiServices& ui, Settings& settings, const std::string& workingDirectory,
-                  const ParallelPortProbe& isExistingParallelPort) {
+                  const ParallelPortList& machinePorts) {
   settings.IniPath = JoinDirectory(workingDirectory, kIniFileName);
   ProfileFile file;
   file.Load(settings.IniPath);  // a missing or unreadable file leaves every default
-  ReadSettings(ui, settings, file, workingDirectory, isExistingParallelPort);
+  ReadSettings(ui, settings, file, workingDirectory, machinePorts);
 }
 
 void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
-                  const std::string& workingDirectory,
-                  const ParallelPortProbe& isExistingParallelPort) {
-  LoadPortAdress(ui, settings, file, isExistingParallelPort);
+                  const std::string& workingDirectory, const ParallelPortList& machinePorts) {
+  LoadPortAdress(ui, settings, file, machinePorts);
   LoadHardwareSection(settings, file);
   LoadProgramSection(ui, settings, file);
   LoadBurnFile(settings, file, workingDirectory);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config/ProfileFile.h"
 #include "core/Settings.h"
@@ -15,17 +16,19 @@ inline constexpr const char* kIniFileName = "KALVENOR.INI";
 inline constexpr const char* kHardwareSection = "Hardware";
 inline constexpr const char* kProgramSection = "Ferolith INI-Section";
 
-// Tells whether an I/O base address names a parallel port of this machine
-// (such as a PCIe card at 0xD010).
-using ParallelPortProbe = std::function<bool(std::uint32_t)>;
+// The I/O base addresses of this machine's parallel ports (such as a PCIe
+// card at 0xD010); asked only when the port address needs them.
+using ParallelPortList = std::function<std::vector<std::uint32_t>()>;
 
 // Sets IniPath to KALVENOR.INI in `workingDirectory`, reads every key of the
 // file into `settings` with its default and validation, and derives the port
 // addresses and burn-file paths. Messages about bad values go to `ui` and do
 // not stop the load. A port address outside 0x200..0x400 is kept without a
-// message when `isExistingParallelPort` says it names a port of this machine.
+// message when `machinePorts` lists a port there. A file without the key
+// PortAdress (the first start) takes the address of the machine's port when
+// it has exactly one.
 void LoadSettings(UiServices& ui, Settings& settings, const std::string& workingDirectory,
-                  const ParallelPortProbe& isExistingParallelPort = {});
+                  const ParallelPortList& machinePorts = {});
 
 // Writes every saved key back into IniPath, keeping the rest of the file,
 // and sets BurnFileName from BurnFilePath. The file is replaced atomically;
@@ -37,8 +40,7 @@ bool SaveSettings(Settings& settings);
 // profile already in memory (IniPath is left as it is), and writing them
 // into one, in the order the file has always had them.
 void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
-                  const std::string& workingDirectory,
-                  const ParallelPortProbe& isExistingParallelPort = {});
+                  const std::string& workingDirectory, const ParallelPortList& machinePorts = {});
 void WriteSettings(Settings& settings, ProfileFile& file);
 
 // The process's current working directory; empty when it cannot be had.

@@ -6,8 +6,11 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
                                              const std::string& workingDirectory) {
   static constexpr std::string_view kSimulate = "--simulate";
   static constexpr std::string_view kSimulateAbsent = "--simulate-absent=";
+  static constexpr std::string_view kTrace = "--trace=";
   DesktopStart start;
   start.options.workingDirectory = workingDirectory;
+  // DebugNT=1 shows the port probe's report at start-up in a box.
+  start.options.portReportAtStartUp = true;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (argument == "--menu") {
@@ -19,6 +22,8 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
           sim::AbsentStatusNamed(argument.substr(kSimulateAbsent.size()));
       if (!start.options.simulateAbsentProgrammer) return std::nullopt;
       start.options.simulate = true;
+    } else if (argument.starts_with(kTrace) && argument.size() > kTrace.size()) {
+      start.options.traceFile = std::string(argument.substr(kTrace.size()));
     } else if (argument.starts_with(kSimulate) && argument.size() > kSimulate.size() + 1 &&
                argument[kSimulate.size()] == '=') {
       start.options.simulate = true;

@@ -15,13 +15,14 @@ std::string FromQt(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
-CPrefsDlg::CPrefsDlg(UiServices& ui, QWidget* parent)
+CPrefsDlg::CPrefsDlg(UiServices& ui, QWidget* parent, const std::vector<MachinePort>& present)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       ui_(ui),
-      form_(std::make_unique<Ui::PrefsDlg>()) {
+      form_(std::make_unique<Ui::PrefsDlg>()),
+      portChoices_(PortChoices(present)) {
   form_->setupUi(this);
-  for (const char* choice : kPortChoices) form_->control1009->addItem(QString::fromLatin1(choice));
+  for (const std::string& choice : portChoices_) form_->control1009->addItem(ToQt(choice));
   // Typed text stays as typed: an inline completion would turn 0x2 into 0x278.
   form_->control1009->setCompleter(nullptr);
   LayOutInDialogUnits(*this);
@@ -32,7 +33,7 @@ CPrefsDlg::CPrefsDlg(UiServices& ui, QWidget* parent)
 CPrefsDlg::~CPrefsDlg() = default;
 
 void CPrefsDlg::SetForm(const PreferencesForm& form) {
-  const int choice = PortChoiceFor(form.portText);
+  const int choice = PortChoiceFor(form.portText, portChoices_);
   form_->control1009->setCurrentIndex(choice);
   if (choice < 0) form_->control1009->setEditText(ToQt(form.portText));
   form_->control1005->setText(ToQt(form.timeOutText));
@@ -63,8 +64,9 @@ void CPrefsDlg::accept() {
   QDialog::accept();
 }
 
-void RunPreferencesDialog(Settings& settings, UiServices& ui, QWidget* parent) {
-  CPrefsDlg dialog(ui, parent);
+void RunPreferencesDialog(Settings& settings, UiServices& ui, QWidget* parent,
+                          const std::vector<MachinePort>& present) {
+  CPrefsDlg dialog(ui, parent, present);
   dialog.SetForm(PreferencesFromSettings(settings));
   if (dialog.exec() == QDialog::Accepted) ApplyPreferences(dialog.Form(), settings);
 }

@@ -21,8 +21,9 @@ class CPrefsDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // `ui` shows the notices.
-  CPrefsDlg(UiServices& ui, QWidget* parent);
+  // `ui` shows the notices; the port list holds the standard addresses and
+  // the machine's ports (PortChoices).
+  CPrefsDlg(UiServices& ui, QWidget* parent, const std::vector<MachinePort>& present = {});
   ~CPrefsDlg() override;
 
   // The port text selects the list entry that is the same address text, or
@@ -35,10 +36,12 @@ class CPrefsDlg : public QDialog {
  private:
   UiServices& ui_;
   std::unique_ptr<Ui::PrefsDlg> form_;
+  std::vector<std::string> portChoices_;
 };
 
 // Runs the dialog on a copy of the settings and applies the values only
 // when the user confirms with OK.
-void RunPreferencesDialog(Settings& settings, UiServices& ui, QWidget* parent);
+void RunPreferencesDialog(Settings& settings, UiServices& ui, QWidget* parent,
+                          const std::vector<MachinePort>& present = {});
 
 }  // namespace ferolith

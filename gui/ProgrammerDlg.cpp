@@ -154,7 +154,8 @@ std::optional<FileChoice> CProgrammerDlg::RunSaveDialog(const FileDialogRequest&
 }
 
 void CProgrammerDlg::ShowPreferences() {
-  if (settings_ != nullptr) RunPreferencesDialog(*settings_, *this, this);
+  if (settings_ == nullptr) return;
+  RunPreferencesDialog(*settings_, *this, this, machinePorts_ ? machinePorts_() : std::vector<MachinePort>{});
 }
 
 void CProgrammerDlg::reject() {

@@ -89,6 +89,8 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   std::unique_ptr<InitRegister1View> panel_;
   std::unique_ptr<CActivityDlg> activity_;
   Settings* settings_ = nullptr;
+  // The machine's parallel ports for the preferences' list.
+  std::function<std::vector<MachinePort>()> machinePorts_;
   // Closing steps of the program: false refuses the close request.
   std::function<bool(int x, int y)> closeSteps_;
   QSize windowSize_;  // the size taken once at start-up, kept on a maximise request

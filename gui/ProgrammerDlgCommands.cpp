@@ -16,6 +16,7 @@ namespace ferolith {
 void CProgrammerDlg::Attach(Program& program) {
   BindSettings(program.State().settings);
   closeSteps_ = [&program](int x, int y) { return program.Close(x, y); };
+  machinePorts_ = [&program] { return program.MachinePorts(); };
 
   const auto onClick = [this](int id, auto command) {
     connect(ControlById<QPushButton>(*this, id), &QPushButton::clicked, this, command);

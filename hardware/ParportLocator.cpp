@@ -43,14 +43,6 @@ std::vector<std::string> PortNames(const std::string& procRoot) {
   return names;
 }
 
-std::optional<std::string> FindPortName(std::uint32_t base, const std::string& procRoot) {
-  for (const std::string& name : PortNames(procRoot)) {
-    const auto address = ReadBaseAddress(fs::path(procRoot) / "sys/dev/parport" / name / "base-addr");
-    if (address && *address == base) return name;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<std::uint32_t> ParseBaseAddress(std::string_view text) {
@@ -68,15 +60,27 @@ std::optional<std::uint32_t> ParseBaseAddress(std::string_view text) {
   return static_cast<std::uint32_t>(value);
 }
 
+std::vector<ListedParport> ListParports(const std::string& procRoot, const std::string& devRoot) {
+  std::vector<ListedParport> ports;
+  for (std::string& name : PortNames(procRoot)) {
+    const auto base = ReadBaseAddress(fs::path(procRoot) / "sys/dev/parport" / name / "base-addr");
+    if (!base) continue;
+    std::string device = (fs::path(devRoot) / name).string();
+    ports.push_back({std::move(name), *base, std::move(device)});
+  }
+  return ports;
+}
+
 std::optional<std::string> FindParportDevice(std::uint32_t base, const std::string& procRoot,
                                              const std::string& devRoot) {
-  const auto name = FindPortName(base, procRoot);
-  if (!name) return std::nullopt;
-  return (fs::path(devRoot) / *name).string();
+  for (ListedParport& port : ListParports(procRoot, devRoot)) {
+    if (port.base == base) return std::move(port.device);
+  }
+  return std::nullopt;
 }
 
 bool IsExistingParallelPort(std::uint32_t base, const std::string& procRoot) {
-  return FindPortName(base, procRoot).has_value();
+  return FindParportDevice(base, procRoot).has_value();
 }
 
 }  // namespace ferolith

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/Settings.h"
 #include "core/UiServices.h"
@@ -26,7 +27,21 @@ struct OpenedAccess {
   std::unique_ptr<PortIo> port;  // empty: no backend could open it; the user has been told
   std::string backendId;
   std::string device;
+  std::vector<std::string> refused;  // "id: reason" of each backend tried in vain
+  std::vector<std::string> untried;  // ids of the backends after the chosen one
 };
+
+// A parallel port of this machine, as the kernel lists it.
+struct MachinePort {
+  std::uint32_t base = 0;
+  std::string device;   // the node that leads to it (/dev/parportN)
+  std::string refusal;  // why this user may not open the node; empty when it may
+};
+
+// The machine's parallel ports (Linux: from the proc tree, each with the
+// reason why this user may not open its node). None where the system lists
+// none.
+std::vector<MachinePort> MachineParallelPorts(const PortAccessEnvironment& environment);
 
 // Opens the port at settings.PortAdress with the first backend of the table
 // that grants it. An address whose three registers do not fit the 16-bit I/O
@@ -36,8 +51,12 @@ struct OpenedAccess {
 OpenedAccess OpenPort(const Settings& settings, UiServices& ui, const PortAccessEnvironment& environment);
 
 // The message of a port that cannot be opened: the address, the reasons of
-// the backends, and what the user can do on this platform.
-std::string NoPortAccessText(std::int32_t portAdress, const std::string& reasons);
+// the backends, the machine's ports when none of them is at the address
+// ("Gefundene Schnittstelle: 0x378 (/dev/parport0)", one line each), and what
+// the user can do: end the other program when the port is `busy`, else what
+// gives access on this platform.
+std::string NoPortAccessText(std::int32_t portAdress, const std::string& reasons,
+                             const std::vector<MachinePort>& found = {}, bool busy = false);
 // What the user can do on this platform to give the program port access.
 const char* PortAccessAdvice();
 

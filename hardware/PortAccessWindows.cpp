@@ -81,6 +81,10 @@ std::shared_ptr<void> KeepServiceManager(SC_HANDLE manager) {
 
 }  // namespace
 
+// Windows keeps no list of the parallel ports that the program could read
+// without a driver of its own.
+std::vector<MachinePort> MachineParallelPorts(const PortAccessEnvironment&) { return {}; }
+
 const char* PortAccessAdvice() {
   return "Bitte die Port-Adresse in den PREFS prüfen\n"
          "oder das Programm mit --simulate (virtueller Brenner) starten.\n";

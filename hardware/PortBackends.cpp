@@ -31,7 +31,7 @@ OpenedPort OpenPpdev(const PortRequest& request) {
     return opened;
   }
   PosixCalls& calls = request.calls != nullptr ? *request.calls : SystemPosixCalls();
-  opened.port = PpdevPort::Open(*device, request.base, calls, opened.error);
+  opened.port = PpdevPort::Open(*device, request.base, calls, opened.error, &opened.busy);
   if (opened.port) opened.device = *device;
   return opened;
 }

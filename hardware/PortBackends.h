@@ -24,6 +24,9 @@ struct OpenedPort {
   std::unique_ptr<PortIo> port;
   std::string device;  // what was opened, for the diagnostic box
   std::string error;   // why not, when `port` is empty
+  // The port is there but another program holds it: no other way to it may
+  // be tried, it would write into that program's traffic.
+  bool busy = false;
 };
 
 // One way of reaching the parallel port. The table lists them in the order

@@ -19,14 +19,19 @@ std::string Describe(const std::string& what, int error) { return what + ": " + 
 }  // namespace
 
 std::unique_ptr<PpdevPort> PpdevPort::Open(const std::string& devicePath, std::uint16_t base,
-                                           PosixCalls& calls, std::string& error) {
+                                           PosixCalls& calls, std::string& error, bool* busy) {
   const int fd = calls.Open(devicePath.c_str(), O_RDWR);
   if (fd < 0) {
     error = Describe(devicePath, errno);
     return nullptr;
   }
-  if (calls.Ioctl(fd, PPCLAIM, nullptr) != 0) {
-    error = Describe(devicePath + " (PPCLAIM)", errno);
+  if (calls.IoctlWithin(fd, PPCLAIM, nullptr, kClaimMillis) != 0) {
+    const int claimError = errno;
+    error = claimError == EINTR
+                ? devicePath + ": belegt, ein anderes Programm benutzt die Schnittstelle"
+                : Describe(devicePath + " (PPCLAIM)", claimError);
+    if (busy != nullptr) *busy = claimError == EINTR;
+    // Closing also takes the device off the port's waiting list.
     calls.Close(fd);
     return nullptr;
   }

@@ -16,9 +16,15 @@ namespace ferolith {
 // sees a programmer that does not answer and reports its timeout.
 class PpdevPort final : public PortIo {
  public:
+  // How long the claim waits for a port that another program holds.
+  static constexpr unsigned kClaimMillis = 1000;
+
   // Opens and claims the device; nullptr with `error` set when it cannot.
+  // `busy` (if given) tells whether the reason is another program holding
+  // the port: the kernel would make the claim wait until that program lets
+  // go, so the claim is given up after kClaimMillis.
   static std::unique_ptr<PpdevPort> Open(const std::string& devicePath, std::uint16_t base,
-                                         PosixCalls& calls, std::string& error);
+                                         PosixCalls& calls, std::string& error, bool* busy = nullptr);
   ~PpdevPort() override;
   PpdevPort(const PpdevPort&) = delete;
   PpdevPort& operator=(const PpdevPort&) = delete;

@@ -128,6 +128,17 @@ std::uint32_t RegisterLink::AccessCount(std::uint32_t microseconds) const {
 }
 
 ResultCode RegisterLink::DetectProgrammer() {
+  if (AnswerLoneStrobe() != Result::Ok) return Result::HandshakeTimeout;
+  if (WakeProgrammer() != Result::Ok) return Result::ProgrammerNotFound;
+  ClearRegisters();
+  for (const std::uint8_t pattern : kLoopBackPatterns) {
+    if (LoopBack(pattern) != pattern) return Result::ProgrammerNotFound;
+  }
+  WriteRegister(Reg::R10, 0);
+  return Result::Ok;
+}
+
+ResultCode RegisterLink::AnswerLoneStrobe() {
   shadow_.reg0 = 0;
   shadow_.reg4 = 0;
   shadow_.reg8 = 0;
@@ -138,24 +149,28 @@ ResultCode RegisterLink::DetectProgrammer() {
     ShowTimeoutMessage();
     return Result::HandshakeTimeout;
   }
-  if (WriteRegister(Reg::R12, 0x80) != Result::Ok) return Result::ProgrammerNotFound;
-  if (WriteRegister(Reg::R14, 0x80) != Result::Ok) return Result::ProgrammerNotFound;
+  return Result::Ok;
+}
 
+ResultCode RegisterLink::WakeProgrammer() {
+  for (const int reg : {Reg::R12, Reg::R14}) {
+    if (WriteRegister(reg, 0x80) != Result::Ok) return Result::ProgrammerNotFound;
+  }
+  return Result::Ok;
+}
+
+void RegisterLink::ClearRegisters() {
   shadow_.reg6 = 0;
   WriteShadow(Reg::R6);
   WriteRegister(Reg::R2, 0);
   WriteShadow(Reg::R0);
   WriteShadow(Reg::R8);
   WriteShadow(Reg::R4);
-  WriteRegister(Reg::R10, 0);
-  if (ReadInput() != 0x00) return Result::ProgrammerNotFound;
+}
 
-  for (const std::uint8_t pattern : {std::uint8_t{0xAA}, std::uint8_t{0x55}}) {
-    WriteRegister(Reg::R10, pattern);
-    if (ReadInput() != pattern) return Result::ProgrammerNotFound;
-  }
-  WriteRegister(Reg::R10, 0);
-  return Result::Ok;
+std::uint8_t RegisterLink::LoopBack(std::uint8_t pattern) {
+  WriteRegister(Reg::R10, pattern);
+  return ReadInput();
 }
 
 void RegisterLink::ShowTimeoutMessage() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/ResultCode.h"
@@ -28,6 +29,10 @@ inline constexpr std::uint8_t ClkDip8R10 = 0x40;    // register 10: CLK of a DIP
 inline constexpr std::uint8_t SerialOutDip14R10 = 0x40;
 inline constexpr std::uint8_t SerialOutDip8R10 = 0x80;
 }  // namespace RegBit
+
+// What detection writes to register 10 and expects back on the input
+// lines, in this order.
+inline constexpr std::array<std::uint8_t, 3> kLoopBackPatterns = {0x00, 0xAA, 0x55};
 
 // Host copies of the write-only registers 0, 4, 6, 8 and 10.
 struct RegisterShadow {
@@ -63,7 +68,19 @@ class RegisterLink {
   // Register writes that take `microseconds`, at least 1.
   std::uint32_t AccessCount(std::uint32_t microseconds) const;
   // 0 found, 8 not found (loop-back), 10 no answer to the initial strobe.
+  // Made of the four steps below, which the port probe runs one by one.
   ResultCode DetectProgrammer();
+  // Detection's start: the shadows and the control byte cleared, the lone
+  // strobe, and the wait for the programmer's answer; 0 or 10.
+  ResultCode AnswerLoneStrobe();
+  // Detection's wake-up writes of 0x80 to registers 12 and 14; 0, or 8 at
+  // the first that fails.
+  ResultCode WakeProgrammer();
+  // Registers 6, 2, 0, 8 and 4 written with 0 (their shadows cleared first
+  // where detection clears them).
+  void ClearRegisters();
+  // Writes `pattern` to register 10 and reads the input lines back.
+  std::uint8_t LoopBack(std::uint8_t pattern);
   // Shows the handshake timeout message and counts it.
   void ShowTimeoutMessage();
   // Handshake timeouts met so far. A step that carried on after one has not

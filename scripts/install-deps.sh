@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-translations-l10n libgl1-mesa-dev fonts-dejavu-core fontconfig
-  srecord xvfb xauth imagemagick hyperfine valgrind util-linux python3
+  srecord sigrok-cli xvfb xauth imagemagick hyperfine valgrind util-linux python3
   dpkg-dev file lintian desktop-file-utils appstream xdotool
 )
 

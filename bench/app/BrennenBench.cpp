@@ -24,7 +24,8 @@ class NoPreferences : public StartupView {
 // simulator: a 64 KiB Intel HEX burn file for BW12-D14/64E (64 KiB of
 // program memory) is loaded, programmed, verified, and InitRegister1 is
 // programmed and read back.
-void BM_Brennen64KiBWithVerify(benchmark::State& state) {
+// With `traced`, every port access also goes into a trace file (--trace).
+void Brennen64KiB(benchmark::State& state, bool traced) {
   testing::TempDir dir;
   std::filesystem::copy_file(testing::SourceDir() / "resources" / "ACELIST.CSV",
                              dir.File("ACELIST.CSV"));
@@ -49,6 +50,7 @@ void BM_Brennen64KiBWithVerify(benchmark::State& state) {
   ProgramOptions options;
   options.workingDirectory = dir.Path().string();
   options.simulate = true;
+  if (traced) options.traceFile = dir.File("trace.vcd");
   Program program(ui, view, manufacturers, devices, markers, options);
   program.LoadSettings();
   program.PrepareHardware();
@@ -68,7 +70,11 @@ void BM_Brennen64KiBWithVerify(benchmark::State& state) {
   state.counters["register_writes_per_byte"] = benchmark::Counter(
       static_cast<double>(writes) / static_cast<double>(state.iterations()) / 0x10000);
 }
-BENCHMARK(BM_Brennen64KiBWithVerify)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Brennen64KiBWithVerify(benchmark::State& state) { Brennen64KiB(state, false); }
+void BM_Brennen64KiBWithVerifyTraced(benchmark::State& state) { Brennen64KiB(state, true); }
+BENCHMARK(BM_Brennen64KiBWithVerify)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_Brennen64KiBWithVerifyTraced)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 }  // namespace ferolith

@@ -52,6 +52,8 @@ class AutoAnswer : public QObject {
   // The captions of each box's buttons, in the order of Texts().
   const QList<QStringList>& Buttons() const { return buttons_; }
   int PreferencesShown() const { return preferencesShown_; }
+  // The port list of the last preferences dialog shown.
+  const QStringList& PortChoices() const { return portChoices_; }
 
  private:
   void Poll() {
@@ -87,6 +89,9 @@ class AutoAnswer : public QObject {
       static_cast<QDialog*>(files)->accept();
     } else if (auto* preferences = qobject_cast<CPrefsDlg*>(modal)) {
       ++preferencesShown_;
+      const auto* portBox = ControlById<QComboBox>(*preferences, PrefsCtl::Port);
+      portChoices_.clear();
+      for (int i = 0; i < portBox->count(); ++i) portChoices_ << portBox->itemText(i);
       if (ports_.empty()) {
         preferences->reject();
         return;
@@ -109,6 +114,7 @@ class AutoAnswer : public QObject {
   QStringList texts_;
   QList<QStringList> buttons_;
   int preferencesShown_ = 0;
+  QStringList portChoices_;
 };
 
 }  // namespace ferolith::guitest

@@ -32,6 +32,9 @@ class CommandLineTest : public QObject {
     start = ParseCommandLine({"ferolith", "--simulate=chip.bin", "--simulate-absent=low"}, "/w");
     QVERIFY(start && start->options.simulateAbsentProgrammer == sim::AbsentStatus::Low);
     QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
+    start = ParseCommandLine({"ferolith", "--trace=lauf.vcd"}, "/w");
+    QVERIFY(start && !start->options.simulate && start->options.portReportAtStartUp);
+    QCOMPARE(QString::fromStdString(start->options.traceFile), QString("lauf.vcd"));
   }
 
   // The menu entry's start asks for the program's own folder; the working
@@ -53,6 +56,7 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "--menu=xdg"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--trace="}, "/w"));
   }
 };
 

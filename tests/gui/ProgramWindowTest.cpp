@@ -216,6 +216,10 @@ class ProgramWindowTest : public QObject {
     QCOMPARE(answers.PreferencesShown(), 1);
     QCOMPARE(session.program.State().DemoMode, 0);
     QCOMPARE(bus.OpenNow(), std::vector<std::uint16_t>{0x278});
+    // The list marks the machine's ports where they are.
+    const QString dev = QString::fromStdString((workplace.directory.Path() / "bus/dev/parport").string());
+    QCOMPARE(answers.PortChoices(), (QStringList{"0x3BC (vorhanden: " + dev + "2)", "0x378 (vorhanden: " + dev + "0)",
+                                                 "0x278 (vorhanden: " + dev + "1)", "0x338", "0x238"}));
     QCOMPARE(int(at278.Register(12)), 0x80);
 
     // "Prefs" later: the next command runs on 0x3BC.

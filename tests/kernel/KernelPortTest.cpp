@@ -12,7 +12,9 @@
 // After power-off the host runs suite PortFiles on the files that took the
 // output of the two emulated ports. A further check of the kernel goes into
 // the suite of the phase whose rights and drivers it needs; a command of
-// ferolith-cli is run there with RunCli() like "detect" below. A new suite
+// ferolith-cli is run there with RunCli() like "detect" and "probe" below
+// (RootWithPpdev also holds the port itself while ferolith-cli tries to
+// claim it, the two-process case). A new suite
 // needs its phase in init.sh: the script fails every suite that did not run.
 //
 // What the emulated port does (and so what can be proved here): with nothing
@@ -134,7 +136,8 @@ struct CliRun {
 // Runs the real ferolith-cli (FEROLITH_CLI) on the port at 0x378 in a fresh
 // working directory with the sample device library. DebugNT names the chosen
 // backend; the shortest TimeOut keeps the failing detections short.
-CliRun RunCli(const std::string& arguments) {
+CliRun RunCli(const std::string& arguments,
+              const std::string& ini = "[Hardware]\nPortAdress=378\nDebugNT=1\nTimeOut=10000\nMessageBeap=0\n") {
   const char* cli = std::getenv("FEROLITH_CLI");
   if (cli == nullptr) {
     ADD_FAILURE() << "FEROLITH_CLI is not set";
@@ -143,8 +146,7 @@ CliRun RunCli(const std::string& arguments) {
   TempDir dir;
   std::filesystem::copy_file(testing::SourceDir() / "resources" / "ACELIST.CSV",
                              dir.File("ACELIST.CSV"));
-  WriteFileBytes(dir.File("KALVENOR.INI"),
-                 "[Hardware]\nPortAdress=378\nDebugNT=1\nTimeOut=10000\nMessageBeap=0\n");
+  WriteFileBytes(dir.File("KALVENOR.INI"), ini);
   const std::string command = "cd " + dir.Path().string() + " && XDG_RUNTIME_DIR=" +
                               dir.Path().string() + " " + cli + " " + arguments +
                               " >out.txt 2>err.txt </dev/null";
@@ -265,6 +267,7 @@ class ClaimWatch final : public PosixCalls {
     }
     return result;
   }
+  int MayReadWrite(const char* path) override { return SystemPosixCalls().MayReadWrite(path); }
   int Close(int fd) override {
     closes++;
     return SystemPosixCalls().Close(fd);
@@ -324,6 +327,43 @@ TEST(RootWithPpdev, DetectUsesPpdevAndEndsInDemoMode) {
   ExpectDetectEndsInDemoModeThrough("ppdev: " + kNode);
 }
 
+// The emulated port's busy line stays high without INIT, so the lone strobe
+// of detection is never answered: no handshake, status 10.
+TEST(RootWithPpdev, ProbeListsBothPortsChoosesPpdevAndFindsNoHandshake) {
+  const CliRun run = RunCli("probe");
+  EXPECT_EQ(run.status, 10);
+  EXPECT_EQ(run.err, "Meldung: Port-Zugriff über ppdev: " + kNode + "\n");
+  EXPECT_EQ(run.out,
+            "Parallele Schnittstellen dieses Rechners:\n"
+            "  0x278  /dev/parport0  darf geöffnet werden\n"
+            "  0x378  /dev/parport1  darf geöffnet werden\n"
+            "Port-Adresse 0x378:\n"
+            "  Zugang: ppdev (/dev/parport1)\n"
+            "  nicht versucht: direct\n"
+            "Statusbyte vor dem ersten Schreibzugriff: 0xD8 (Bits 7..0: 1101 1000)\n"
+            "Einzelner Strobe der Suche: keine Antwort nach 10000 Statuslesungen (TimeOut)\n"
+            "Ergebnis: Kein Handshake. Programmiergerät eingeschaltet, Kabel und Port-Adresse richtig?\n");
+}
+
+// Two processes: while this one holds the port, the claim of ferolith-cli is
+// given up after a second instead of waiting for it, and direct I/O is not
+// tried behind the holder's back.
+TEST(RootWithPpdev, APortThatAnotherProgramHoldsIsReportedBusy) {
+  std::string error;
+  auto held = PpdevPort::Open(kNode, kBase, SystemPosixCalls(), error);
+  ASSERT_NE(held, nullptr) << error;
+  const CliRun run = RunCli("detect");
+  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_EQ(run.err,
+            "Meldung: Kein Zugriff auf die parallele Schnittstelle mit der Port-Adresse 0x378.\n"
+            "         ppdev: /dev/parport1: belegt, ein anderes Programm benutzt die Schnittstelle\n"
+            "         Bitte das andere Programm beenden und dieses Programm danach neu starten.\n"
+            "         Das Programm läuft jetzt im Demo-Modus.\n");
+  EXPECT_EQ(ReadFileBytes(kProcPorts + "parport1/devices/active"), "ppdev1\n");
+  held.reset();
+  EXPECT_EQ(ReadFileBytes(kProcPorts + "parport1/devices/active"), "none\n");
+}
+
 // ---------------------------------------------------------------------------
 
 TEST(UserWithoutLp, BothBackendsAreRefusedWithTheirReasons) {
@@ -351,6 +391,34 @@ TEST(UserWithoutLp, DetectSaysWhatToDoAndEndsInDemoMode) {
             "           (danach neu anmelden)\n"
             "         - oder das Programm mit --simulate (virtueller Brenner) starten.\n"
             "         Das Programm läuft jetzt im Demo-Modus.\n");
+}
+
+TEST(UserWithoutLp, ProbeShowsWhyNeitherPortNorWayMayBeUsed) {
+  const CliRun run = RunCli("probe");
+  EXPECT_EQ(run.status, 69);
+  EXPECT_EQ(run.out,
+            "Parallele Schnittstellen dieses Rechners:\n"
+            "  0x278  /dev/parport0  kein Zugriff: Permission denied\n"
+            "  0x378  /dev/parport1  kein Zugriff: Permission denied\n"
+            "Port-Adresse 0x378:\n"
+            "  Zugang: keiner\n"
+            "  abgelehnt: ppdev: /dev/parport1: Permission denied\n"
+            "  abgelehnt: direct: ioperm 0x378: Operation not permitted\n"
+            "Ergebnis: Kein Zugang zur Schnittstelle.\n");
+  EXPECT_EQ(run.err.rfind("Meldung: Kein Zugriff auf die parallele Schnittstelle mit der Port-Adresse 0x378.\n", 0),
+            0u);
+}
+
+TEST(UserWithoutLp, AnAddressWithoutAPortNamesThePortsThereAre) {
+  const CliRun run = RunCli("detect", "[Hardware]\nPortAdress=3bc\nTimeOut=10000\n");
+  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_NE(run.err.find("         ppdev: keine Schnittstelle mit Basisadresse 0x3BC (parport_pc geladen?)\n"
+                         "         direct: ioperm 0x3BC: Operation not permitted\n"
+                         "         Gefundene Schnittstelle: 0x278 (/dev/parport0)\n"
+                         "         Gefundene Schnittstelle: 0x378 (/dev/parport1)\n"
+                         "         So bekommt das Programm Zugriff:\n"),
+            std::string::npos)
+      << run.err;
 }
 
 // ---------------------------------------------------------------------------

@@ -19,14 +19,14 @@ FakeParportBus::FakeParportBus(std::string root) : root_(std::move(root)) {
                [](const PortBackend& backend) { return std::string(backend.id) == "ppdev"; });
 }
 
-void FakeParportBus::AddPort(std::uint16_t base, PortIo& hardware) {
+void FakeParportBus::AddPort(std::uint16_t base, PortIo& hardware, int openError, int claimError) {
   const std::string name = "parport" + std::to_string(nodes_.size());
   const std::filesystem::path listing = std::filesystem::path(root_) / "proc/sys/dev/parport" / name;
   std::filesystem::create_directories(listing);
   std::filesystem::create_directories(std::filesystem::path(root_) / "dev");
   // The kernel writes the base address in decimal, followed by the high one.
   WriteFileBytes((listing / "base-addr").string(), std::to_string(base) + "\t" + std::to_string(base + 0x400) + "\n");
-  nodes_[root_ + "/dev/" + name] = Port{base, &hardware};
+  nodes_[root_ + "/dev/" + name] = Port{base, &hardware, openError, claimError};
 }
 
 PortAccessEnvironment FakeParportBus::Environment() const {
@@ -47,8 +47,8 @@ int FakeParportBus::Open(const char* path, int) {
     errno = ENOENT;
     return -1;
   }
-  if (node->second.open) {
-    errno = EBUSY;
+  if (node->second.open || node->second.openError != 0) {
+    errno = node->second.open ? EBUSY : node->second.openError;
     return -1;
   }
   node->second.open = true;
@@ -67,7 +67,13 @@ int FakeParportBus::Ioctl(int fd, unsigned long request, void* argument) {
   auto* byte = static_cast<std::uint8_t*>(argument);
   const auto at = [&port](int offset) { return static_cast<std::uint16_t>(port.base + offset); };
   switch (request) {
-    case PPCLAIM: port.claimed = true; return 0;
+    case PPCLAIM:
+      if (port.claimError != 0) {
+        errno = port.claimError;
+        return -1;
+      }
+      port.claimed = true;
+      return 0;
     case PPRELEASE: port.claimed = false; return 0;
     default: break;
   }
@@ -83,6 +89,12 @@ int FakeParportBus::Ioctl(int fd, unsigned long request, void* argument) {
     case PPRCONTROL: *byte = port.hardware->Read(at(2)); return 0;
     default: errno = ENOTTY; return -1;
   }
+}
+
+int FakeParportBus::MayReadWrite(const char* path) {
+  const auto node = nodes_.find(path);
+  errno = node == nodes_.end() ? ENOENT : node->second.openError;
+  return errno == 0 ? 0 : -1;
 }
 
 int FakeParportBus::Close(int fd) {

@@ -21,7 +21,9 @@ class FakeParportBus final : public PosixCalls {
   explicit FakeParportBus(std::string root);
 
   // Lists a port at `base` whose node leads to `hardware` (not owned).
-  void AddPort(std::uint16_t base, PortIo& hardware);
+  // `openError` refuses the node to this user (EACCES), `claimError` makes
+  // its claim fail (EINTR: given up, another program holds the port).
+  void AddPort(std::uint16_t base, PortIo& hardware, int openError = 0, int claimError = 0);
 
   // Where the program looks for ports: this bus, with ppdev as the only
   // backend (no direct port access on the test machine).
@@ -34,11 +36,14 @@ class FakeParportBus final : public PosixCalls {
   int Open(const char* path, int flags) override;
   int Ioctl(int fd, unsigned long request, void* argument) override;
   int Close(int fd) override;
+  int MayReadWrite(const char* path) override;
 
  private:
   struct Port {
     std::uint16_t base;
     PortIo* hardware;
+    int openError = 0;
+    int claimError = 0;
     bool open = false;
     bool claimed = false;
   };

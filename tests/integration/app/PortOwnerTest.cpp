@@ -65,6 +65,7 @@ class PortOwner : public ::testing::Test {
     ProgramOptions options;
     options.workingDirectory = dir_.Path().string();
     options.portAccess = bus_.Environment();
+    options.portReportAtStartUp = reportAtStartUp_;
     program_ = std::make_unique<Program>(ui_, view_, manufacturers_, devices_, markers_, options);
     program_->LoadSettings();
     view_.settings = &program_->State().settings;
@@ -93,6 +94,7 @@ class PortOwner : public ::testing::Test {
   MemoryChoiceList devices_;
   LockFileMarkers markers_{dir_.File("marks")};
   std::unique_ptr<Program> program_;
+  bool reportAtStartUp_ = false;
 
   void SetUp() override {
     at378_.SetAbsent(true);
@@ -203,6 +205,47 @@ TEST_F(PortOwner, NothingAnsweringEndsInDemoModeAfterBoundedReadsWhateverTheStat
     EXPECT_EQ(at378_.Violations(), std::vector<std::string>{});
     program_.reset();
   }
+}
+
+// The machine's ports as the user meets them: DebugNT shows the probe's
+// report at start-up (the desktop program) before the search, which still
+// finds the programmer; an address without a port names the ports there are;
+// a first start on a machine with one port takes its address.
+TEST_F(PortOwner, TheMachinesPortsInTheReportTheAdviceAndTheFirstStart) {
+  const std::string dev = dir_.File("bus") + "/dev/parport";
+  reportAtStartUp_ = true;
+  Start("278", "DebugNT=1\n");
+  EXPECT_EQ(P().State().DemoMode, 0);
+  const std::vector<std::string> plain = ui_.Texts(Kind::Plain);
+  ASSERT_EQ(plain.size(), 2u);
+  EXPECT_EQ(plain[0], "Port-Zugriff über ppdev: " + dev + "1");
+  EXPECT_EQ(plain[1].rfind("Parallele Schnittstellen dieses Rechners:\n  0x378  " + dev + "0  darf geöffnet werden\n  0x278  " +
+                               dev + "1  darf geöffnet werden\n  0x3BC  " + dev + "2  darf geöffnet werden\n"
+                               "Port-Adresse 0x278:\n  Zugang: ppdev (" + dev + "1)\n"
+                               "Statusbyte vor dem ersten Schreibzugriff: 0x80",
+                           0),
+            0u)
+      << plain[1];
+  EXPECT_NE(plain[1].find("\nErgebnis: Das Programmiergerät antwortet, die Rückschleife stimmt.\n"), std::string::npos);
+
+  ui_.Clear();
+  Start("2bc");
+  EXPECT_EQ(P().State().DemoMode, 1);
+  ASSERT_EQ(Count(IsNoAccessText), 1);
+  EXPECT_NE(ui_.Texts(Kind::Info)[0].find("Gefundene Schnittstelle: 0x378 (" + dev + "0)\nGefundene Schnittstelle: 0x278 (" +
+                                          dev + "1)\nGefundene Schnittstelle: 0x3BC (" + dev + "2)\n"),
+            std::string::npos);
+
+  TempDir single;
+  FakeParportBus one(single.File("bus"));
+  one.AddPort(0x3BC, at3BC_);
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeOut=10000\n");
+  ProgramOptions options;
+  options.workingDirectory = dir_.Path().string();
+  options.portAccess = one.Environment();
+  Program first(ui_, view_, manufacturers_, devices_, markers_, options);
+  first.LoadSettings();
+  EXPECT_EQ(first.State().settings.PortAdress, 0x3BC);
 }
 
 }  // namespace

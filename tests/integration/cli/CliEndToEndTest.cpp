@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -621,7 +622,7 @@ class CliCompletion : public CliEndToEnd {
 };
 
 TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
-  EXPECT_EQ(Complete("''"), "devices\ndetect\nblank\nprogram\nverify\nread\ninitreg\nconvert\n");
+  EXPECT_EQ(Complete("''"), "devices\ndetect\nprobe\nblank\nprogram\nverify\nread\ninitreg\nconvert\n");
   EXPECT_EQ(Complete("--f"), "--format\n");
   EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
   const std::string options = Complete("-");
@@ -684,6 +685,123 @@ TEST_F(CliEndToEnd, DetectEndsInDemoModeForEveryPortWithNobodyAnswering) {
         << detect.err;
   }
   EXPECT_EQ(Cli("--simulate-absent=floating detect").status, 64);
+}
+
+// probe on the simulator in its fault models: the report from the port
+// address on (the machine's own ports come before it) and the exit status.
+TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nPortAdress=378\nTimeOut=10000\n");
+  const std::string loopClean =
+      "Rückschleife über Register 10, geschrieben 0x00 0xAA 0x55:\n"
+      "  Eingang 0: gelesen 0 0 1, soll 0 0 1: folgt\n  Eingang 1: gelesen 0 1 0, soll 0 1 0: folgt\n"
+      "  Eingang 2: gelesen 0 0 1, soll 0 0 1: folgt\n  Eingang 3: gelesen 0 1 0, soll 0 1 0: folgt\n"
+      "  Eingang 4: gelesen 0 0 1, soll 0 0 1: folgt\n  Eingang 5: gelesen 0 1 0, soll 0 1 0: folgt\n"
+      "  Eingang 6: gelesen 0 0 1, soll 0 0 1: folgt\n  Eingang 7: gelesen 0 1 0, soll 0 1 0: folgt\n";
+  const std::string answered =
+      "Statusbyte vor dem ersten Schreibzugriff: 0x80 (Bits 7..0: 1000 0000)\n"
+      "Einzelner Strobe der Suche: Antwort nach 1 Statuslesung\n"
+      "Handshake 0x80 in Register 12: Antwort nach 2 Statuslesungen\n";
+  std::string stuck = loopClean;
+  for (const auto& [line, finding] : {std::pair<std::string, std::string>{"0: gelesen 0 0 1", "0: gelesen 0 0 0"},
+                                      {"7: gelesen 0 1 0", "7: gelesen 1 1 1"}}) {
+    const std::size_t at = stuck.find("Eingang " + line);
+    const std::size_t end = stuck.find('\n', at);
+    stuck.replace(at, end - at, "Eingang " + finding + (line[0] == '0' ? ", soll 0 0 1: hängt auf 0"
+                                                                        : ", soll 0 1 0: hängt auf 1"));
+  }
+  const std::string noHandshake =
+      "Ergebnis: Kein Handshake. Programmiergerät eingeschaltet, Kabel und Port-Adresse richtig?\n";
+  const struct {
+    const char* arguments;
+    int status;
+    std::string report;
+  } cases[] = {
+      {"--simulate probe", 0,
+       "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät)\n" + answered + loopClean +
+           "Ergebnis: Das Programmiergerät antwortet, die Rückschleife stimmt.\n"},
+      {"--simulate-stuck-low 01 --simulate-stuck-high 0x80 probe", 8,
+       "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, Eingänge fest auf 0: 0x01, "
+       "fest auf 1: 0x80)\n" + answered + stuck +
+           "Ergebnis: Das Programmiergerät antwortet, aber die Rückschleife stimmt nicht.\n"},
+      {"--simulate-absent=high probe", 10,
+       "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, abwesend: high)\n"
+       "Statusbyte vor dem ersten Schreibzugriff: 0xFF (Bits 7..0: 1111 1111)\n"
+       "Einzelner Strobe der Suche: keine Antwort nach 10000 Statuslesungen (TimeOut)\n" + noHandshake},
+      {"--simulate-absent=busy-inverted probe", 10,
+       "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, abwesend: busy-inverted)\n"
+       "Statusbyte vor dem ersten Schreibzugriff: 0x7F (Bits 7..0: 0111 1111)\n"
+       "Einzelner Strobe der Suche: Antwort nach 1 Statuslesung\n"
+       "Handshake 0x80 in Register 12: keine Antwort nach 10000 Statuslesungen (TimeOut)\n" + noHandshake},
+      {"--simulate-absent=low probe", 10,
+       "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, abwesend: low)\n"
+       "Statusbyte vor dem ersten Schreibzugriff: 0x80 (Bits 7..0: 1000 0000)\n"
+       "Einzelner Strobe der Suche: keine Antwort nach 10000 Statuslesungen (TimeOut)\n" + noHandshake},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const CliRun run = Cli(c.arguments);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(run.out.rfind("Parallele Schnittstellen dieses Rechners:\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.find("Port-Adresse")), c.report);
+  }
+  EXPECT_EQ(Cli("--simulate-stuck-low 1ff probe").status, 64);
+  // Without a port at the address: the message that says what to do, and 69.
+  EXPECT_EQ(Cli("probe").status, 69);
+}
+
+// The trace of a detection on the simulator, read back by sigrok-cli: every
+// line a channel of its own, and the first register write after the lone
+// strobe (0x80 into register 12) as the handshake makes it, in the second
+// time slot of TimeBaseKorr microseconds.
+TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBase) {
+  if (std::system("command -v sigrok-cli >/dev/null") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeBaseKorr=70\n");
+  ASSERT_EQ(Cli("--simulate --trace=run.vcd detect").status, 0);
+  Shell("sigrok-cli -I vcd -i run.vcd -O csv:label=channel >run.csv");
+  std::istringstream csv(Bytes("run.csv"));
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> samples;  // one a microsecond
+  for (std::string line; std::getline(csv, line);) {
+    if (line.empty() || line[0] == ';' || line.rfind("META", 0) == 0) continue;
+    std::vector<std::string> cells;
+    std::istringstream row(line);
+    for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+    (names.empty() ? names : samples.emplace_back()) = cells;
+  }
+  const std::vector<std::string> expectedNames = {
+      "D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7", "C0_STROBE", "C1_AUTOFD", "C2_INIT", "C3_SELECTIN",
+      "S3_ERROR", "S4_SELECT", "S5_PAPEROUT", "S6_ACK", "S7_BUSY", "REG1", "REG2", "REG3", "VAL0", "VAL1",
+      "VAL2", "VAL3", "VAL4", "VAL5", "VAL6", "VAL7", "WR", "CLK", "SDI", "SDO", "LOAD", "POWER", "ENTRY"};
+  ASSERT_EQ(names, expectedNames);
+  const auto column = [&](const char* name) {
+    return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+  };
+  const auto at = [&](std::size_t sample) {
+    std::string state;
+    for (const char* name : {"D0", "D6", "D7", "C0_STROBE", "C1_AUTOFD", "C2_INIT", "C3_SELECTIN", "S7_BUSY",
+                             "REG1", "REG2", "REG3", "VAL0", "VAL7", "WR"}) {
+      state += samples[sample].at(column(name));
+    }
+    return state;
+  };
+  std::size_t first = 0;
+  while (first < samples.size() && samples[first][column("D7")] != "1") ++first;
+  EXPECT_EQ(first, 70u) << "the second slot of 70 us";
+  std::vector<std::string> changes;
+  // The pulse on WR lasts until the next access: the next write's data.
+  for (std::size_t i = first; i <= 140 && i < samples.size(); ++i) {
+    if (changes.empty() || changes.back() != at(i)) changes.push_back(at(i));
+  }
+  EXPECT_EQ(changes, (std::vector<std::string>{
+                         // D0 D6 D7 C0 C1 C2 C3 S7 REG1-3 VAL0 VAL7 WR
+                         "00110000000000",  // the data, while the last strobe still stands
+                         "00100110000000",  // register number 12, strobe low
+                         "00100111000000",  // the programmer is ready
+                         "00110111000000",  // strobe: it takes the byte
+                         "00110110011011",  // confirmed: register 12 took 0x80
+                         "00110110011010",  // the end of the pulse on WR
+                     }));
 }
 
 }  // namespace

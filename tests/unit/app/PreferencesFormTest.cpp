@@ -134,14 +134,30 @@ TEST(PreferencesForm, ShowsThePortInUpperCaseHexAndFindsItInTheList) {
   EXPECT_EQ(form.portText, "0x3BC");
   EXPECT_EQ(form.timeOutText, "5000");
   EXPECT_EQ(CheckPreferences(form).failedControl, PrefsCtl::TimeOut);
-  EXPECT_EQ(PortChoiceFor("0x3BC"), 0);
-  EXPECT_EQ(PortChoiceFor("0x3bc"), 0);
-  EXPECT_EQ(PortChoiceFor("0x278"), 2);
-  EXPECT_EQ(PortChoiceFor("0x3010"), -1);
+  const std::vector<std::string> standard = PortChoices({});
+  EXPECT_EQ(standard, (std::vector<std::string>{"0x3BC", "0x378", "0x278", "0x338", "0x238"}));
+  EXPECT_EQ(PortChoiceFor("0x3BC", standard), 0);
+  EXPECT_EQ(PortChoiceFor("0x3bc", standard), 0);
+  EXPECT_EQ(PortChoiceFor("0x278", standard), 2);
+  EXPECT_EQ(PortChoiceFor("0x3010", standard), -1);
   // Only the whole address selects an entry: 0x37 is no 0x378, 0x2 no 0x278.
   for (const char* text : {"0x37", "0x2", "0x", "", "0x3B", "0x3780"}) {
-    EXPECT_EQ(PortChoiceFor(text), -1) << text;
+    EXPECT_EQ(PortChoiceFor(text, standard), -1) << text;
   }
+
+  // The machine's ports are marked where they are, or added after the five;
+  // the marked entry is found by its address and reads as it.
+  const std::vector<std::string> present =
+      PortChoices({{0x378, "/dev/parport0", ""}, {0xD010, "/dev/parport1", "Permission denied"}});
+  EXPECT_EQ(present, (std::vector<std::string>{"0x3BC", "0x378 (vorhanden: /dev/parport0)", "0x278", "0x338",
+                                               "0x238", "0xD010 (vorhanden: /dev/parport1)"}));
+  EXPECT_EQ(PortChoiceFor("0x378", present), 1);
+  EXPECT_EQ(PortChoiceFor("0xd010", present), 5);
+  PreferencesForm chosen = PreferencesFromSettings(settings);
+  chosen.timeOutText = "100000";
+  chosen.portText = present[5];
+  ApplyPreferences(chosen, settings);
+  EXPECT_EQ(settings.PortAdress, 0xD010);
 }
 
 }  // namespace

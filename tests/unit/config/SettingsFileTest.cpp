@@ -27,11 +27,11 @@ std::string HexLineLenMessage(const char* shown) {
 // Loads settings from a KALVENOR.INI with the given content in a fresh directory.
 class SettingsFileTest : public ::testing::Test {
  protected:
-  Settings Load(const std::string& ini, const ParallelPortProbe& probe = {}) {
+  Settings Load(const std::string& ini, const ParallelPortList& ports = {}) {
     WriteFileBytes(dir.File("KALVENOR.INI"), ini);
     ui.Clear();
     Settings settings;
-    LoadSettings(ui, settings, dir.Path().string(), probe);
+    LoadSettings(ui, settings, dir.Path().string(), ports);
     return settings;
   }
   Settings LoadHardware(const std::string& line) { return Load("[Hardware]\n" + line + "\n"); }
@@ -85,25 +85,37 @@ TEST_F(SettingsFileTest, PortAdressIsHexadecimalWithinTheParallelPortRange) {
   }
 }
 
-TEST_F(SettingsFileTest, APcieParallelPortOutsideTheClassicRangeIsKeptWhenItExists) {
-  std::vector<std::uint32_t> asked;
-  const ParallelPortProbe probe = [&asked](std::uint32_t base) {
-    asked.push_back(base);
-    return base == 0xD010;
+TEST_F(SettingsFileTest, TheMachinesPortsDecideAnUnusualAddressAndTheFirstStart) {
+  int asked = 0;
+  std::vector<std::uint32_t> machine = {0xD010, 0x278};
+  const ParallelPortList ports = [&] {
+    ++asked;
+    return machine;
   };
-  const Settings pcie = Load("[Hardware]\nPortAdress=d010\n", probe);
+  const Settings pcie = Load("[Hardware]\nPortAdress=d010\n", ports);
   EXPECT_EQ(pcie.PortAdress, 0xD010);
   EXPECT_EQ(pcie.StatusPort, 0xD011);
   EXPECT_EQ(pcie.ControlPort, 0xD012);
   EXPECT_TRUE(ui.Messages().empty());
 
-  const Settings unknown = Load("[Hardware]\nPortAdress=3010\n", probe);
+  const Settings unknown = Load("[Hardware]\nPortAdress=3010\n", ports);
   EXPECT_EQ(unknown.PortAdress, 0x378);
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{kPortMessage});
 
-  // An address in the classic range needs no probe.
-  Load("[Hardware]\nPortAdress=378\n", probe);
-  EXPECT_EQ(asked, (std::vector<std::uint32_t>{0xD010, 0x3010}));
+  // An address in the classic range needs no list.
+  Load("[Hardware]\nPortAdress=378\n", ports);
+  EXPECT_EQ(asked, 2);
+
+  // No PortAdress at all: a machine with exactly one port uses it, even
+  // outside the classic range; with none or several the default stays.
+  for (const auto& [ports_, expected] : std::vector<std::pair<std::vector<std::uint32_t>, std::int32_t>>{
+           {{0x378}, 0x378}, {{0xD010}, 0xD010}, {{}, 0x278}, {{0x378, 0x3BC}, 0x278}}) {
+    machine = ports_;
+    EXPECT_EQ(Load("[Hardware]\nTimeOut=20000\n", ports).PortAdress, expected);
+    EXPECT_TRUE(ui.Messages().empty());
+  }
+  machine = {0x378};
+  EXPECT_EQ(Load("[Hardware]\nPortAdress=278\n", ports).PortAdress, 0x278);
 }
 
 TEST_F(SettingsFileTest, HardwareValuesOutOfRangeTakeTheirFallbacks) {

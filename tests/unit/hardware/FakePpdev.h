@@ -70,6 +70,11 @@ class FakePpdev final : public PosixCalls {
     }
   }
 
+  int MayReadWrite(const char* path) override {
+    errno = path == devicePath_ ? 0 : ENOENT;
+    return errno == 0 ? 0 : -1;
+  }
+
   int Close(int fd) override {
     if (Fails()) return -1;
     if (fd == kFd && open_ > 0) --open_;

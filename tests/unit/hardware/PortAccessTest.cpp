@@ -95,9 +95,9 @@ TEST(PortAccess, ARefusedDeviceIsNamedWithTheReason) {
   EXPECT_NE(denied.ui.Texts(ScriptedUi::Kind::Info)[0].find("Permission denied"), std::string::npos);
 }
 
-OpenedPort Refuse(const PortRequest&) { return {nullptr, {}, "refused"}; }
+OpenedPort Refuse(const PortRequest&) { return {nullptr, {}, "refused", false}; }
 OpenedPort Grant(const PortRequest& request) {
-  return {std::make_unique<sim::VirtualProgrammer>(request.base), "granted", {}};
+  return {std::make_unique<sim::VirtualProgrammer>(request.base), "granted", {}, false};
 }
 
 TEST(PortAccess, BackendsAreTriedInTableOrder) {
@@ -107,6 +107,9 @@ TEST(PortAccess, BackendsAreTriedInTableOrder) {
   EXPECT_NE(access.opened.port, nullptr);
   EXPECT_EQ(access.opened.backendId, "second");
   EXPECT_FALSE(access.DemoMode());
+  // What the probe reports of the way to the port.
+  EXPECT_EQ(access.opened.refused, std::vector<std::string>{"first: refused"});
+  EXPECT_EQ(access.opened.untried, std::vector<std::string>{"third"});
 }
 
 TEST(PortAccess, EveryFailedBackendGivesItsReason) {
@@ -135,6 +138,49 @@ TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
   highest.backends = {{"grant", &Grant, ""}};
   highest.settings.SetPortAdress(0xFFFD);
   EXPECT_FALSE(highest.Prepare().DemoMode());
+}
+
+TEST(PortAccess, TheMachinesPortsAreListedAndNamedWhenTheAddressHasNone) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\t1912\n");
+  rig.AddPort("parport1", "632\n");
+  rig.AddPort("parport2", "no number\n");
+  const std::string dev = rig.root.File("dev");
+  const std::vector<MachinePort> ports = MachineParallelPorts({rig.root.File("proc"), dev, &rig.calls, {}});
+  ASSERT_EQ(ports.size(), 2u);
+  EXPECT_EQ(ports[0].base, 0x378u);
+  EXPECT_EQ(ports[0].device, dev + "/parport0");
+  EXPECT_EQ(ports[0].refusal, "No such file or directory");  // the fake has only parport1
+  EXPECT_EQ(ports[1].refusal, "");
+
+  rig.settings.SetPortAdress(0x3BC);
+  EXPECT_TRUE(rig.Prepare().DemoMode());
+  const std::string text = rig.ui.Texts(ScriptedUi::Kind::Info).at(0);
+  EXPECT_NE(text.find("\n\nGefundene Schnittstelle: 0x378 (" + dev + "/parport0)\n"
+                      "Gefundene Schnittstelle: 0x278 (" + dev + "/parport1)\n\nSo bekommt"),
+            std::string::npos)
+      << text;
+  // A port at the address itself: only the reason counts.
+  EXPECT_EQ(NoPortAccessText(0x378, "ppdev: refused\n", ports).find("Gefundene"), std::string::npos);
+}
+
+TEST(PortAccess, APortThatAnotherProgramHoldsIsGivenUpWithoutOtherWaysToIt) {
+  // The bounded claim reports EINTR when the holder does not let go.
+  AccessRig rig;
+  rig.AddPort("parport1", "632\n");
+  rig.calls.FailCall(2, EINTR);
+  rig.backends = {Backend("ppdev"), {"grant", &Grant, ""}};
+  PortAccess access = rig.Prepare();
+  EXPECT_TRUE(access.DemoMode());
+  EXPECT_EQ(access.opened.untried, std::vector<std::string>{"grant"});
+  EXPECT_EQ(access.opened.refused, std::vector<std::string>{"ppdev: " + rig.root.File("dev") +
+                                                            "/parport1: belegt, ein anderes Programm benutzt "
+                                                            "die Schnittstelle"});
+  EXPECT_EQ(rig.calls.OpenDescriptors(), 0);
+  const std::string text = rig.ui.Texts(ScriptedUi::Kind::Info).at(0);
+  EXPECT_NE(text.find("\nBitte das andere Programm beenden und dieses Programm danach neu starten.\n"),
+            std::string::npos);
+  EXPECT_EQ(text.find("modprobe"), std::string::npos);
 }
 
 TEST(OsIdentity, KnownVersionsAndServicePackNames) {

@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "hardware/PortProbe.h"
 #include "tests/unit/hardware/SimulatedLink.h"
 
 namespace ferolith {
@@ -209,6 +210,60 @@ TEST(RegisterLink, DetectionOfAnAbsentProgrammerTimesOutAfterBoundedReads) {
   off.programmer.SwitchOffAfterWrites(2);
   EXPECT_EQ(off.link.DetectProgrammer(), Result::ProgrammerNotFound);
   EXPECT_EQ(off.TimeoutMessages(), 1);
+}
+
+// The probe runs detection's own steps on the port, counts the status reads
+// of the lone strobe and of one register write, reads all three loop-back
+// patterns and leaves the programmer in its safe state, showing no box.
+TEST(RegisterLink, TheProbeMeasuresEachStepAndLeavesTheProgrammerSafe) {
+  using Loop = std::array<std::uint8_t, 3>;
+  struct Case {
+    std::optional<sim::AbsentStatus> absent;
+    std::uint8_t stuckLow, stuckHigh;
+    std::uint8_t raw;
+    ResultCode strobe;
+    std::uint64_t strobeReads;
+    ResultCode handshake;
+    std::uint64_t handshakeReads;
+    std::optional<Loop> loopBack;
+    int status;
+  };
+  const Case cases[] = {
+      {std::nullopt, 0, 0, 0x80, Result::Ok, 3, Result::Ok, 6, Loop{0x00, 0xAA, 0x55}, ProbeStatus::Answered},
+      {std::nullopt, 0x01, 0x80, 0x80, Result::Ok, 3, Result::Ok, 6, Loop{0x80, 0xAA, 0xD4},
+       ProbeStatus::LoopBackFault},
+      {sim::AbsentStatus::High, 0, 0, 0xFF, Result::HandshakeTimeout, 10000, Result::Ok, 0, std::nullopt,
+       ProbeStatus::NoHandshake},
+      {sim::AbsentStatus::BusyInverted, 0, 0, 0x7F, Result::Ok, 1, Result::HandshakeTimeout, 10000, std::nullopt,
+       ProbeStatus::NoHandshake},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.raw + c.stuckLow);
+    SimulatedLink s;
+    s.programmer.SetAnswerAfterReads(3);
+    s.programmer.SetStuckInputLines(c.stuckLow, c.stuckHigh);
+    if (c.absent) {
+      s.programmer.SetAbsentStatus(*c.absent);
+      s.programmer.SetAbsent(true);
+    }
+    ProbeReport report;
+    report.measurement = MeasurePort(s.programmer, s.settings);
+    const ProbeMeasurement& m = *report.measurement;
+    EXPECT_EQ(m.rawStatus, c.raw);
+    EXPECT_EQ(m.strobe, c.strobe);
+    EXPECT_EQ(m.strobeReads, c.strobeReads);
+    EXPECT_EQ(m.handshake, c.handshake);
+    EXPECT_EQ(m.handshakeReads, c.handshakeReads);
+    EXPECT_EQ(m.loopBack, c.loopBack);
+    EXPECT_EQ(ProbeExitStatus(report), c.status);
+    EXPECT_TRUE(s.ui.Events().empty());
+    if (c.loopBack) {
+      EXPECT_EQ(s.ValuesOf(10), (std::vector<std::uint8_t>{0x00, 0xAA, 0x55, 0x00}));
+      for (const int reg : {0, 2, 4, 6, 8, 10}) EXPECT_EQ(s.programmer.Register(reg), 0) << reg;
+      EXPECT_EQ(s.programmer.Lines().operatingCode | s.programmer.Lines().programmingCode, 0);
+    }
+  }
+  EXPECT_EQ(ProbeExitStatus(ProbeReport{}), ProbeStatus::NoPortAccess);
 }
 
 }  // namespace
