@@ -107,9 +107,7 @@ ask() {
 
 # run_step NAME COMMAND [ARGUMENT...]: asks, runs the command with its output
 # in a log of its own, and records the outcome. The command returns 0
-# (passed), $skipped_step (skipped, the reason in $skip_reason) or the
-# failing program's status.
-skipped_step=100
+# (passed) or the failing program's status.
 run_step() {
   local name=$1 start status
   shift
@@ -118,7 +116,6 @@ run_step() {
     return
   fi
   step_log=$work/step-$((${#names[@]} + 1)).log
-  skip_reason=""
   start=$(now)
   "$@" >"$step_log" 2>&1
   status=$?
@@ -127,13 +124,12 @@ run_step() {
   took=$(printf '%d.%02d s' $((micros / 1000000)) $((micros % 1000000 / 10000)))
   case $status in
     0) record "$name" bestanden "$took" "" ;;
-    "$skipped_step") record "$name" übersprungen "$took" "$skip_reason" ;;
     *) record "$name" fehlgeschlagen "$took" "Rückgabewert $status, Protokoll $step_log" ;;
   esac
   # What the step said: all of it at the bench, the end of a failure otherwise.
   if [ "$mode" = real ]; then
     sed 's/^/    /' "$step_log"
-  elif [ "$status" -ne 0 ] && [ "$status" -ne "$skipped_step" ]; then
+  elif [ "$status" -ne 0 ]; then
     echo "$name:"
     tail -n 4 "$step_log" | sed 's/^/    /'
   fi
@@ -170,15 +166,7 @@ cp "$pattern_code" pattern.hex
 # The companion travels beside the burn file; none for a device without data EEPROM.
 [ -n "$pattern_data" ] && cp "$pattern_data" pattern.rex
 
-step_probe() {
-  ferolith probe
-  local status=$?
-  if [ $status -eq 64 ] && grep -q "unbekannter Befehl 'probe'" "$step_log"; then
-    skip_reason="ferolith-cli kennt den Befehl probe noch nicht"
-    return "$skipped_step"
-  fi
-  return $status
-}
+step_probe() { ferolith probe; }
 step_blank() { ferolith -y blank; }
 step_program() { ferolith -y --verify program pattern.hex; }
 step_verify() { ferolith -y verify pattern.hex; }
