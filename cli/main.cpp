@@ -1,13 +1,13 @@
 #include <csignal>
 #include <iostream>
 #include <variant>
-
-#include <unistd.h>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/CliRunner.h"
-#include "config/SettingsFile.h"
+#include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -22,7 +22,12 @@ bool StopRequested() { return stopSignal != 0; }
 
 int main(int argc, char** argv) {
   using namespace ferolith;
-  const auto parsed = cli::ParseCommandLine(argc, argv, std::cout, std::cerr);
+  UseUtf8Console();
+  std::vector<std::string> words = Utf8Arguments(argc, argv);
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
+  const auto parsed = cli::ParseCommandLine(static_cast<int>(words.size()), arguments.data(), std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const auto& options = std::get<cli::CliOptions>(parsed);
 
@@ -33,7 +38,7 @@ int main(int argc, char** argv) {
                                   std::cerr,
                                   CurrentWorkingDirectory(),
                                   *markers,
-                                  isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
+                                  IsInteractiveConsole(),
                                   &StopRequested};
   return cli::RunCli(options, environment);
 }

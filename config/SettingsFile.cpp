@@ -1,7 +1,5 @@
 #include "config/SettingsFile.h"
 
-#include <filesystem>
-
 #include "core/NumberText.h"
 #include "core/PathParts.h"
 #include "core/TextFormat.h"
@@ -174,12 +172,6 @@ void WriteSettings(Settings& settings, ProfileFile& file) {
   settings.BurnFileName = burnFile.name + burnFile.extension;
   file.WriteString(program, "DataPath", burnFile.drive + burnFile.directory);
   file.WriteString(program, "LastFile", settings.BurnFileName);
-}
-
-std::string CurrentWorkingDirectory() {
-  std::error_code error;
-  const std::filesystem::path directory = std::filesystem::current_path(error);
-  return error ? std::string() : directory.string();
 }
 
 }  // namespace ferolith

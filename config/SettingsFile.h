@@ -41,7 +41,4 @@ void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
                   const ParallelPortProbe& isExistingParallelPort = {});
 void WriteSettings(Settings& settings, ProfileFile& file);
 
-// The process's current working directory; empty when it cannot be had.
-std::string CurrentWorkingDirectory();
-
 }  // namespace ferolith

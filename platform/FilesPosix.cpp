@@ -1,4 +1,4 @@
-// The POSIX implementation of FileOps.
+// The file services on POSIX systems.
 
 #include <cerrno>
 #include <climits>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/FileOps.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -24,7 +24,7 @@ FileStatus::Kind KindOf(mode_t mode) {
 class PosixFileOps : public FileOps {
  public:
   int CreateTemp(std::string& pattern) override { return ::mkstemp(pattern.data()); }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     return ::write(fd, data, size);
   }
   int Sync(int fd) override { return ::fsync(fd); }
@@ -88,6 +88,19 @@ class PosixFileOps : public FileOps {
 FileOps& SystemFileOps() {
   static PosixFileOps ops;
   return ops;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+long long FileLength(std::FILE* file) {
+  struct stat status {};
+  if (::fstat(::fileno(file), &status) != 0) return -1;
+  return static_cast<long long>(status.st_size);
+}
+
+std::string CurrentWorkingDirectory() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
 }
 
 }  // namespace ferolith
