@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/Utf8Path.h"
+#include "tests/support/Portable.h"
 #include "tests/support/TempDir.h"
 
 namespace ferolith::testing {
@@ -30,6 +35,24 @@ class CliEndToEnd : public ::testing::Test {
     std::filesystem::copy_file(SourceDir() / "resources" / "ACELIST.CSV", dir_.File("ACELIST.CSV"));
   }
 
+#ifdef _WIN32
+  // Through cmd.exe, with the wide-character command line, so that any
+  // name reaches the program. Windows marks are window titles of the whole
+  // desktop: these tests run one at a time (see CMakeLists.txt). The C
+  // runtime ends a console line with CR LF there; the texts compared here
+  // are the lines.
+  CliRun Cli(const std::string& arguments) {
+    static const std::filesystem::path program = std::filesystem::absolute(PathFromUtf8(FEROLITH_CLI_PATH)).make_preferred();
+    const std::string command = "cd /d \"" + Utf8FromPath(dir_.Path()) + "\" && \"" + Utf8FromPath(program) +
+                                "\" " + arguments + " >out.txt 2>err.txt <NUL";
+    const int status = _wsystem(PathFromUtf8(command).c_str());
+    return {status, Lines(ReadFileBytes(dir_.File("out.txt"))), Lines(ReadFileBytes(dir_.File("err.txt")))};
+  }
+  static std::string Lines(std::string text) {
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+    return text;
+  }
+#else
   // `runAs` goes before the program (a command that changes the user).
   CliRun Cli(const std::string& arguments, const std::string& runAs = "") {
     // Each test has desktop marks of its own, so that tests running side by
@@ -41,12 +64,15 @@ class CliEndToEnd : public ::testing::Test {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(dir_.File("out.txt")),
             ReadFileBytes(dir_.File("err.txt"))};
   }
+#endif
   // Runs on the simulator with device QM1108-2KE (code 0x0000..0x07FF,
   // data EEPROM 0xF000..0xF03F).
   CliRun Sim(const std::string& arguments) {
     return Cli("-q --simulate=chip.sim --manufacturer 0 --device QM1108-2KE " + arguments);
   }
 
+  // A command of the POSIX shell, srec_cat among them; such tests are
+  // skipped on Windows (see kNeedsSrecCat).
   void Shell(const std::string& command) {
     const std::string full = "cd " + dir_.Path().string() + " && " + command;
     ASSERT_EQ(std::system(full.c_str()), 0) << full;
@@ -63,6 +89,7 @@ std::string PatternBytes(std::size_t size) {
 }
 
 TEST_F(CliEndToEnd, ProgramVerifyAndReadInEveryFormatOnTheSimulator) {
+  SKIP_ON_WINDOWS(kNeedsSrecCat);
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x800));
   WriteFileBytes(dir_.File("ee.bin"), PatternBytes(0x40));
   Shell("srec_cat fw.bin -binary -o fw.hex -intel -address-length=2");
@@ -128,6 +155,19 @@ TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
   EXPECT_EQ(Sim("-y program missing.hex").status, 3);
 }
 
+// German texts leave the program as UTF-8 bytes, and names the narrow
+// code page of Windows cannot spell come in and go out whole.
+TEST_F(CliEndToEnd, GermanTextsAndNamesTravelAsUtf8) {
+  WriteFileBytes(dir_.File("Prüfung.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  CliRun program = Sim("-y program Prüfung.hex");
+  ASSERT_EQ(program.status, 0) << program.err;
+  EXPECT_NE(program.err.find("Meldung: Keine Fehler beim pr\xC3\xBC" "fen"), std::string::npos)
+      << program.err;
+  EXPECT_EQ(Sim("-y verify Prüfung.hex").status, 0);
+  ASSERT_EQ(Sim("-y --format intel8 read Übertrag.hex").status, 0);
+  EXPECT_NE(ReadFileBytes(dir_.File("Übertrag.hex")).find("02337A"), std::string::npos);
+}
+
 TEST_F(CliEndToEnd, TheDeviceChosenByNameOrIndexIsTheOneLoaded) {
   // A line with too few columns stands between A and C. D takes a 4 KiB
   // binary file from address 0; C, whose program memory starts at 0x800,
@@ -188,6 +228,7 @@ TEST_F(CliEndToEnd, TextBurnFilesAreReadAsRecordsOrRefused) {
   EXPECT_EQ(Cli("--device 1 --format intel8 convert notes.txt out.hex").status, 3);
 }
 
+#ifndef _WIN32
 // The read-out of the programmed QM1108-1K (1 KiB, no data EEPROM) in Intel8.
 class CliReadOutTargets : public CliEndToEnd {
  protected:
@@ -305,7 +346,10 @@ TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
   EXPECT_EQ(info.st_uid, nobody->pw_uid);
 }
 
+#endif
+
 TEST_F(CliEndToEnd, AReportedErrorIsTheExitStatusNeverASuccess) {
+  SKIP_ON_WINDOWS(kNeedsSrecCat);
   // QM1108-1K has no data EEPROM, yet a .rex lies beside the burn file.
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x400));
   Shell("srec_cat fw.bin -binary -o fw.hex -intel -address-length=2");
@@ -333,6 +377,7 @@ TEST_F(CliEndToEnd, AReportedErrorIsTheExitStatusNeverASuccess) {
 }
 
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
+  SKIP_ON_WINDOWS(kNeedsSrecCat);
   WriteFileBytes(dir_.File("fw.bin"), PatternBytes(0x700));
   const char* formats[] = {"intel8", "intel32", "intelmcs", "s1", "s2", "s3", "bin"};
   std::string input = "fw.bin";
@@ -413,6 +458,7 @@ TEST_F(CliEndToEnd, DevicesListsNoPlaceholderAndFailsWithoutALibrary) {
   EXPECT_NE(devices.err.find("Meldung: Kann Bauteilbibliothek nicht öffnen !"), std::string::npos);
 }
 
+#ifndef _WIN32
 // The bash completion, run on the built program in the test's directory:
 // `words` are the words on the line after the program, the last one being
 // completed. Returns the offers, one a line.
@@ -484,6 +530,12 @@ TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
   EXPECT_EQ(Complete("--manufacturer ''"), "");
   EXPECT_EQ(Complete("--device ''"), "");
 }
+
+#else
+TEST(CliEndToEndPosix, ReadOutTargetsAndBashCompletion) {
+  GTEST_SKIP() << "symbolic links, pipes, owners, another user and bash completion are POSIX matters";
+}
+#endif
 
 TEST_F(CliEndToEnd, DetectEndsInDemoModeForEveryPortWithNobodyAnswering) {
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nSearchHardware=2\nTimeOut=10000\n");

@@ -1,15 +1,25 @@
 // Every PortIo backend that can run here must carry the programmer's
-// traffic unchanged: the virtual programmer itself, and ppdev with a fake
-// device node in front of a virtual programmer.
+// traffic unchanged: the virtual programmer itself; on Linux ppdev with a
+// fake device node, on Windows the port DLL backend with a fake DLL of our
+// own, each in front of a virtual programmer.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
 #include "hardware/PowerSequencer.h"
-#include "hardware/PpdevPort.h"
+#include "sim/VirtualProgrammer.h"
 #include "tests/support/ScriptedUi.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include <filesystem>
+
+#include "hardware/WindowsPort.h"
+#else
+#include "hardware/PpdevPort.h"
 #include "tests/unit/hardware/FakePpdev.h"
+#endif
 
 namespace ferolith {
 namespace {
@@ -27,6 +37,80 @@ struct SimulatorRig final : BackendRig {
   PortIo& Port() override { return programmer; }
 };
 
+#ifdef _WIN32
+// The backend loads the fake DLL, which records every call and passes it on
+// to the virtual programmer.
+struct InpOutRig final : BackendRig {
+  using Attach = void(__cdecl*)(short (*)(void*, short), void (*)(void*, short, short), void*, BOOL);
+  using Traffic = const char*(__cdecl*)();
+
+  // The fake DLL as built beside the tests (FEROLITH_FAKE_INPOUT), with the
+  // separators of Windows.
+  static std::string Library() {
+    return std::filesystem::path(FEROLITH_FAKE_INPOUT).make_preferred().string();
+  }
+  explicit InpOutRig(BOOL driverOpen = TRUE) {
+    // Attach first (the backend asks IsInpOutDriverOpen while it opens),
+    // through a handle of our own that keeps the DLL loaded.
+    module = LoadLibraryA(Library().c_str());
+    EXPECT_NE(module, nullptr) << Library();
+    if (module == nullptr) return;
+    traffic = reinterpret_cast<Traffic>(reinterpret_cast<void*>(GetProcAddress(module, "FakeInpOutTraffic")));
+    reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(module, "FakeInpOutAttach")))(
+        [](void* self, short address) {
+          return static_cast<short>(static_cast<InpOutRig*>(self)->programmer.Read(static_cast<std::uint16_t>(address)));
+        },
+        [](void* self, short address, short value) {
+          static_cast<InpOutRig*>(self)->programmer.Write(static_cast<std::uint16_t>(address),
+                                                          static_cast<std::uint8_t>(value));
+        },
+        this, driverOpen);
+    port = InpOutPort::Open(kBase, Library(), error);
+  }
+  ~InpOutRig() override {
+    port.reset();
+    if (module != nullptr) FreeLibrary(module);
+  }
+  PortIo& Port() override { return *port; }
+  HMODULE module = nullptr;
+  Traffic traffic = nullptr;
+  std::string error;
+  std::unique_ptr<InpOutPort> port;
+};
+
+// One register write through the DLL, call by call: the data byte, the
+// register number on the control port, the status read until the
+// programmer is ready, the strobe, the status read until it took the byte.
+TEST(InpOutPort, OneRegisterWriteIsThisDllTraffic) {
+  InpOutRig rig;
+  ASSERT_NE(rig.port, nullptr) << rig.error;
+  Settings settings;
+  settings.SetPortAdress(kBase);
+  testing::ScriptedUi ui;
+  RegisterLink link(*rig.port, ui, settings);
+  ASSERT_EQ(link.WriteRegister(10, 0x5A), Result::Ok);
+  EXPECT_EQ(std::string(rig.traffic()),
+            "Out32(03BC, 5A)\n"
+            "Out32(03BE, 0A)\n"
+            "Inp32(03BD) = 80\n"
+            "Out32(03BE, 0B)\n"
+            "Inp32(03BD) = 00\n");
+  // Other addresses never reach the DLL.
+  const std::string before = rig.traffic();
+  EXPECT_EQ(rig.port->Read(kBase + 3), 0xFF);
+  rig.port->Write(kBase - 1, 0x12);
+  EXPECT_EQ(rig.traffic(), before);
+}
+
+TEST(InpOutPort, AMissingDllOrDriverIsRefusedWithItsReason) {
+  InpOutRig closed(FALSE);
+  EXPECT_EQ(closed.port, nullptr);
+  EXPECT_NE(closed.error.find("der Treiber läuft nicht"), std::string::npos) << closed.error;
+  std::string error;
+  EXPECT_EQ(InpOutPort::Open(kBase, "ferolith-no-such-port.dll", error), nullptr);
+  EXPECT_EQ(error, "ferolith-no-such-port.dll nicht gefunden (der Treiber ist nicht installiert)");
+}
+#else
 struct PpdevRig final : BackendRig {
   PpdevRig() {
     std::string error;
@@ -36,6 +120,7 @@ struct PpdevRig final : BackendRig {
   testing::FakePpdev calls{"/dev/parport3", programmer, kBase};
   std::unique_ptr<PpdevPort> port;
 };
+#endif
 
 struct BackendCase {
   const char* name;
@@ -80,10 +165,17 @@ TEST_P(PortIoContract, CarriesDetectionAndPowerUpToTheProgrammer) {
   EXPECT_TRUE(rig->programmer.Violations().empty());
 }
 
+const BackendCase kBackends[] = {
+    {"Simulator", [] { return std::unique_ptr<BackendRig>(new SimulatorRig); }},
+#ifdef _WIN32
+    {"InpOutDll", [] { return std::unique_ptr<BackendRig>(new InpOutRig); }},
+#else
+    {"Ppdev", [] { return std::unique_ptr<BackendRig>(new PpdevRig); }},
+#endif
+};
+
 INSTANTIATE_TEST_SUITE_P(
-    Backends, PortIoContract,
-    ::testing::Values(BackendCase{"Simulator", [] { return std::unique_ptr<BackendRig>(new SimulatorRig); }},
-                      BackendCase{"Ppdev", [] { return std::unique_ptr<BackendRig>(new PpdevRig); }}),
+    Backends, PortIoContract, ::testing::ValuesIn(kBackends),
     [](const ::testing::TestParamInfo<BackendCase>& param) { return std::string(param.param.name); });
 
 }  // namespace
