@@ -19,10 +19,11 @@ namespace {
 
 constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
 
-FileStatus::Kind KindOf(unsigned short mode) {
-  if ((mode & _S_IFMT) == _S_IFREG) return FileStatus::Kind::Regular;
-  if ((mode & _S_IFMT) == _S_IFDIR) return FileStatus::Kind::Directory;
-  return FileStatus::Kind::Other;
+void Describe(DWORD attributes, DWORD links, FileStatus& status) {
+  status.exists = status.targetExists = true;
+  status.kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileStatus::Kind::Directory : FileStatus::Kind::Regular;
+  status.mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444u : 0666u;
+  status.links = links;
 }
 
 // The error number of a failed system call, for the program's own German
@@ -91,18 +92,37 @@ class WindowsFileOps : public FileOps {
 
   int Unlink(const std::string& path) override { return _wunlink(WideFromUtf8(path).c_str()); }
 
-  // Windows paths have no symbolic links of their own here: what the path
-  // names is what it leads to. The mode holds the write bits unless the
-  // file is read-only.
+  // What the path names, through the system's own handle: a device (NUL,
+  // COM1) or a pipe is neither a file nor a folder. Symbolic links are
+  // followed by the system and not reported. The mode holds the write bits
+  // unless the file is read-only.
   int Inspect(const std::string& path, FileStatus& status) override {
     status = FileStatus{};
-    struct _stat64 target {};
-    if (_wstat64(WideFromUtf8(path).c_str(), &target) != 0) return errno == ENOENT ? 0 : -1;
-    status.exists = true;
-    status.targetExists = true;
-    status.kind = KindOf(target.st_mode);
-    status.mode = static_cast<std::uint32_t>(target.st_mode) & 0777u;
-    status.links = static_cast<std::uint32_t>(target.st_nlink);
+    const std::wstring name = WideFromUtf8(path);
+    HANDLE handle = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
+      // Held open by another program: what the name says of it.
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
+        errno = ErrnoOf(error);
+        return -1;
+      }
+      Describe(data.dwFileAttributes, 1, status);
+      return 0;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (onDisk) {
+      Describe(info.dwFileAttributes, info.nNumberOfLinks, status);
+    } else {
+      status.exists = status.targetExists = true;
+      status.kind = FileStatus::Kind::Other;
+      status.mode = 0666;
+    }
     return 0;
   }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -15,6 +17,9 @@
 #include <vector>
 
 #include "core/Utf8Path.h"
+#ifdef _WIN32
+#include "platform/WideText.h"
+#endif
 #include "tests/support/Portable.h"
 #include "tests/support/TempDir.h"
 
@@ -36,17 +41,38 @@ class CliEndToEnd : public ::testing::Test {
   }
 
 #ifdef _WIN32
-  // Through cmd.exe, with the wide-character command line, so that any
-  // name reaches the program. Windows marks are window titles of the whole
-  // desktop: these tests run one at a time (see CMakeLists.txt). The C
-  // runtime ends a console line with CR LF there; the texts compared here
-  // are the lines.
+  // Started with the wide-character command line, so that any name reaches
+  // the program, its output into files of the test. Windows marks are
+  // window titles of the whole desktop: these tests run one at a time (see
+  // CMakeLists.txt). The C runtime ends a console line with CR LF there; the
+  // texts compared here are the lines.
   CliRun Cli(const std::string& arguments) {
-    static const std::filesystem::path program = std::filesystem::absolute(PathFromUtf8(FEROLITH_CLI_PATH)).make_preferred();
-    const std::string command = "cd /d \"" + Utf8FromPath(dir_.Path()) + "\" && \"" + Utf8FromPath(program) +
-                                "\" " + arguments + " >out.txt 2>err.txt <NUL";
-    const int status = _wsystem(PathFromUtf8(command).c_str());
-    return {status, Lines(ReadFileBytes(dir_.File("out.txt"))), Lines(ReadFileBytes(dir_.File("err.txt")))};
+    static const std::wstring program =
+        std::filesystem::absolute(PathFromUtf8(FEROLITH_CLI_PATH)).make_preferred().wstring();
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const auto open = [&](const std::wstring& path, DWORD access, DWORD disposition) {
+      return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = open(PathFromUtf8(dir_.File("out.txt")).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = open(PathFromUtf8(dir_.File("err.txt")).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+    std::wstring commandLine = L"\"" + program + L"\" " + WideFromUtf8(arguments);
+    PROCESS_INFORMATION process{};
+    DWORD status = 255;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       dir_.Path().wstring().c_str(), &startup, &process)) {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      GetExitCodeProcess(process.hProcess, &status);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) CloseHandle(handle);
+    return {static_cast<int>(status), Lines(ReadFileBytes(dir_.File("out.txt"))),
+            Lines(ReadFileBytes(dir_.File("err.txt")))};
   }
   static std::string Lines(std::string text) {
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);

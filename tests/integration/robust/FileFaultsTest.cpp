@@ -160,7 +160,12 @@ TEST_F(FileFaultsInTheProgram, BurnFilesThatAreNoFilesProgramNothing) {
   StartTiny(false);
   const std::string blocker = dir_.File("plain.txt");
   WriteFileBytes(blocker, "x");
+#ifdef _WIN32
+  // NUL stands for /dev/null and /dev/zero there.
+  const std::string cases[] = {dir_.Path().string(), "NUL", blocker + "/burn.hex"};
+#else
   const std::string cases[] = {dir_.Path().string(), "/dev/null", "/dev/zero", blocker + "/burn.hex"};
+#endif
   for (const std::string& path : cases) {
     P().SetBurnFile(path);
     const std::uint64_t writes = Programmer().RegisterWrites();

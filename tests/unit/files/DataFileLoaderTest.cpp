@@ -233,7 +233,7 @@ TEST_F(DataFileLoaderTest, DirectoriesDevicesAndPipesAreNoBurnFiles) {
 #ifdef _WIN32
   // Windows has one device for both /dev/null and /dev/zero, NUL, and no
   // pipes in folders.
-  const std::vector<std::string> paths{dir.File(""), "NUL"};
+  const std::vector<std::string> paths{dir.Path().string(), "NUL"};
 #else
   const std::string fifo = dir.File("pipe.hex");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
