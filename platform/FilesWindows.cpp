@@ -63,7 +63,7 @@ class WindowsFileOps : public FileOps {
     for (int attempt = 0; attempt < 100; ++attempt) {
       for (std::size_t i = pattern.size() - kPlaceholder.size(); i < pattern.size(); ++i) {
         state = state * 6364136223846793005u + 1442695040888963407u;
-        pattern[i] = kLetters[(state >> 33) % kLetters.size()];
+        pattern[i] = kLetters[static_cast<std::size_t>((state >> 33) % kLetters.size())];
       }
       const int fd = _wopen(WideFromUtf8(pattern).c_str(),
                             _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, kCreateMode);
