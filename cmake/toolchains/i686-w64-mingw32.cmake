@@ -1,29 +1,5 @@
-# Cross-building for 32-bit Windows with mingw-w64 (Debian's g++-mingw-w64-i686-posix).
-# The -posix compilers carry std::thread and friends; the runtime is linked
-# statically, so the programs need no DLL of the compiler beside them.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
+# Cross-building for 32-bit Windows with mingw-w64
+# (Debian's g++-mingw-w64-i686-posix).
 set(FEROLITH_MINGW_TRIPLE i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${FEROLITH_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${FEROLITH_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${FEROLITH_MINGW_TRIPLE}-windres)
-
-# Libraries, headers and packages only from the target's root, or where a
-# package's folder is named outright (GTest_DIR of a GoogleTest built for
-# the target); programs from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${FEROLITH_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-
-# Test programs run under wine where it is installed (CTest and the test
-# discovery put it before each program).
-find_program(FEROLITH_WINE wine)
-if(FEROLITH_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${FEROLITH_WINE})
-endif()
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

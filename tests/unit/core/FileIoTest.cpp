@@ -83,6 +83,10 @@ class FailingOps : public ForwardingFileOps {
   int count_ = 0;
 };
 
+bool WriteThrough(AtomicFile& file, const std::string& target, const std::string& bytes) {
+  return file.Open(target) && file.Write(bytes) && file.Commit();
+}
+
 // An existing target is replaced on every system (a plain rename refuses
 // that on Windows), and the bytes arrive as written, CR LF included.
 TEST(AtomicFile, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
@@ -96,7 +100,7 @@ TEST(AtomicFile, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(file.Write(" bytes\r\n"));
   ASSERT_TRUE(file.Commit()) << file.Error();
   EXPECT_EQ(ReadFileBytes(target), "new bytes\r\n");
-  ASSERT_TRUE(file.Open(target) && file.Write("again\n") && file.Commit()) << file.Error();
+  ASSERT_TRUE(WriteThrough(file, target, "again\n")) << file.Error();
   EXPECT_EQ(ReadFileBytes(target), "again\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
@@ -137,10 +141,6 @@ struct stat StatOf(const std::string& path) {
   return info;
 }
 #endif
-
-bool WriteThrough(AtomicFile& file, const std::string& target, const std::string& bytes) {
-  return file.Open(target) && file.Write(bytes) && file.Commit();
-}
 
 std::size_t Entries(const std::filesystem::path& dir) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));

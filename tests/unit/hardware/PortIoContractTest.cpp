@@ -15,6 +15,7 @@
 
 #include <filesystem>
 
+#include "hardware/PortAccess.h"
 #include "hardware/WindowsPort.h"
 #else
 #include "hardware/PpdevPort.h"
@@ -111,6 +112,27 @@ TEST(InpOutPort, AMissingDllOrDriverIsRefusedWithItsReason) {
   std::string error;
   EXPECT_EQ(InpOutPort::Open(kBase, "ferolith-no-such-port.dll", error), nullptr);
   EXPECT_EQ(error, "ferolith-no-such-port.dll nicht gefunden (der Treiber ist nicht installiert)");
+}
+
+// A 64-bit Windows (wine stands in for one) loads no giveio: the giveio
+// steps are left out, direct port instructions are refused for want of it,
+// and the signed driver's DLL is looked for. Without it: one message that
+// says what to do, and demo mode.
+TEST(InpOutPort, SixtyFourBitWindowsGoesFromDirectIoToTheDll) {
+  ASSERT_TRUE(Is64BitWindows());
+  Settings settings;
+  settings.SetPortAdress(0x378);
+  testing::ScriptedUi ui;
+  const PortAccess access = PreparePortAccess(settings, ui);
+  EXPECT_TRUE(access.DemoMode());
+  const auto texts = ui.Texts(testing::ScriptedUi::Kind::Info);
+  ASSERT_EQ(texts.size(), 1u);
+  const std::string dll = InpOutPort::LibraryName();
+  for (const std::string& hint : {std::string("direct: kein Portzugriff ohne den giveio-Treiber"),
+                                  "inpout: " + dll + " nicht gefunden", std::string("signierten Porttreiber"),
+                                  std::string("Demo-Modus")}) {
+    EXPECT_NE(texts[0].find(hint), std::string::npos) << hint << "\n" << texts[0];
+  }
 }
 #else
 struct PpdevRig final : BackendRig {
