@@ -47,6 +47,9 @@ function(ferolith_add_test name)
     ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    # Listing the cases starts the program once; under wine on a loaded
+    # machine that can take longer than the default five seconds.
+    DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${ARG_LABEL}
                RUN_SERIAL ${serial}
                ENVIRONMENT "FEROLITH_SOURCE_DIR=${FEROLITH_ROOT}")

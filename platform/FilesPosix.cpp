@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,8 +100,9 @@ long long FileLength(std::FILE* file) {
 }
 
 std::string CurrentWorkingDirectory() {
-  char buffer[PATH_MAX];
-  return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
+  std::error_code error;
+  const std::filesystem::path directory = std::filesystem::current_path(error);
+  return error ? std::string() : directory.string();
 }
 
 }  // namespace ferolith

@@ -74,9 +74,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   wineserver -w
 fi
-# One wine server for the whole step, started detached: a server started by
-# the first test would inherit ctest's pipes and keep it waiting.
-wineserver -p 2>/dev/null || true  # already running for this prefix: kept
+# One wine server for the whole step, started before anything runs: a
+# server that a test program starts would inherit ctest's pipes and keep it
+# waiting, and one that is still ending (from an earlier run) refuses the
+# next programs. So: end any server of this prefix, wait for it, start a
+# persistent one, and run a first program, detached, to its end.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 setsid wine cmd /c exit </dev/null >/dev/null 2>&1 &
 wait
