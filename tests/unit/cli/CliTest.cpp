@@ -153,8 +153,11 @@ TEST(CliOptions, VersionNamesTheBackendsOfThisBuild) {
 #if defined(__linux__)
   EXPECT_NE(version.out.find("\n  ppdev "), std::string::npos);
 #endif
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__)) || defined(_WIN32)
   EXPECT_NE(version.out.find("\n  direct "), std::string::npos);
+#endif
+#if defined(_WIN32)
+  EXPECT_NE(version.out.find("\n  inpout "), std::string::npos);
 #endif
   EXPECT_NE(version.out.find("\n  simulator "), std::string::npos);
 }
