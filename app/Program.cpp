@@ -59,6 +59,9 @@ struct Program::Parts {
   // Every port access from now on goes into the trace file, through the
   // tracing port that stands between the link and whatever port it drives.
   void StartTrace();
+  // Writes the rest of the trace and closes its file, with a message when
+  // a write failed; later port accesses are no longer traced.
+  void FinishTrace();
   // The simulator's chip lines and voltages for the trace.
   void SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const;
   // What the link drives: the trace in front of the port, or the port.
@@ -233,6 +236,17 @@ void Program::Parts::StartTrace() {
   link.UsePort(*trace);
 }
 
+void Program::Parts::FinishTrace() {
+  if (!trace) return;
+  link.UsePort(*port);
+  if (!trace->Close()) {
+    ui.MessageInfo(FormatText("Die Ablaufdatei\n'%s'\nkonnte nicht vollständig geschrieben werden.\n\n"
+                              "Die Aufzeichnung ist unvollständig.",
+                              options.traceFile.c_str()));
+  }
+  trace.reset();
+}
+
 void Program::Parts::SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const {
   if (simulator == nullptr) return;
   const sim::SocketLines& lines = simulator->Lines();
@@ -298,7 +312,7 @@ Program::Program(UiServices& ui, StartupView& view, ChoiceList& manufacturers, C
                  DesktopMarkers& markers, ProgramOptions options)
     : parts_(std::make_unique<Parts>(ui, view, manufacturers, devices, markers, std::move(options))) {}
 
-Program::~Program() = default;
+Program::~Program() { parts_->FinishTrace(); }
 
 ProgramState& Program::State() { return parts_->state; }
 

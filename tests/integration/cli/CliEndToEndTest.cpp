@@ -756,8 +756,13 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
 // each in a time slot of TimeBaseKorr microseconds from the second slot on:
 // data, register number, strobe low and "ready" at the slot's start; strobe
 // high, "taken", the decoded write and WR high at its middle; WR low again
-// with the next write.
+// with the next write. A trace that cannot be written is told.
 TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBase) {
+  const CliRun full = Cli("--simulate --trace=/dev/full detect");
+  EXPECT_EQ(full.status, 0) << "the trace does not change the command's result";
+  EXPECT_NE(full.err.find("'/dev/full'"), std::string::npos) << full.err;
+  EXPECT_NE(full.err.find("konnte nicht vollständig geschrieben werden."), std::string::npos) << full.err;
+
   if (std::system("command -v sigrok-cli >/dev/null") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeBaseKorr=70\n");
   ASSERT_EQ(Cli("--simulate --trace=run.vcd detect").status, 0);
