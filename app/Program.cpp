@@ -251,13 +251,12 @@ void Program::Parts::SampleChipLines(std::uint32_t& wires, std::uint32_t* milliv
   if (simulator == nullptr) return;
   const sim::SocketLines& lines = simulator->Lines();
   const sim::SocketPin::PackagePins pins = sim::SocketPin::ForPackage(state.device.Package);
-  const bool bits[] = {(lines.pins & pins.clock) != 0,
-                       (lines.pins & sim::SocketPin::Data) != 0,
-                       (simulator->InputLines() & pins.serialOut) != 0,
-                       lines.load,
-                       lines.power,
-                       lines.entryPulse};
-  for (std::size_t i = 0; i < std::size(bits); ++i) wires |= bits[i] ? std::uint32_t{1} << i : 0u;
+  // Sampled after every rising strobe: combined without branches, which
+  // the changing lines would mispredict.
+  const auto bit = [](bool on, int at) { return static_cast<std::uint32_t>(on) << at; };
+  wires |= bit((lines.pins & pins.clock) != 0, 0) | bit((lines.pins & sim::SocketPin::Data) != 0, 1) |
+           bit((simulator->InputLines() & pins.serialOut) != 0, 2) | bit(lines.load, 3) | bit(lines.power, 4) |
+           bit(lines.entryPulse, 5);
   millivolts[0] = lines.OperatingMillivolts();
   millivolts[1] = lines.ProgrammingMillivolts();
 }
