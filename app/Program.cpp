@@ -60,6 +60,9 @@ struct Program::Parts {
   // Every port access from now on goes into the trace file, through the
   // tracing port that stands between the link and whatever port it drives.
   void StartTrace();
+  // Writes the rest of the trace and closes its file, with a message when
+  // a write failed; later port accesses are no longer traced.
+  void FinishTrace();
   // The simulator's chip lines and voltages for the trace.
   void SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const;
   // What the link drives: the trace in front of the port, or the port.
@@ -234,17 +237,27 @@ void Program::Parts::StartTrace() {
   link.UsePort(*trace);
 }
 
+void Program::Parts::FinishTrace() {
+  if (!trace) return;
+  link.UsePort(*port);
+  if (!trace->Close()) {
+    ui.MessageInfo(FormatText("Die Ablaufdatei\n'%s'\nkonnte nicht vollständig geschrieben werden.\n\n"
+                              "Die Aufzeichnung ist unvollständig.",
+                              options.traceFile.c_str()));
+  }
+  trace.reset();
+}
+
 void Program::Parts::SampleChipLines(std::uint32_t& wires, std::uint32_t* millivolts) const {
   if (simulator == nullptr) return;
   const sim::SocketLines& lines = simulator->Lines();
   const sim::SocketPin::PackagePins pins = sim::SocketPin::ForPackage(state.device.Package);
-  const bool bits[] = {(lines.pins & pins.clock) != 0,
-                       (lines.pins & sim::SocketPin::Data) != 0,
-                       (simulator->InputLines() & pins.serialOut) != 0,
-                       lines.load,
-                       lines.power,
-                       lines.entryPulse};
-  for (std::size_t i = 0; i < std::size(bits); ++i) wires |= bits[i] ? std::uint32_t{1} << i : 0u;
+  // Sampled after every rising strobe: combined without branches, which
+  // the changing lines would mispredict.
+  const auto bit = [](bool on, int at) { return static_cast<std::uint32_t>(on) << at; };
+  wires |= bit((lines.pins & pins.clock) != 0, 0) | bit((lines.pins & sim::SocketPin::Data) != 0, 1) |
+           bit((simulator->InputLines() & pins.serialOut) != 0, 2) | bit(lines.load, 3) | bit(lines.power, 4) |
+           bit(lines.entryPulse, 5);
   millivolts[0] = lines.OperatingMillivolts();
   millivolts[1] = lines.ProgrammingMillivolts();
 }
@@ -299,7 +312,7 @@ Program::Program(UiServices& ui, StartupView& view, ChoiceList& manufacturers, C
                  DesktopMarkers& markers, ProgramOptions options)
     : parts_(std::make_unique<Parts>(ui, view, manufacturers, devices, markers, std::move(options))) {}
 
-Program::~Program() = default;
+Program::~Program() { parts_->FinishTrace(); }
 
 ProgramState& Program::State() { return parts_->state; }
 

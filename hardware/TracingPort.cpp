@@ -7,12 +7,10 @@ namespace ferolith {
 namespace {
 
 constexpr std::uint8_t kStrobe = 0x01;
-constexpr std::uint8_t kBusy = 0x80;
-constexpr std::uint8_t kRegisterSelect = 0x0E;
-constexpr std::size_t kMaxExtraWires = 32;
+constexpr std::size_t kMaxExtraWires = 31;
 constexpr std::size_t kMaxReals = 4;
-// Records per block handed to the writing thread.
-constexpr std::size_t kBlockRecords = std::size_t{1} << 16;
+constexpr std::size_t kBlocks = 8;
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
 TraceExtras Bounded(TraceExtras extras) {
   if (extras.wires.size() > kMaxExtraWires) extras.wires.resize(kMaxExtraWires);
@@ -20,59 +18,65 @@ TraceExtras Bounded(TraceExtras extras) {
   return extras;
 }
 
+std::uint32_t SlotMicros(std::int32_t timeBaseKorr) {
+  return timeBaseKorr > 0 ? static_cast<std::uint32_t>(timeBaseKorr) : 1u;
+}
+
 }  // namespace
 
 TracingPort::TracingPort(std::unique_ptr<VcdWriter> writer, const Settings& settings, TraceExtras extras)
     : settings_(settings),
       extras_(Bounded(std::move(extras))),
+      queue_(kBlocks, kBlockSize),
+      block_(queue_.Empty()),
+      cursor_(block_.bytes.get()),
+      limit_(cursor_ + kBlockSize - kLongestTraceRecord),
+      slotMicros_(settings.TimeBaseKorr),
       millivolts_(extras_.reals.size()),
-      formatter_(std::move(writer), extras_.wires, extras_.reals) {
-  block_.reserve(kBlockRecords + 64);
-  handed_.reserve(kBlockRecords + 64);
-  writing_.reserve(kBlockRecords + 64);
+      formatter_(std::move(writer), extras_.wires, extras_.reals, SlotMicros(settings.TimeBaseKorr)) {
   writer_ = std::thread([this] { WriteBlocks(); });
 }
 
-TracingPort::~TracingPort() {
-  if (accesses_ > 0) CloseSlot();
-  Hand();
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    done_ = true;
-  }
-  changed_.notify_all();
+TracingPort::~TracingPort() { Close(); }
+
+bool TracingPort::Close() {
+  if (closed_) return written_;
+  closed_ = true;
+  block_.used = static_cast<std::size_t>(cursor_ - block_.bytes.get());
+  queue_.Filled(std::move(block_));
+  queue_.Close();
   writer_.join();
-  formatter_.Finish();
+  written_ = formatter_.Finish();
+  return written_;
 }
 
 void TracingPort::WriteBlocks() {
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return !handed_.empty() || done_; });
-      if (handed_.empty()) return;
-      std::swap(handed_, writing_);
-    }
-    changed_.notify_all();
-    formatter_.Format(writing_);
-    writing_.clear();
+  while (std::optional<BlockQueue::Block> block = queue_.Next()) {
+    formatter_.Format({block->bytes.get(), block->used});
+    queue_.Emptied(std::move(*block));
   }
 }
 
-void TracingPort::Hand() {
-  if (block_.empty()) return;
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return handed_.empty(); });
-    std::swap(handed_, block_);
-  }
-  changed_.notify_all();
+void TracingPort::NextBlock() {
+  block_.used = static_cast<std::size_t>(cursor_ - block_.bytes.get());
+  queue_.Filled(std::move(block_));
+  block_ = queue_.Empty();
+  cursor_ = block_.bytes.get();
+  limit_ = cursor_ + queue_.BlockSize() - kLongestTraceRecord;
 }
 
-void TracingPort::Note(Seen& seen, TraceRecord::Kind kind, std::uint8_t value) {
-  if (seen.known && seen.value == value) return;
-  seen = {value, true};
-  block_.push_back({kind, 0, current_, value});
+void TracingPort::PutWord(TraceTag tag, std::uint8_t index, std::uint32_t value) {
+  if (cursor_ > limit_) NextBlock();
+  *cursor_++ = static_cast<std::uint8_t>(tag);
+  if (tag == TraceTag::ChipReal) *cursor_++ = index;
+  for (int shift = 0; shift < 32; shift += 8) *cursor_++ = static_cast<std::uint8_t>(value >> shift);
+  last_ = 0xFFFF;
+}
+
+void TracingPort::NoteSlotLength() {
+  if (settings_.TimeBaseKorr == slotMicros_) return;
+  slotMicros_ = settings_.TimeBaseKorr;
+  PutWord(TraceTag::SlotLength, 0, SlotMicros(slotMicros_));
 }
 
 void TracingPort::SampleExtras() {
@@ -83,58 +87,46 @@ void TracingPort::SampleExtras() {
   std::uint32_t millivolts[kMaxReals] = {};
   extras_.sample(wires, millivolts);
   if (first || wires != chipWires_) {
-    block_.push_back({TraceRecord::Kind::ChipWires, 0, current_, wires});
     chipWires_ = wires;
+    PutWord(TraceTag::ChipWires, 0, wires);
   }
   for (std::size_t i = 0; i < millivolts_.size(); ++i) {
     if (!first && millivolts[i] == millivolts_[i]) continue;
     millivolts_[i] = millivolts[i];
-    block_.push_back({TraceRecord::Kind::ChipReal, static_cast<std::uint8_t>(i), current_, millivolts[i]});
+    PutWord(TraceTag::ChipReal, static_cast<std::uint8_t>(i), millivolts[i]);
   }
 }
 
 std::uint8_t TracingPort::Read(std::uint16_t address) {
   const std::uint8_t value = port_->Read(address);
-  current_ = accesses_++;
   switch (address - settings_.PortAdress) {
-    case 0: Note(data_, TraceRecord::Kind::Data, value); break;
-    case 1:
-      Note(status_, TraceRecord::Kind::Status, value);
-      if (strobeRisen_ && (value & kBusy) == 0) {
-        // The programmer confirmed the byte the rising strobe handed over.
-        strobeRisen_ = false;
-        block_.push_back({TraceRecord::Kind::Completed, 0, current_,
-                          static_cast<std::uint32_t>((control_.value & kRegisterSelect) << 8 | data_.value)});
-      }
-      break;
-    case 2: Note(control_, TraceRecord::Kind::Control, value); break;
+    case 0: PutRead(TraceTag::DataRead, value); break;
+    case 1: PutRead(TraceTag::StatusRead, value); break;
+    case 2: PutRead(TraceTag::ControlRead, value); break;
     default: break;
   }
   return value;
 }
 
 void TracingPort::Write(std::uint16_t address, std::uint8_t value) {
-  const int offset = address - settings_.PortAdress;
-  // Each register write begins with its data: a new slot of the time base.
-  if (offset == 0 && accesses_ > 0) CloseSlot();
-  current_ = accesses_++;
   bool rising = false;
-  if (offset == 0) {
-    Note(data_, TraceRecord::Kind::Data, value);
-  } else if (offset == 2) {
-    rising = (value & kStrobe) != 0 && (control_.value & kStrobe) == 0;
-    strobeRisen_ = strobeRisen_ || rising;
-    Note(control_, TraceRecord::Kind::Control, value);
+  switch (address - settings_.PortAdress) {
+    case 0:
+      // A new length counts from this register write on, not for the one
+      // before it.
+      Put(TraceTag::DataWrite, value);
+      NoteSlotLength();
+      break;
+    case 2:
+      rising = (value & kStrobe) != 0 && (control_ & kStrobe) == 0;
+      control_ = value;
+      if (rising) NoteSlotLength();
+      Put(TraceTag::ControlWrite, value);
+      break;
+    default: break;
   }
   port_->Write(address, value);
   if (rising || !sampled_) SampleExtras();
-}
-
-void TracingPort::CloseSlot() {
-  const auto slot = static_cast<std::uint32_t>(settings_.TimeBaseKorr > 0 ? settings_.TimeBaseKorr : 1);
-  block_.push_back({TraceRecord::Kind::SlotEnd, 0, slot, accesses_});
-  accesses_ = 0;
-  if (block_.size() >= kBlockRecords) Hand();
 }
 
 }  // namespace ferolith

@@ -1,37 +1,38 @@
 #include "hardware/VcdWriter.h"
 
+#include <bit>
 #include <cstring>
+
+#include "platform/Files.h"
 
 namespace ferolith {
 
 namespace {
 
-// Identifier codes are the printable characters from '!' on: one character
-// for each of the first 94 signals.
-constexpr char kFirstCode = '!';
-constexpr int kCodes = '~' - '!' + 1;
-
-char CodeOf(int signal) { return static_cast<char>(kFirstCode + signal); }
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 }  // namespace
 
 bool VcdWriter::Open(const std::string& path) {
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = OpenFile(path, "wb");
+  // The writer keeps its own buffer: each block goes out in one write.
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
   return file_ != nullptr;
 }
 
-VcdWriter::~VcdWriter() {
-  if (file_ == nullptr) return;
-  Flush();
-  std::fclose(file_);
-}
+VcdWriter::~VcdWriter() { Close(); }
 
 int VcdWriter::AddWire(const std::string& scope, const std::string& name) {
+  if (signals_.size() >= kMaxSignals) return -1;
   signals_.push_back({scope, name, false});
   return static_cast<int>(signals_.size()) - 1;
 }
 
 int VcdWriter::AddReal(const std::string& scope, const std::string& name) {
+  if (signals_.size() >= kMaxSignals) return -1;
   signals_.push_back({scope, name, true});
   return static_cast<int>(signals_.size()) - 1;
 }
@@ -39,7 +40,7 @@ int VcdWriter::AddReal(const std::string& scope, const std::string& name) {
 void VcdWriter::EndDefinitions() {
   std::string head = "$version Ferolith port trace $end\n$timescale 1 us $end\n";
   std::string scope;
-  for (std::size_t i = 0; i < signals_.size() && static_cast<int>(i) < kCodes; ++i) {
+  for (std::size_t i = 0; i < signals_.size(); ++i) {
     const Signal& signal = signals_[i];
     if (signal.scope != scope) {
       if (!scope.empty()) head += "$upscope $end\n";
@@ -51,80 +52,97 @@ void VcdWriter::EndDefinitions() {
   }
   if (!scope.empty()) head += "$upscope $end\n";
   head += "$enddefinitions $end\n#0\n$dumpvars\n";
-  for (std::size_t i = 0; i < signals_.size() && static_cast<int>(i) < kCodes; ++i) {
+  for (std::size_t i = 0; i < signals_.size(); ++i) {
     head += signals_[i].real ? std::string("r0 ") + CodeOf(static_cast<int>(i)) + "\n"
                              : std::string("x") + CodeOf(static_cast<int>(i)) + "\n";
   }
   head += "$end\n";
   Put(head.data(), head.size());
-  timeWritten_ = true;
 }
 
-void VcdWriter::At(std::uint64_t micros) {
-  if (timeWritten_ && micros == now_) return;
-  char* const end = stamp_ + kStampEnd - 1;  // the '\n'
-  if (stampSize_ == 0) {
-    *end = '\n';
-    end[-1] = '0';
-    stampSize_ = 1;
-    now_ = 0;
-  }
-  // Decimal addition of the step to the digits before the '\n'.
-  std::uint64_t carry = micros - now_;
-  for (std::size_t i = 1; carry != 0; ++i) {
-    if (i > stampSize_) {
-      end[-static_cast<std::ptrdiff_t>(i)] = '0';
-      stampSize_ = i;
-    }
-    char& digit = end[-static_cast<std::ptrdiff_t>(i)];
-    const std::uint64_t sum = static_cast<std::uint64_t>(digit - '0') + carry % 10;
-    digit = static_cast<char>('0' + sum % 10);
-    carry = carry / 10 + sum / 10;
-  }
+void VcdWriter::Time(std::uint64_t micros) {
+  if (used_ + kStampEnd > buffer_.size()) Flush();
+  // The last time's text goes out first, then the step is added to its
+  // digits both in stamp_ and there: the text is never copied right after
+  // its digits were stored one by one (which would stall the copy).
+  char* const out = buffer_.data() + used_;
+  const std::size_t first = first_;  // stamp_[i] is out[i + 1 - first]
+  std::memcpy(out, stamp_ + first - 1, kStampEnd);
+  std::uint64_t step = micros - now_;
   now_ = micros;
-  timeWritten_ = true;
-  char* const begin = end - stampSize_ - 1;
-  *begin = '#';
-  Reserve(kStampEnd);
-  std::memcpy(buffer_.data() + used_, begin, kStampEnd);
-  used_ += stampSize_ + 2;
+  const std::size_t lastFour = kStampEnd - 5;
+  if (step < 10000 && lowFour_ + step < 10000 && first <= lastFour) {
+    // Most steps stay within the last four digits: two pairs of digits.
+    lowFour_ += static_cast<unsigned>(step);
+    const char* const high = kDigitPairs + 2 * (lowFour_ / 100);
+    const char* const low = kDigitPairs + 2 * (lowFour_ % 100);
+    for (char* text : {stamp_ + lastFour, out + lastFour + 1 - first}) {
+      std::memcpy(text, high, 2);
+      std::memcpy(text + 2, low, 2);
+    }
+    used_ += kStampEnd - first + 1;
+    return;
+  }
+  unsigned carry = 0;
+  for (std::size_t i = kStampEnd - 2; step != 0 || carry != 0; --i) {
+    if (i < first_) {
+      stamp_[i] = '0';
+      stamp_[i - 1] = '#';
+      first_ = i;
+    }
+    const unsigned sum = static_cast<unsigned>(stamp_[i] - '0') + static_cast<unsigned>(step % 10) + carry;
+    step /= 10;
+    carry = sum >= 10 ? 1 : 0;
+    stamp_[i] = static_cast<char>('0' + sum - 10 * carry);
+    if (i >= first) out[i + 1 - first] = stamp_[i];
+  }
+  // A digit more (rarely): the whole text anew.
+  if (first_ != first) std::memcpy(out, stamp_ + first_ - 1, kStampEnd);
+  used_ += kStampEnd - first_ + 1;
+  lowFour_ = static_cast<unsigned>(now_ % 10000);
 }
 
-void VcdWriter::Wire(std::uint64_t micros, int signal, bool value) {
-  if (signal >= kCodes) return;
-  At(micros);
-  Reserve(3);
+void VcdWriter::Wires(std::uint64_t changed, std::uint64_t values) {
+  // Each change is "<0 or 1><code>\n".
+  if (used_ + 3 * 64 > buffer_.size()) Flush();
   char* out = buffer_.data() + used_;
-  out[0] = value ? '1' : '0';
-  out[1] = CodeOf(signal);
-  out[2] = '\n';
-  used_ += 3;
+  for (; changed != 0; changed &= changed - 1) {
+    const int signal = std::countr_zero(changed);
+    out[0] = static_cast<char>('0' + ((values >> signal) & 1));
+    out[1] = CodeOf(signal);
+    out[2] = '\n';
+    out += 3;
+  }
+  used_ = static_cast<std::size_t>(out - buffer_.data());
 }
 
-void VcdWriter::Real(std::uint64_t micros, int signal, double value) {
-  if (signal >= kCodes) return;
-  At(micros);
+void VcdWriter::Real(int signal, double value) {
   char text[48];
   const int size = std::snprintf(text, sizeof text, "r%.6g %c\n", value, CodeOf(signal));
   if (size > 0) Put(text, static_cast<std::size_t>(size));
 }
 
+// Texts are far shorter than the buffer: the declarations of at most 94
+// signals, or one real's value.
 void VcdWriter::Put(const char* text, std::size_t size) {
-  Reserve(size);
-  if (size > buffer_.size()) {
-    failed_ = failed_ || std::fwrite(text, 1, size, file_) != size;
-    return;
-  }
+  if (used_ + size > buffer_.size()) Flush();
   std::memcpy(buffer_.data() + used_, text, size);
   used_ += size;
 }
 
 bool VcdWriter::Flush() {
-  if (file_ != nullptr && used_ > 0) {
-    failed_ = failed_ || std::fwrite(buffer_.data(), 1, used_, file_) != used_;
+  if (used_ > 0 && !failed_) {
+    failed_ = file_ == nullptr || std::fwrite(buffer_.data(), 1, used_, file_) != used_;
   }
   used_ = 0;
-  if (file_ != nullptr) failed_ = failed_ || std::fflush(file_) != 0;
+  return !failed_;
+}
+
+bool VcdWriter::Close() {
+  if (file_ == nullptr) return !failed_;
+  Flush();
+  failed_ = std::fclose(file_) != 0 || failed_;
+  file_ = nullptr;
   return !failed_;
 }
 

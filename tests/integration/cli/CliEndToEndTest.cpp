@@ -837,11 +837,19 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
 }
 
 // The trace of a detection on the simulator, read back by sigrok-cli: every
-// line a channel of its own, and the first register write after the lone
-// strobe (0x80 into register 12) as the handshake makes it, in the second
-// time slot of TimeBaseKorr microseconds.
+// line a channel of its own, and the first two register writes after the
+// lone strobe (0x80 into registers 12 and 14) as the handshake makes them,
+// each in a time slot of TimeBaseKorr microseconds from the second slot on:
+// data, register number, strobe low and "ready" at the slot's start; strobe
+// high, "taken", the decoded write and WR high at its middle; WR low again
+// with the next write. A trace that cannot be written is told.
 TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBase) {
-  SKIP_ON_WINDOWS("sigrok-cli and the POSIX shell are not there under wine");
+  SKIP_ON_WINDOWS("/dev/full, sigrok-cli and the POSIX shell are not there under wine");
+  const CliRun full = Cli("--simulate --trace=/dev/full detect");
+  EXPECT_EQ(full.status, 0) << "the trace does not change the command's result";
+  EXPECT_NE(full.err.find("'/dev/full'"), std::string::npos) << full.err;
+  EXPECT_NE(full.err.find("konnte nicht vollständig geschrieben werden."), std::string::npos) << full.err;
+
   if (std::system("command -v sigrok-cli >/dev/null") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeBaseKorr=70\n");
   ASSERT_EQ(Cli("--simulate --trace=run.vcd detect").status, 0);
@@ -875,20 +883,19 @@ TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBas
   std::size_t first = 0;
   while (first < samples.size() && samples[first][column("D7")] != "1") ++first;
   EXPECT_EQ(first, 70u) << "the second slot of 70 us";
-  std::vector<std::string> changes;
-  // The pulse on WR lasts until the next access: the next write's data.
-  for (std::size_t i = first; i <= 140 && i < samples.size(); ++i) {
-    if (changes.empty() || changes.back() != at(i)) changes.push_back(at(i));
+  // Each state and how many microseconds it lasts, over two slots.
+  std::vector<std::pair<std::string, int>> states;
+  for (std::size_t i = first; i < first + 140 && i < samples.size(); ++i) {
+    if (states.empty() || states.back().first != at(i)) states.emplace_back(at(i), 0);
+    ++states.back().second;
   }
-  EXPECT_EQ(changes, (std::vector<std::string>{
-                         // D0 D6 D7 C0 C1 C2 C3 S7 REG1-3 VAL0 VAL7 WR
-                         "00110000000000",  // the data, while the last strobe still stands
-                         "00100110000000",  // register number 12, strobe low
-                         "00100111000000",  // the programmer is ready
-                         "00110111000000",  // strobe: it takes the byte
-                         "00110110011011",  // confirmed: register 12 took 0x80
-                         "00110110011010",  // the end of the pulse on WR
-                     }));
+  EXPECT_EQ(states, (std::vector<std::pair<std::string, int>>{
+                        // D0 D6 D7 C0 C1 C2 C3 S7 REG1-3 VAL0 VAL7 WR
+                        {"00100111000000", 35},  // 0x80, register 12 with strobe low, ready
+                        {"00110110011011", 35},  // strobe, taken: register 12 took 0x80
+                        {"00101111011010", 35},  // register 14 with strobe low, ready; WR ends
+                        {"00111110111011", 35},  // strobe, taken: register 14 took 0x80
+                    }));
 }
 
 }  // namespace
