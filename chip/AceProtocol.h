@@ -46,8 +46,7 @@ class AceProtocol {
  private:
   ResultCode WriteByte(std::uint8_t code, std::uint32_t address, std::uint8_t value);
   std::uint8_t ReadByte(std::uint8_t code, std::uint32_t address);
-  void SetLine(int reg, std::uint8_t bit, bool high);
-  void ClockPulse(std::uint8_t clockBit);
+  void ClockPulse(Line clock);
   bool SerialOutHigh(const ChipLines& lines);
   ResultCode FailEnding(const char* message, ResultCode result);
 

@@ -31,7 +31,7 @@ void PowerUp(ChipRig& rig) {
 int TimingPulses(const ChipRig& rig) {
   int pulses = 0;
   for (const auto& write : rig.programmer.RegisterLog()) {
-    pulses += write.reg == Reg::R4 && (write.value & RegBit::TimingR4) != 0 ? 1 : 0;
+    pulses += write.reg == Reg::R4 && (write.value & Lines::Timing.bit) != 0 ? 1 : 0;
   }
   return pulses;
 }
@@ -142,7 +142,7 @@ TEST(AceProtocolTest, PackagesUseTheirOwnClockAndSerialOutLines) {
       EXPECT_NE(write.value & pullUp, 0);
       previous = write.value;
     }
-    EXPECT_EQ(changed, RegBit::DataR10 | clock);
+    EXPECT_EQ(changed, Lines::SerialData.bit | clock);
     EXPECT_EQ(ShiftedWords(rig.programmer, package).front(), 0x101234A5u);
   }
 }
