@@ -49,8 +49,8 @@ struct Program::Parts {
                 state.CancelRequested),
         library(ui, state.settings, state.device),
         loader(ui, state.image, state.device, state.settings),
-        commands(CommandContext{ui, state, markers, library, loader, operations, protocol, power,
-                                readOut, [this] { InsertSimulatedChip(); },
+        commands(CommandContext{ui, state, markers, library, loader, operations, readOut,
+                                [this] { InsertSimulatedChip(); },
                                 [this](MemoryArea area) { ReportArea(area); }}) {
     if (options.simulate) LoadSimulationFile();
     if (!options.traceFile.empty()) StartTrace();

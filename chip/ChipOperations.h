@@ -49,6 +49,12 @@ class ChipOperations {
   // Writes InitRegister1Value and reads it back, with its own power cycle
   // and no socket box; 0, 7 or 10.
   ResultCode ProgramInitRegister1();
+  // Reads InitRegister1 into `value` with its own power cycle after the
+  // safe state; with `askSocket`, the socket box comes first. 0, 2 on
+  // Cancel in the box, 6 after a failed read ending, 10 after a handshake
+  // timeout (the byte counts only when every step was answered, power-down
+  // included).
+  ResultCode ReadInitRegister1(std::uint8_t& value, bool askSocket);
 
   // The loops run between power-up and power-down by the passes above.
   ResultCode ProgramCodeMemory();
@@ -68,6 +74,20 @@ class ChipOperations {
     bool addressable;
   };
 
+  // What tells a programming pass from a verifying one; the frame around
+  // the loop is the same.
+  struct AreaPass {
+    const char* banner;  // socket box before power-up; nullptr for none
+    std::string status;
+    ResultCode (ChipOperations::*loop)(MemoryArea);
+    bool resetBeforePowerDown;
+    const char* cancelled;  // the message after "Abbrechen"
+    ResultCode failed;      // after "Abbrechen" or Cancel in the socket box
+  };
+
+  // Safe state, socket box, power-up, the loop, power-down, the cancel
+  // message: the frame of ProgramArea and VerifyArea.
+  ResultCode RunAreaPass(MemoryArea area, const AreaPass& pass);
   Bounds AreaBounds(MemoryArea area) const;
   std::uint8_t ReadAreaByte(MemoryArea area, std::uint32_t address);
   template <typename Visit>
