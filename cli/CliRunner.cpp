@@ -36,6 +36,19 @@ int FindEntry(const std::vector<std::string>& names, const std::string& wanted) 
   return -1;
 }
 
+// Selects `wanted` (a name or a 0-based number) in `list`; false, after the
+// error line `missing`, when the list has no such entry.
+bool SelectEntry(MemoryChoiceList& list, const std::string& wanted, const std::string& missing,
+                 std::ostream& err) {
+  const int index = FindEntry(list.Names(), wanted);
+  if (index < 0) {
+    err << texts::kErrorPrefix << missing << '\n';
+    return false;
+  }
+  list.Select(index);
+  return true;
+}
+
 ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironment& environment) {
   ProgramOptions program;
   program.workingDirectory = environment.workingDirectory;
@@ -143,24 +156,16 @@ void Session::ApplyOverrides() {
 }
 
 int Session::SelectDevice() {
-  if (options_.manufacturer) {
-    const int index = FindEntry(manufacturers_.Names(), *options_.manufacturer);
-    if (index < 0) {
-      env_.err << texts::kErrorPrefix
-               << FormatText(texts::kNoManufacturer, options_.manufacturer->c_str()) << '\n';
+  if (const auto& wanted = options_.manufacturer) {
+    if (!SelectEntry(manufacturers_, *wanted, FormatText(texts::kNoManufacturer, wanted->c_str()),
+                     env_.err)) {
       return kUsageError;
     }
-    manufacturers_.Select(index);
     program_.OnManufacturerChanged();
   }
-  if (options_.device) {
-    const int index = FindEntry(devices_.Names(), *options_.device);
-    if (index < 0) {
-      env_.err << texts::kErrorPrefix << FormatText(texts::kNoDevice, options_.device->c_str())
-               << '\n';
-      return kUsageError;
-    }
-    devices_.Select(index);
+  if (const auto& wanted = options_.device;
+      wanted && !SelectEntry(devices_, *wanted, FormatText(texts::kNoDevice, wanted->c_str()), env_.err)) {
+    return kUsageError;
   }
   if (options_.manufacturer || options_.device) program_.OnDeviceChanged();
   return 0;
