@@ -198,14 +198,14 @@ ResultCode OperationCommands::OnAuslesen() {
   request.defaultExtension = "hex";
   request.initialFileName = SplitPath(settings.BurnFileName).name;
   request.initialDirectory = settings.LastDirectory;
-  request.filterIndex = settings.DataFormat + 1;
+  request.filterIndex = FormatNumber(settings.DataFormat) + 1;
   // Unlike the open dialog of "Prüfen" and "Brennen", the save dialog runs
   // inside the frame, after both refusals: no other program can take the
   // programmer between the choice of the file and the read-out.
   const CommandFrame frame(c_);
   const auto choice = c_.ui.RunSaveDialog(request);
   if (!choice) return Result::NotBlankOrReadOut;
-  settings.DataFormat = choice->filterIndex - 1;
+  settings.DataFormat = FormatOfNumber(choice->filterIndex - 1);
   PathParts parts = SplitPath(choice->fullPath);
   const std::string extension = Lower(parts.extension);
   if (settings.DataFormat == DataFormat::Binary && extension != ".bin") {
@@ -220,7 +220,7 @@ ResultCode OperationCommands::OnAuslesen() {
   return ReadOutChain(true, false);
 }
 
-ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
+ResultCode OperationCommands::ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice) {
   if (const auto refused = Refusal()) return *refused;
   const CommandFrame frame(c_);
   c_.state.settings.DataFormat = dataFormat;

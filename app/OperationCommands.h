@@ -52,7 +52,7 @@ struct CommandContext {
 // chains file loading, chip passes and file writing, and restores
 // everything on every path.
 //
-// Results: 0 on success, the failing step's code otherwise;
+// Results: Ok on success, the failing step's result otherwise;
 // Result::ProgrammerNotFound when refused in demo mode and
 // Result::ProgramFailed when the programmer is busy.
 class OperationCommands {
@@ -66,7 +66,7 @@ class OperationCommands {
   ResultCode OnAuslesen();
   ResultCode OnPruefen();
   ResultCode OnBrennen();
-  // The "Neue Datei" open dialog: 0, or Result::FileNotLoaded on Cancel.
+  // The "Neue Datei" open dialog: Ok, or Result::FileNotLoaded on Cancel.
   ResultCode ChooseBurnFile();
 
   // Makes `path` the burn file, as an OK in the open dialog does.
@@ -76,10 +76,10 @@ class OperationCommands {
   // is replaced: the same frame and chain otherwise. With `readTwice`, every
   // area is read twice and the files are written only when both passes of
   // every area agree.
-  ResultCode ReadOutTo(const std::string& path, int dataFormat, bool readTwice = false);
+  ResultCode ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice = false);
   // Reads InitRegister1 with the chip in place (after a pass that needed
   // the socket box: none here, and no message on success) in the frame of a
-  // command; 0 with `value`, or the failing step's code.
+  // command; Ok with `value`, or the failing step's result.
   ResultCode ReadInitRegister1InPlace(std::uint8_t& value);
 
   bool IsProgrammerBusy();

@@ -429,7 +429,7 @@ void Program::SetBurnFile(const std::string& path) {
   parts_->commands.SetBurnFile(path, parts.name + parts.extension);
 }
 
-ResultCode Program::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
+ResultCode Program::ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice) {
   return parts_->HardwareCommand(
       [&] { return parts_->commands.ReadOutTo(path, dataFormat, readTwice); });
 }
@@ -442,7 +442,7 @@ void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {
   parts_->areaObserver = std::move(observer);
 }
 
-ResultCode Program::Convert(const std::string& input, const std::string& output, int dataFormat,
+ResultCode Program::Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                             MemoryArea area) {
   Parts& p = *parts_;
   if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;

@@ -40,9 +40,9 @@ ResultCode ChipOperations::BlankCheck() {
   StartPass("Leertest Codespeicher");
 
   // A Retry given in program memory still counts when the data EEPROM is blank.
-  int answer = BlankCheckArea(MemoryArea::ProgramMemory, 0);
+  std::optional<Answer> answer = BlankCheckArea(MemoryArea::ProgramMemory, std::nullopt);
   if (answer != Answer::Cancel && cancelRequested_ == 0 && device_.DataEnd != 0 &&
-      protocol_.ReadErrorFlag() == 0) {
+      protocol_.ReadErrorFlag() == Result::Ok) {
     progress_.ProgressReset();
     progress_.ProgressStart(device_.DataEnd - device_.DataStart);
     ui_.SetStatus("Leertest Datenspeicher");
@@ -52,12 +52,12 @@ ResultCode ChipOperations::BlankCheck() {
   power_.LeaveProgrammingMode();
   progress_.ProgressReset();
 
-  if (answer == Answer::Cancel || protocol_.ReadErrorFlag() != 0) return Result::BlankCheckStopped;
+  if (answer == Answer::Cancel || protocol_.ReadErrorFlag() != Result::Ok) return Result::BlankCheckStopped;
   if (cancelRequested_ != 0) {
     ui_.MessageInfo("Leertest abgebrochen !");
     return Result::BlankCheckStopped;
   }
-  if (answer != 0) return answer;
+  if (answer) return Result::NotBlankOrReadOut;  // non-blank cells, each answered with Retry
   const ResultCode result = AfterLink(Result::Ok, timeouts);
   if (result == Result::Ok) ui_.MessageInfo("\nController ist gelöscht !\n");
   return result;
@@ -132,9 +132,9 @@ ResultCode ChipOperations::ProgramInitRegister1() {
     return Result::ProgramFailed;
   }
   protocol_.ReadInitRegister1();  // priming read
-  if (protocol_.ReadErrorFlag() == 0) {
+  if (protocol_.ReadErrorFlag() == Result::Ok) {
     const std::uint8_t readBack = protocol_.ReadInitRegister1();
-    if (protocol_.ReadErrorFlag() == 0 && readBack != value) {
+    if (protocol_.ReadErrorFlag() == Result::Ok && readBack != value) {
       ui_.MessageInfo(FormatText("InitRegister1 Fehler beim Prüfen !\n\nRichtig: 0x%02X\nGelesen: 0x%02X\n",
                                  static_cast<unsigned>(value), static_cast<unsigned>(readBack)));
       power_.LeaveProgrammingMode();
@@ -142,7 +142,7 @@ ResultCode ChipOperations::ProgramInitRegister1() {
     }
   }
   power_.LeaveProgrammingMode();
-  return protocol_.ReadErrorFlag() != 0 ? Result::ProgramFailed : AfterLink(Result::Ok, timeouts);
+  return protocol_.ReadErrorFlag() != Result::Ok ? Result::ProgramFailed : AfterLink(Result::Ok, timeouts);
 }
 
 ResultCode ChipOperations::ReadInitRegister1(std::uint8_t& value, bool askSocket) {

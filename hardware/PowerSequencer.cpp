@@ -106,7 +106,7 @@ void PowerSequencer::PowerOff() {
   link_.KeepBits(Reg::R8, kKeepBelowBit7);
 }
 
-int PowerSequencer::ShowSocketInstructions(const std::string& banner) {
+Answer PowerSequencer::ShowSocketInstructions(const std::string& banner) {
   const std::string text = " " + banner + "\n" + device_.Name + "\n" +
                            "\n\nACE-Adapter ** unten ** in Sockel 1 einsetzen.\n" +
                            "ACE-Chip ** oben ** im Adapter einsetzen.\n";

@@ -27,7 +27,7 @@ class PowerSequencer {
   ResultCode SafeState();
   // Asks the user to put adapter and chip into the socket; Answer::Ok or
   // Answer::Cancel.
-  int ShowSocketInstructions(const std::string& banner);
+  Answer ShowSocketInstructions(const std::string& banner);
 
   // Handshake timeouts the link has met so far (see RegisterLink::Timeouts).
   std::uint64_t LinkTimeouts() const { return link_.Timeouts(); }

@@ -64,8 +64,8 @@ class RegisterLink {
  public:
   RegisterLink(PortIo& port, UiServices& ui, const Settings& settings);
 
-  // Writes `value` to register `reg` (even, 0..14). 0 or 10 (timeout, after
-  // the timeout message).
+  // Writes `value` to register `reg` (even, 0..14). Ok, or HandshakeTimeout
+  // after the timeout message.
   ResultCode WriteRegister(int reg, std::uint8_t value);
   // Writes the shadow byte of register 0, 4, 6, 8 or 10 to its register.
   ResultCode WriteShadow(int reg);
@@ -78,20 +78,22 @@ class RegisterLink {
   ResultCode KeepBits(int reg, std::uint8_t mask);
   // The 8-bit input value, composed from the status nibbles of two writes.
   std::uint8_t ReadInput();
-  // `count` pulses on the timing bit; always 0.
+  // `count` pulses on the timing bit; always Ok.
   ResultCode PulseTimingBit(std::uint32_t count);
-  // Waits `milliseconds` counted in register writes; 0 or 9.
+  // Waits `milliseconds` counted in register writes; Ok, or DelayCutShort
+  // at the first failed write.
   ResultCode DelayMs(std::uint32_t milliseconds);
   // Register writes that take `microseconds`, at least 1.
   std::uint32_t AccessCount(std::uint32_t microseconds) const;
-  // 0 found, 8 not found (loop-back), 10 no answer to the initial strobe.
+  // Ok when found, ProgrammerNotFound (a failed wake-up write or
+  // loop-back), HandshakeTimeout when the initial strobe is not answered.
   // Made of the four steps below, which the port probe runs one by one.
   ResultCode DetectProgrammer();
   // Detection's start: the shadows and the control byte cleared, the lone
-  // strobe, and the wait for the programmer's answer; 0 or 10.
+  // strobe, and the wait for the programmer's answer; Ok or HandshakeTimeout.
   ResultCode AnswerLoneStrobe();
-  // Detection's wake-up writes of 0x80 to registers 12 and 14; 0, or 8 at
-  // the first that fails.
+  // Detection's wake-up writes of 0x80 to registers 12 and 14; Ok, or
+  // ProgrammerNotFound at the first that fails.
   ResultCode WakeProgrammer();
   // Registers 6, 2, 0, 8 and 4 written with 0 (their shadows cleared first
   // where detection clears them).

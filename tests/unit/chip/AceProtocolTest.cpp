@@ -99,7 +99,7 @@ TEST(AceProtocolTest, ReadsArePipelined) {
   rig.protocol.ReadDataByte(0x12);  // priming: its own byte comes with the next read
   EXPECT_EQ(rig.protocol.ReadDataByte(0x13), 0x5A);
   EXPECT_EQ(rig.protocol.ReadDataByte(0x12), 0x77);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
   EXPECT_EQ(ShiftedWords(rig.programmer, 8),
             (std::vector<std::uint32_t>{0x21001200u, 0x21001300u, 0x21001200u}));
   EXPECT_TRUE(rig.LoadHigh());
@@ -183,7 +183,7 @@ TEST(AceProtocolTest, SerialOutStuckLowFailsBothEndingsOnce) {
   // The flag is assigned by every read, not accumulated.
   rig.chip.SetSerialOutFault(sim::VirtualAceChip::SerialOutFault::None);
   rig.protocol.ReadCodeByte(0x10);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
 }
 
 TEST(AceProtocolTest, EmptySocketFailsWritesAfterTheFirstClockAndReadsBlank) {
@@ -197,7 +197,7 @@ TEST(AceProtocolTest, EmptySocketFailsWritesAfterTheFirstClockAndReadsBlank) {
 
   rig.ui.Clear();
   EXPECT_EQ(rig.protocol.ReadCodeByte(0x10), 0xFF);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
   EXPECT_TRUE(rig.ui.Messages().empty());
 }
 
