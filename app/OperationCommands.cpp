@@ -10,6 +10,7 @@
 #include "chip/ReadOut.h"
 #include "config/DeviceLibrary.h"
 #include "core/PathParts.h"
+#include "core/Utf8Path.h"
 #include "files/DataFileLoader.h"
 #include "platform/DesktopMarkers.h"
 #include "platform/Priority.h"
@@ -135,10 +136,10 @@ void OperationCommands::AreaInImage(MemoryArea area) {
 bool OperationCommands::MayReplaceReadOutFiles() {
   std::vector<std::string> existing;
   std::error_code error;
-  if (std::filesystem::exists(c_.state.settings.BurnFilePath, error)) {
+  if (std::filesystem::exists(PathFromUtf8(c_.state.settings.BurnFilePath), error)) {
     existing.push_back(c_.state.settings.BurnFilePath);
   }
-  if (c_.state.device.DataEnd != 0 && std::filesystem::exists(c_.state.CompanionFilePath, error)) {
+  if (c_.state.device.DataEnd != 0 && std::filesystem::exists(PathFromUtf8(c_.state.CompanionFilePath), error)) {
     existing.push_back(c_.state.CompanionFilePath);
   }
   if (existing.empty()) return true;

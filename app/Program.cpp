@@ -13,6 +13,7 @@
 #include "config/SettingsFile.h"
 #include "core/PathParts.h"
 #include "core/Progress.h"
+#include "core/Utf8Path.h"
 #include "files/DataFileLoader.h"
 #include "files/ImageFileWriter.h"
 #include "hardware/AbsentPort.h"
@@ -278,7 +279,7 @@ ProbeReport Program::Parts::Probe() {
 
 void Program::Parts::LoadSimulationFile() {
   // A simulation file that does not exist yet holds a blank chip.
-  if (options.simulationFile.empty() || !std::filesystem::exists(options.simulationFile)) return;
+  if (options.simulationFile.empty() || !std::filesystem::exists(PathFromUtf8(options.simulationFile))) return;
   if (!sim::LoadContentsFile(options.simulationFile, simulatedContents)) {
     ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nist ungültig.\n\nDer virtuelle Chip ist leer.",
                               options.simulationFile.c_str()));

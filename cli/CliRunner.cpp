@@ -11,7 +11,7 @@
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
-#include "platform/StandardOutput.h"
+#include "platform/Files.h"
 
 namespace ferolith::cli {
 

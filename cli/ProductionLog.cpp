@@ -4,6 +4,8 @@
 
 #include "cli/CliTexts.h"
 #include "core/TextFormat.h"
+#include "core/Utf8Path.h"
+#include "platform/LocalTime.h"
 
 namespace ferolith::cli {
 
@@ -25,20 +27,18 @@ std::string Crc(const std::optional<std::uint32_t>& crc) {
 }  // namespace
 
 std::string IsoLocalTime(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
+  const LocalTime local = LocalTimeOf(time);
   char text[40] = {};
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  std::string iso(text);
-  // strftime's offset is +0100; ISO 8601's extended form wants +01:00.
-  if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
-  return iso;
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local.fields);
+  const long minutes = (local.offsetSeconds < 0 ? -local.offsetSeconds : local.offsetSeconds) / 60;
+  return text + FormatText("%c%02ld:%02ld", local.offsetSeconds < 0 ? '-' : '+', minutes / 60, minutes % 60);
 }
 
 bool ProductionLog::Open(const std::string& path) {
   std::error_code error;
-  const bool empty = !std::filesystem::exists(path, error) || std::filesystem::is_empty(path, error);
-  file_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+  const std::filesystem::path file = PathFromUtf8(path);
+  const bool empty = !std::filesystem::exists(file, error) || std::filesystem::is_empty(file, error);
+  file_.open(file, std::ios::out | std::ios::app | std::ios::binary);
   if (!file_) return false;
   if (empty) file_ << texts::kLogHeader << '\n' << std::flush;
   return static_cast<bool>(file_);

@@ -1,31 +1,26 @@
 #include <csignal>
 #include <iostream>
 #include <variant>
-
-#include <fcntl.h>
-#include <unistd.h>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/CliRunner.h"
-#include "config/SettingsFile.h"
+#include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/Files.h"
 
 namespace {
 
 // Ctrl-C asks the running pass to stop at its next step, as "Abbrechen" does.
-// Standard input is switched to /dev/null at the same moment: a wait for a
-// line (the next chip of a production run, a question) ends at once, also
-// when the signal came just before the wait began, and nothing read after a
-// Ctrl-C can start more work. open, dup2 and close are safe in a handler.
+// Standard input is emptied at the same moment: a wait for a line (the next
+// chip of a production run, a question) ends at once, also when the signal
+// came just before the wait began, and nothing read after a Ctrl-C can start
+// more work.
 volatile std::sig_atomic_t stopSignal = 0;
 
 void OnInterrupt(int) {
   stopSignal = 1;
-  const int nothing = ::open("/dev/null", O_RDONLY);
-  if (nothing >= 0) {
-    ::dup2(nothing, STDIN_FILENO);
-    ::close(nothing);
-  }
+  ferolith::EndStandardInput();
 }
 
 bool StopRequested() { return stopSignal != 0; }
@@ -34,7 +29,12 @@ bool StopRequested() { return stopSignal != 0; }
 
 int main(int argc, char** argv) {
   using namespace ferolith;
-  const auto parsed = cli::ParseCommandLine(argc, argv, std::cout, std::cerr);
+  UseUtf8Console();
+  std::vector<std::string> words = Utf8Arguments(argc, argv);
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
+  const auto parsed = cli::ParseCommandLine(static_cast<int>(words.size()), arguments.data(), std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const auto& options = std::get<cli::CliOptions>(parsed);
 
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
                                   std::cerr,
                                   CurrentWorkingDirectory(),
                                   *markers,
-                                  isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
+                                  IsInteractiveConsole(),
                                   &StopRequested};
   return cli::RunCli(options, environment);
 }

@@ -17,7 +17,7 @@ endif()
 if(FEROLITH_FUZZ)
   target_compile_options(ferolith_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
-if(NOT FEROLITH_SANITIZE AND NOT FEROLITH_FUZZ)
+if(NOT FEROLITH_SANITIZE AND NOT FEROLITH_FUZZ AND NOT WIN32)
   # Hardening of the programs we ship: checked string and memory calls in
   # optimised builds, and relocations made read-only before main().
   target_compile_definitions(ferolith_options INTERFACE
@@ -32,15 +32,25 @@ function(ferolith_add_library name)
   target_link_libraries(${name} PUBLIC ferolith_options ${ARG_DEPS})
 endfunction()
 
-# ferolith_add_test(NAME LABEL label SOURCES ... [DEPS ...])
+# ferolith_add_test(NAME LABEL label [DESKTOP_WIDE] SOURCES ... [DEPS ...])
 # One GoogleTest program; every test case becomes a CTest test with the label.
+# DESKTOP_WIDE: its cases run the programs themselves, whose marks are seen
+# by the whole desktop on Windows, so there they run one at a time.
 function(ferolith_add_test name)
-  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP_WIDE" "LABEL" "SOURCES;DEPS" ${ARGN})
+  set(serial FALSE)
+  if(ARG_DESKTOP_WIDE AND WIN32)
+    set(serial TRUE)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ferolith_options ferolith_testsupport
     ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    # Listing the cases starts the program once; under wine on a loaded
+    # machine that can take longer than the default five seconds.
+    DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${ARG_LABEL}
+               RUN_SERIAL ${serial}
                ENVIRONMENT "FEROLITH_SOURCE_DIR=${FEROLITH_ROOT}")
 endfunction()

@@ -5,6 +5,7 @@
 #include "config/DeviceLineParser.h"
 #include "config/LibraryLine.h"
 #include "core/PathParts.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -33,7 +34,7 @@ std::string DeviceLibrary::LibraryPath() const {
 
 ResultCode DeviceLibrary::OpenLibrary() {
   CloseLibrary();
-  file_ = std::fopen(LibraryPath().c_str(), "rb");
+  file_ = OpenFile(LibraryPath(), "rb");
   if (file_ == nullptr) {
     ui_.MessageInfo("Kann Bauteilbibliothek nicht öffnen !");
     return Result::LibraryError;

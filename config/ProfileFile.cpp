@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/AtomicFile.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -76,7 +77,7 @@ std::int32_t ParseProfileInteger(std::string_view text) {
 
 ProfileFile::LoadOutcome ProfileFile::Load(const std::string& path) {
   lines_.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) return errno == ENOENT ? LoadOutcome::Missing : LoadOutcome::Unreadable;
   std::string bytes;
   char buffer[4096];
@@ -207,7 +208,7 @@ std::string ProfileFile::Serialize() const {
 bool ProfileFile::Save(const std::string& path) const {
   // The atomic file writes through a symbolic link, refuses a read-only
   // file and keeps the owner, group and permissions of the file it replaces.
-  AtomicFile file;
+  AtomicFile file(SystemFileOps());
   return file.Open(path) && file.Write(Serialize()) && file.Commit();
 }
 

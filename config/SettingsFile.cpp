@@ -1,7 +1,6 @@
 #include "config/SettingsFile.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/NumberText.h"
 #include "core/PathParts.h"
@@ -182,12 +181,6 @@ void WriteSettings(Settings& settings, ProfileFile& file) {
   settings.BurnFileName = burnFile.name + burnFile.extension;
   file.WriteString(program, "DataPath", burnFile.drive + burnFile.directory);
   file.WriteString(program, "LastFile", settings.BurnFileName);
-}
-
-std::string CurrentWorkingDirectory() {
-  std::error_code error;
-  const std::filesystem::path directory = std::filesystem::current_path(error);
-  return error ? std::string() : directory.string();
 }
 
 }  // namespace ferolith

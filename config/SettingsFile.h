@@ -43,7 +43,4 @@ void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
                   const std::string& workingDirectory, const ParallelPortList& machinePorts = {});
 void WriteSettings(Settings& settings, ProfileFile& file);
 
-// The process's current working directory; empty when it cannot be had.
-std::string CurrentWorkingDirectory();
-
 }  // namespace ferolith

@@ -111,7 +111,7 @@ bool AtomicFile::Write(std::string_view bytes) {
 
 bool AtomicFile::WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ops_.Write(fd, bytes.data(), bytes.size());
+    const std::ptrdiff_t written = ops_.Write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;

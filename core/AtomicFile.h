@@ -26,7 +26,7 @@ namespace ferolith {
 //   Commit(), as a plain open would.
 class AtomicFile {
  public:
-  explicit AtomicFile(FileOps& ops = SystemFileOps()) : ops_(ops) {}
+  explicit AtomicFile(FileOps& ops) : ops_(ops) {}
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 
-#include <sys/types.h>
-
 namespace ferolith {
 
 // What the file calls report about a path.
@@ -24,16 +22,18 @@ struct FileStatus {
 };
 
 // The operating-system calls behind file writing, as an interface so that a
-// test can make any one of them fail and a port to another system can
-// supply its own. Each returns what the POSIX call returns and leaves the
+// test can make any one of them fail. platform/Files.h has the system's own
+// (SystemFileOps) for POSIX and for Windows. File names are UTF-8. Each call
+// returns what the POSIX call of the same purpose returns and leaves the
 // error number in errno.
 class FileOps {
  public:
   virtual ~FileOps() = default;
   virtual int CreateTemp(std::string& pattern) = 0;  // mkstemp: pattern ends in XXXXXX
-  virtual ssize_t Write(int fd, const void* data, std::size_t size) = 0;
-  virtual int Sync(int fd) = 0;
+  virtual std::ptrdiff_t Write(int fd, const void* data, std::size_t size) = 0;
+  virtual int Sync(int fd) = 0;  // the bytes on the disk
   virtual int Close(int fd) = 0;
+  // Puts `from` in the place of `to`, replacing an existing `to`.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Unlink(const std::string& path) = 0;
   // lstat and stat: 0 with `status` filled (exists false when nothing is
@@ -50,41 +50,6 @@ class FileOps {
   virtual int KeepOwnerAndMode(int fd, const FileStatus& status) = 0;
   // fchmod to the mode a newly created file gets (0666 less the umask).
   virtual int SetNewFileMode(int fd) = 0;
-};
-
-// The real calls.
-FileOps& SystemFileOps();
-
-// Passes every call on to `next`. Fault injectors derive from it and
-// override only the calls they break.
-class ForwardingFileOps : public FileOps {
- public:
-  explicit ForwardingFileOps(FileOps& next = SystemFileOps()) : next_(next) {}
-  int CreateTemp(std::string& pattern) override { return next_.CreateTemp(pattern); }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
-    return next_.Write(fd, data, size);
-  }
-  int Sync(int fd) override { return next_.Sync(fd); }
-  int Close(int fd) override { return next_.Close(fd); }
-  int Rename(const std::string& from, const std::string& to) override {
-    return next_.Rename(from, to);
-  }
-  int Unlink(const std::string& path) override { return next_.Unlink(path); }
-  int Inspect(const std::string& path, FileStatus& status) override {
-    return next_.Inspect(path, status);
-  }
-  int ResolvePath(const std::string& path, std::string& resolved) override {
-    return next_.ResolvePath(path, resolved);
-  }
-  int CheckWritable(const std::string& path) override { return next_.CheckWritable(path); }
-  int OpenForWriting(const std::string& path) override { return next_.OpenForWriting(path); }
-  int KeepOwnerAndMode(int fd, const FileStatus& status) override {
-    return next_.KeepOwnerAndMode(fd, status);
-  }
-  int SetNewFileMode(int fd) override { return next_.SetNewFileMode(fd); }
-
- private:
-  FileOps& next_;
 };
 
 }  // namespace ferolith

@@ -2,14 +2,13 @@
 
 #include <cerrno>
 
-#include <sys/stat.h>
-
 #include "core/TextFormat.h"
 #include "core/TextLineReader.h"
 #include "files/FileError.h"
 #include "files/FormatDetection.h"
 #include "files/IntelHexReader.h"
 #include "files/MotorolaReader.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -17,14 +16,15 @@ namespace {
 
 // Opens a file for reading. Text and binary mode read alike here: the line
 // reader turns CR LF into LF itself.
-std::FILE* OpenForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+std::FILE* OpenForReading(const std::string& path) { return OpenFile(path, "rb"); }
 
 // True when `path` exists and is something other than a regular file.
 // Opening a pipe could block for ever and a device may never end, so such
 // paths are refused before they are opened.
 bool IsSpecialFile(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+  FileStatus status;
+  return SystemFileOps().Inspect(path, status) == 0 && status.targetExists &&
+         status.kind != FileStatus::Kind::Regular;
 }
 
 }  // namespace
@@ -98,12 +98,12 @@ ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool q
 
 ResultCode DataFileLoader::LoadBinaryFile(std::uint32_t areaEnd) {
   image_.lowestAddress = 0;
-  struct stat status {};
-  if (::fstat(::fileno(loadFile_), &status) != 0) {
+  const long long size = FileLength(loadFile_);
+  if (size < 0) {
     ShowFileError(ui_, loadPath_, errno);
     return Result::FileNotLoaded;
   }
-  const auto length = static_cast<unsigned long long>(status.st_size);
+  const auto length = static_cast<unsigned long long>(size);
   if (length > areaEnd) {
     ui_.MessageInfo(FormatText(
         "Zuviele Daten für diesen Baustein !\n\nMaximale Anzahl Bytes: %lu\nAnzahl Bytes in Brenndatei: %lu\n",

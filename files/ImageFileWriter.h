@@ -5,6 +5,7 @@
 #include "core/DataFormat.h"
 #include "core/DeviceEntry.h"
 #include "core/FileOps.h"
+#include "platform/Files.h"
 #include "core/ResultCode.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"

@@ -11,6 +11,7 @@
 
 #include "hardware/OsIdentity.h"
 #include "hardware/PortAccess.h"
+#include "hardware/WindowsPort.h"
 
 namespace ferolith {
 
@@ -86,8 +87,11 @@ std::shared_ptr<void> KeepServiceManager(SC_HANDLE manager) {
 std::vector<MachinePort> MachineParallelPorts(const PortAccessEnvironment&) { return {}; }
 
 const char* PortAccessAdvice() {
-  return "Bitte die Port-Adresse in den PREFS prüfen\n"
-         "oder das Programm mit --simulate (virtueller Brenner) starten.\n";
+  return "Bitte die Port-Adresse in den PREFS prüfen.\n"
+         "Auf 64-Bit-Windows braucht das Programm einen signierten Porttreiber:\n"
+         "dessen inpoutx64.dll (32-Bit-Programm: inpout32.dll) neben das Programm legen\n"
+         "und den Treiber einmal als Administrator installieren.\n"
+         "Oder das Programm mit --simulate (virtueller Brenner) starten.\n";
 }
 
 PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, const PortAccessEnvironment& environment) {
@@ -105,7 +109,9 @@ PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, const Por
   access.osId = os.osId;
 
   bool granted = true;
-  if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && !OpenGiveioDevice()) {
+  // A 64-bit Windows loads no unsigned driver: the giveio steps are left
+  // out there, and the port is opened through a signed driver's DLL.
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && !Is64BitWindows() && !OpenGiveioDevice()) {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) {
       ui.MessagePlain(kNoServiceManagerText);

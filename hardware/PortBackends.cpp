@@ -49,8 +49,15 @@ OpenedPort OpenDirectIo(const PortRequest& request) {
 #if defined(_WIN32)
 OpenedPort OpenWindowsPort(const PortRequest& request) {
   OpenedPort opened;
-  opened.port = std::make_unique<WindowsPort>(request.base);
-  opened.device = "_inp/_outp";
+  opened.port = WindowsPort::Open(request.base, opened.error);
+  if (opened.port) opened.device = "__inbyte/__outbyte";
+  return opened;
+}
+
+OpenedPort OpenInpOut(const PortRequest& request) {
+  OpenedPort opened;
+  opened.port = InpOutPort::Open(request.base, InpOutPort::LibraryName(), opened.error);
+  if (opened.port) opened.device = InpOutPort::LibraryName();
   return opened;
 }
 #endif
@@ -63,7 +70,8 @@ constexpr std::array kBackends = {
     PortBackend{"direct", &OpenDirectIo, "direkte Portbefehle nach ioperm (nur root)"},
 #endif
 #if defined(_WIN32)
-    PortBackend{"direct", &OpenWindowsPort, "direkte Portbefehle _inp/_outp (NT: nach giveio)"},
+    PortBackend{"direct", &OpenWindowsPort, "direkte Portbefehle (NT: nach giveio, nur 32-Bit-Windows)"},
+    PortBackend{"inpout", &OpenInpOut, "Port-DLL eines installierten signierten Treibers (inpoutx64.dll/inpout32.dll)"},
 #endif
 };
 

@@ -6,7 +6,8 @@ namespace ferolith {
 
 // The whole hardware boundary: one byte in from an I/O address, one byte
 // out to an I/O address. Backends: Linux ppdev, Linux direct I/O, Windows
-// _inp/_outp, and the virtual programmer of the simulator.
+// direct I/O, a signed driver's port DLL on Windows, and the virtual
+// programmer of the simulator.
 class PortIo {
  public:
   virtual ~PortIo() = default;

@@ -18,9 +18,10 @@ class MarkerHold {
 };
 
 // Desktop-wide marks by name, seen by every process of the user's desktop.
-// On Windows they are top-level window titles; on Linux, locks that the
-// kernel releases when the holder ends, so a crashed holder never leaves a
-// stale mark behind.
+// On Windows they are top-level window titles, which the system removes
+// with the process that made them; on Linux, locks that the kernel releases
+// when the holder ends. Either way a crashed holder never leaves a stale
+// mark behind.
 class DesktopMarkers {
  public:
   virtual ~DesktopMarkers() = default;
@@ -30,6 +31,7 @@ class DesktopMarkers {
   virtual std::unique_ptr<MarkerHold> Hold(const std::string& mark) = 0;
 };
 
+#ifndef _WIN32
 // Linux: flock() on one file per mark in `directory`. A directory that
 // cannot be created or files that cannot be opened mean "no mark": the
 // program then runs as if it were alone, rather than refusing to work.
@@ -47,6 +49,7 @@ class LockFileMarkers : public DesktopMarkers {
 // The directory for the marks of the user's desktop: $XDG_RUNTIME_DIR/kalvenor,
 // or /tmp/kalvenor-<uid> without a runtime directory.
 std::string DefaultMarkerDirectory();
+#endif
 
 // The markers of this platform: top-level window titles on Windows (as the
 // other programs of the family look for them), lock files in

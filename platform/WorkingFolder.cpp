@@ -9,6 +9,7 @@
 #include "core/AtomicFile.h"
 #include "core/PathParts.h"
 #include "core/TextFormat.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -32,7 +33,7 @@ void CopyWhole(const std::string& from, const std::string& to) {
   if (!in) return;
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return;
-  AtomicFile out;
+  AtomicFile out(SystemFileOps());
   if (out.Open(to) && out.Write(bytes)) out.Commit();
 }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need.
+# Installs the Debian 12 packages that building, testing and running need,
+# or the packages named on the command line.
 # Skips apt-get entirely when everything is already there.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ $# -gt 0 ] || packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-translations-l10n libgl1-mesa-dev fonts-dejavu-core fontconfig

@@ -5,6 +5,8 @@
 #   2. the port backends of that build against the real Linux parallel-port
 #      drivers, in Debian's kernel under QEMU (scripts/test-kernel.sh; skipped
 #      with the reason when QEMU or the kernel package cannot be had),
+#   2a. the Windows build with mingw-w64, its tests and the CLI's simulator
+#      cycle under wine, compared with this build (scripts/test-windows.sh),
 #   3. the Debian package of that build, checked, installed, tried and
 #      removed again (scripts/package-test.sh),
 #   4. the integration tests of that build under valgrind memcheck,
@@ -32,6 +34,11 @@ scripts/bench-check-test.sh build/release
 
 echo "== kernel drivers in QEMU"
 scripts/test-kernel.sh build/release
+
+echo "== Windows build under wine"
+windows_started=$SECONDS
+scripts/test-windows.sh build/release
+echo "Windows step: $((SECONDS - windows_started)) s"
 
 echo "== Debian package"
 scripts/package-test.sh

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "core/FileOps.h"
+#include "platform/Files.h"
 #include "files/DataFileLoader.h"
 #include "files/ImageFileWriter.h"
 #include "tests/support/ScriptedUi.h"

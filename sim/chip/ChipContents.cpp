@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "core/AtomicFile.h"
+#include "core/Utf8Path.h"
+#include "platform/Files.h"
 
 namespace ferolith::sim {
 
@@ -115,12 +117,12 @@ bool ParseContents(std::string_view text, ChipContents& contents) {
 }
 
 bool SaveContentsFile(const std::string& path, const ChipContents& contents) {
-  AtomicFile file;
+  AtomicFile file(SystemFileOps());
   return file.Open(path) && file.Write(FormatContents(contents)) && file.Commit();
 }
 
 bool LoadContentsFile(const std::string& path, ChipContents& contents) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(PathFromUtf8(path), std::ios::binary);
   if (!file) return false;
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return false;

@@ -1,5 +1,7 @@
 #include "tests/integration/app/ChainFixture.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -12,7 +14,7 @@ void ChainTest::Start(int manufacturer, int device, const std::string& programIn
                  "[Hardware]\nPortAdress=378\n" + hardwareIni + "[Ferolith INI-Section]\nManufIndex=" +
                      std::to_string(manufacturer) + "\nDeviceIndex=" + std::to_string(device) +
                      "\nDataPath=" + dir_.Path().string() + "/\nLastFile=\n" + programIni);
-  markers_ = std::make_unique<LockFileMarkers>(dir_.File("marks"));
+  markers_ = IsolatedMarkers(dir_.File("marks"));
   ProgramOptions options;
   options.workingDirectory = dir_.Path().string();
   options.simulate = true;
@@ -33,14 +35,28 @@ void ChainTest::TearDown() {
   }
 }
 
+// Intel HEX written here, record by record, so that the chains need no
+// outside tool: 16 bytes a data record, then the end record.
 std::string ChainTest::WriteHex(const std::string& name, std::uint32_t address,
                                 const std::vector<std::uint8_t>& bytes) {
-  const std::string bin = dir_.File(name + ".src.bin");
-  WriteFileBytes(bin, std::string(bytes.begin(), bytes.end()));
+  std::string text;
+  char line[64];
+  for (std::size_t at = 0; at < bytes.size(); at += 16) {
+    const std::size_t count = std::min<std::size_t>(16, bytes.size() - at);
+    const auto start = static_cast<unsigned>(address + at);
+    unsigned sum = static_cast<unsigned>(count) + (start >> 8) + (start & 0xFF);
+    std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(count), start);
+    text += line;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::snprintf(line, sizeof line, "%02X", bytes[at + i]);
+      text += line;
+      sum += bytes[at + i];
+    }
+    std::snprintf(line, sizeof line, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+    text += line;
+  }
   const std::string path = dir_.File(name);
-  const std::string command = "srec_cat " + bin + " -binary -offset " + std::to_string(address) +
-                              " -o " + path + " -intel -address-length=2 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  WriteFileBytes(path, text + ":00000001FF\n");
   return path;
 }
 

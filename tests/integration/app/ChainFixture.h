@@ -11,6 +11,7 @@
 #include "app/Program.h"
 #include "config/ChoiceList.h"
 #include "platform/DesktopMarkers.h"
+#include "tests/support/IsolatedMarkers.h"
 #include "sim/VirtualProgrammer.h"
 #include "sim/chip/VirtualAceChip.h"
 #include "tests/support/ScriptedUi.h"
@@ -62,7 +63,7 @@ class ChainTest : public ::testing::Test {
   CountingView view_;
   MemoryChoiceList manufacturers_;
   MemoryChoiceList devices_;
-  std::unique_ptr<LockFileMarkers> markers_;
+  std::unique_ptr<DesktopMarkers> markers_;
   std::unique_ptr<Program> program_;
 };
 

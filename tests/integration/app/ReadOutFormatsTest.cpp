@@ -5,6 +5,7 @@
 
 #include "core/TextFormat.h"
 #include "tests/integration/app/ChainFixture.h"
+#include "tests/support/Portable.h"
 
 namespace ferolith::testing {
 namespace {
@@ -25,6 +26,7 @@ const FormatCase kFormats[] = {
 class ReadOutFormats : public ChainTest {};
 
 TEST_F(ReadOutFormats, AuslesenWritesEveryFormatThatSrecCatReadsBack) {
+  SKIP_ON_WINDOWS(kNeedsSrecCat);
   Start(0, 1);  // QM1108-2KE: code 0x0000..0x07FF, data 0xF000..0xF03F
   const auto code = Pattern(0x800, 7);
   const auto data = Pattern(0x40, 8);
@@ -47,7 +49,10 @@ TEST_F(ReadOutFormats, AuslesenWritesEveryFormatThatSrecCatReadsBack) {
     // A binary companion holds the image from address 0 up to the data EEPROM's end.
     const std::uint32_t dataStart = format.filterIndex == 2 ? 0 : 0xF000;
     auto dataBack = ReadWithSrecCat(dir_.File(name + ".rex"), format.srecType, dataStart, 0xF040);
-    if (format.filterIndex == 2) dataBack.erase(dataBack.begin(), dataBack.begin() + 0xF000);
+    if (format.filterIndex == 2) {
+      ASSERT_EQ(dataBack.size(), 0xF040u);  // nothing to cut when srec_cat failed
+      dataBack.erase(dataBack.begin(), dataBack.begin() + 0xF000);
+    }
     EXPECT_EQ(dataBack, data);
   }
 }
@@ -195,6 +200,8 @@ TEST_F(ReadOutFormats, AReadTwiceSavesOnlyWhenBothPassesOfEveryAreaAgree) {
   ui_.OnPump({});
   ui_.AnswerBoxes({Answer::Ok});
   ASSERT_EQ(P().ReadOutTo(hex, DataFormat::Intel8, true), Result::Ok);
+  EXPECT_TRUE(std::filesystem::exists(rex));
+  SKIP_ON_WINDOWS(kNeedsSrecCat);
   auto expected = code;
   expected[0x7FE] = 0x5A;
   EXPECT_EQ(ReadWithSrecCat(hex, "-intel", 0, 0x800), expected);

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "chip/ReadOut.h"
 #include "core/DataFormat.h"
-#include "core/FileOps.h"
+#include "platform/Files.h"
 #include "tests/integration/robust/TinyDeviceChain.h"
 #include "tests/unit/chip/ChipRig.h"
 
@@ -35,7 +37,7 @@ class FaultyDisk : public ForwardingFileOps {
  public:
   FaultyDisk(int goodWrites, bool failRename, int error)
       : goodWrites_(goodWrites), failRename_(failRename), error_(error) {}
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     if (writes_++ >= goodWrites_) return Fail();
     return ForwardingFileOps::Write(fd, data, size);
   }
@@ -117,11 +119,13 @@ TEST_F(FileFaultsInTheProgram, ReadOutIntoAPlaceWithoutWriteAccessWritesNothing)
   // Permission bits do not stop root, who runs the tests in CI; a
   // directory that does not exist stops everybody.
   std::vector<std::string> targets{dir_.File("gone/chip.hex")};
+#ifndef _WIN32
   if (::geteuid() != 0) {
     std::filesystem::create_directory(dir_.File("locked"));
     ::chmod(dir_.File("locked").c_str(), 0555);
     targets.push_back(dir_.File("locked/chip.hex"));
   }
+#endif
   for (const std::string& target : targets) {
     ui_.Clear();
     ui_.AnswerBoxes({Answer::Ok});
@@ -138,14 +142,16 @@ TEST_F(FileFaultsInTheProgram, ReadOnlyIniKeepsItsContentAndTheProgramGoesOn) {
   StartTiny(false);
   const std::string ini = dir_.File("KALVENOR.INI");
   const std::string before = ReadFileBytes(ini);
-  ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+  namespace fs = std::filesystem;
+  fs::permissions(ini, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
   P().OnBausteinPruefen(true);  // a change that closing would save
   EXPECT_TRUE(P().Close(10, 20));
   EXPECT_EQ(ReadFileBytes(ini), before);
   // The program still works.
   EXPECT_EQ(Brennen(), Result::Ok);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Keine Fehler beim prüfen\n"});
-  ASSERT_EQ(::chmod(ini.c_str(), 0644), 0);
+  fs::permissions(ini, fs::perms::owner_write, fs::perm_options::add);
   EXPECT_TRUE(P().Close(10, 20));
   EXPECT_NE(ReadFileBytes(ini), before);
 }
@@ -154,7 +160,12 @@ TEST_F(FileFaultsInTheProgram, BurnFilesThatAreNoFilesProgramNothing) {
   StartTiny(false);
   const std::string blocker = dir_.File("plain.txt");
   WriteFileBytes(blocker, "x");
+#ifdef _WIN32
+  // NUL stands for /dev/null and /dev/zero there.
+  const std::string cases[] = {dir_.Path().string(), "NUL", blocker + "/burn.hex"};
+#else
   const std::string cases[] = {dir_.Path().string(), "/dev/null", "/dev/zero", blocker + "/burn.hex"};
+#endif
   for (const std::string& path : cases) {
     P().SetBurnFile(path);
     const std::uint64_t writes = Programmer().RegisterWrites();

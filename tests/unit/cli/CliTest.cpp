@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <sstream>
 
 #include "cli/CliOptions.h"
 #include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "cli/ProductionLog.h"
 #include "tests/support/TempDir.h"
 
 namespace ferolith::cli {
@@ -164,8 +167,11 @@ TEST(CliOptions, VersionNamesTheBackendsOfThisBuild) {
 #if defined(__linux__)
   EXPECT_NE(version.out.find("\n  ppdev "), std::string::npos);
 #endif
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__)) || defined(_WIN32)
   EXPECT_NE(version.out.find("\n  direct "), std::string::npos);
+#endif
+#if defined(_WIN32)
+  EXPECT_NE(version.out.find("\n  inpout "), std::string::npos);
 #endif
   EXPECT_NE(version.out.find("\n  simulator "), std::string::npos);
 }
@@ -238,6 +244,31 @@ TEST(ConsoleUi, AnswersByPolicyAndAsksOnlyOnATerminal) {
   ConsoleUi yes(none, err, ConsolePolicy{true, true, false, false});
   EXPECT_EQ(yes.MessageOkCancel("x"), Answer::Ok);
   EXPECT_EQ(yes.MessageRetryCancel("x"), Answer::Retry);
+}
+
+// The log's time is local time with the zone's offset in ISO 8601's
+// extended form, east and west of UTC, half hours included; the same text on
+// every system.
+TEST(ProductionLog, TimesAreLocalWithTheirOffset) {
+  const char* before = std::getenv("TZ");
+  const std::string saved = before != nullptr ? before : "";
+  const auto useZone = [](const char* zone) {  // an empty zone: the machine's own
+#ifdef _WIN32
+    _putenv_s("TZ", zone);
+    _tzset();
+#else
+    if (*zone != '\0') setenv("TZ", zone, 1); else unsetenv("TZ");
+    tzset();
+#endif
+  };
+  const std::time_t moment = 1767269730;  // 2026-01-01T12:15:30Z
+  useZone("XYZ-01:30");
+  EXPECT_EQ(IsoLocalTime(moment), "2026-01-01T13:45:30+01:30");
+  useZone("ABC+05");
+  EXPECT_EQ(IsoLocalTime(moment), "2026-01-01T07:15:30-05:00");
+  useZone("UTC0");
+  EXPECT_EQ(IsoLocalTime(moment), "2026-01-01T12:15:30+00:00");
+  useZone(saved.c_str());
 }
 
 }  // namespace

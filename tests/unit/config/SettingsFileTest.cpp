@@ -4,12 +4,15 @@
 #include <vector>
 
 #include "config/SettingsFile.h"
+#include "core/PathParts.h"
+#include "tests/support/Portable.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempDir.h"
 
 namespace ferolith {
 namespace {
 
+using testing::PlatformLines;
 using testing::ReadFileBytes;
 using testing::ScriptedUi;
 using testing::TempDir;
@@ -47,7 +50,7 @@ TEST_F(SettingsFileTest, MissingFileGivesEveryDefaultSilently) {
   Settings settings;
   settings.XKoord = 500;  // proves the load sets the field
   LoadSettings(ui, settings, dir.Path().string());
-  const std::string directory = dir.Path().string() + "/";
+  const std::string directory = JoinDirectory(dir.Path().string(), "");
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(settings.IniPath, directory + "KALVENOR.INI");
   EXPECT_EQ(settings.PortAdress, 0x278);
@@ -58,9 +61,15 @@ TEST_F(SettingsFileTest, MissingFileGivesEveryDefaultSilently) {
   EXPECT_EQ(settings.HexLineLen, 32u);
   EXPECT_EQ(settings.Verify, 1);
   EXPECT_EQ(settings.TestChecksum, 1);
+#ifdef _WIN32
+  // On Windows the file dialogs start at the drive's root, as they always did.
+  const std::string dataPath = "C:\\";
+#else
   // On POSIX the burn file is first looked for in the working directory.
-  EXPECT_EQ(settings.LastDirectory, directory);
-  EXPECT_EQ(settings.BurnFilePath, directory + "tmp");
+  const std::string dataPath = directory;
+#endif
+  EXPECT_EQ(settings.LastDirectory, dataPath);
+  EXPECT_EQ(settings.BurnFilePath, dataPath + "tmp");
   EXPECT_EQ(settings.BurnFileName, "tmp");
   EXPECT_FALSE(std::filesystem::exists(settings.IniPath));
 }
@@ -220,8 +229,9 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   settings.BurnFilePath = "/data/burn/firmware.s19";
   EXPECT_TRUE(SaveSettings(settings));
   EXPECT_EQ(settings.BurnFileName, "firmware.s19");
+  // A file written anew ends its lines as this platform does.
   EXPECT_EQ(ReadFileBytes(settings.IniPath),
-            "[Hardware]\n"
+            PlatformLines("[Hardware]\n"
             "PortAdress=3bc\n"
             "SearchHardware=4\n"
             "TimeOut=250000\n"
@@ -242,7 +252,7 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
             "HexLineLen=16\n"
             "InitRegister1=c5\n"
             "DataPath=/data/burn/\n"
-            "LastFile=firmware.s19\n");
+            "LastFile=firmware.s19\n"));
 
   // Loading gives the same record: a second save writes the same bytes.
   const std::string saved = ReadFileBytes(settings.IniPath);
@@ -261,7 +271,7 @@ TEST_F(SettingsFileTest, AnUndecidedDataFormatIsSavedAsZeroAndReadBackAsBinary) 
   LoadSettings(ui, settings, dir.Path().string());
   settings.DataFormat = DataFormat::Undecided;
   ASSERT_TRUE(SaveSettings(settings));
-  EXPECT_NE(ReadFileBytes(settings.IniPath).find("DataFormat=0\n"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(settings.IniPath).find(PlatformLines("DataFormat=0\n")), std::string::npos);
   LoadSettings(ui, settings, dir.Path().string());
   EXPECT_EQ(settings.DataFormat, DataFormat::Binary);
 }

@@ -40,7 +40,8 @@ TEST(PathParts, ReplacingTheExtensionBuildsTheCompanionPath) {
 }
 
 TEST(PathParts, JoinDirectoryAddsOneSeparatorOnlyWhereMissing) {
-  EXPECT_EQ(JoinDirectory("/work", "KALVENOR.INI"), "/work/KALVENOR.INI");
+  // The separator added is the platform's: a backslash on Windows.
+  EXPECT_EQ(JoinDirectory("/work", "KALVENOR.INI"), std::string("/work") + PathSeparator() + "KALVENOR.INI");
   EXPECT_EQ(JoinDirectory("/", "KALVENOR.INI"), "/KALVENOR.INI");
   EXPECT_EQ(JoinDirectory("", "KALVENOR.INI"), "KALVENOR.INI");
 }

@@ -3,8 +3,12 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "files/DataFileLoader.h"
 #include "tests/support/ScriptedUi.h"
@@ -226,10 +230,17 @@ TEST_F(DataFileLoaderTest, EmptyBinaryFileIsAFileError) {
 
 TEST_F(DataFileLoaderTest, DirectoriesDevicesAndPipesAreNoBurnFiles) {
   const DeviceEntry device = Device(0, 0x1000, 0x2000, 0x40);
+#ifdef _WIN32
+  // Windows has one device for both /dev/null and /dev/zero, NUL, and no
+  // pipes in folders.
+  const std::vector<std::string> paths{dir.Path().string(), "NUL"};
+#else
   const std::string fifo = dir.File("pipe.hex");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   // /dev/zero never ends and the pipe has no writer: neither may be opened.
-  for (const std::string& path : {dir.Path().string(), std::string("/dev/null"), std::string("/dev/zero"), fifo}) {
+  const std::vector<std::string> paths{dir.Path().string(), "/dev/null", "/dev/zero", fifo};
+#endif
+  for (const std::string& path : paths) {
     ui.Clear();
     image->byteCount = 7;
     DataFileLoader loader(ui, *image, device, settings);
@@ -252,12 +263,14 @@ TEST_F(DataFileLoaderTest, UnreadableBurnFileIsAFileError) {
   const std::string blocker = dir.File("plain");
   WriteFileBytes(blocker, "x");
   std::vector<std::string> paths{blocker + "/burn.hex"};
+#ifndef _WIN32
   if (::geteuid() != 0) {
     const std::string locked = dir.File("locked.hex");
     WriteFileBytes(locked, ":0100000011EE\n");
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     paths.push_back(locked);
   }
+#endif
   const DeviceEntry device = Device(0, 0x1000);
   for (const std::string& path : paths) {
     ui.Clear();

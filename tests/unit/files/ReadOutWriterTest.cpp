@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/FileOps.h"
+#include "platform/Files.h"
 #include "files/DataFileLoader.h"
 #include "files/ImageFileWriter.h"
 #include "tests/support/ScriptedUi.h"
@@ -27,7 +27,7 @@ class FailingOps : public ForwardingFileOps {
  public:
   FailingOps(int failingWrite, bool failRename, int error)
       : failingWrite_(failingWrite), failRename_(failRename), error_(error) {}
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     if (++writes_ == failingWrite_) {
       errno = error_;
       return -1;

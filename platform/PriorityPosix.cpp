@@ -1,31 +1,11 @@
+// Raised scheduling on POSIX systems: a lower nice level.
 #include "platform/Priority.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <cerrno>
 
 #include <sys/resource.h>
-#endif
 
 namespace ferolith {
-
-#ifdef _WIN32
-
-PriorityGuard::PriorityGuard(unsigned osId) {
-  const bool ntFamily = osId >= 4 && osId <= 8;
-  SetPriorityClass(GetCurrentProcess(), ntFamily ? HIGH_PRIORITY_CLASS : REALTIME_PRIORITY_CLASS);
-  SetThreadPriority(GetCurrentThread(),
-                    ntFamily ? THREAD_PRIORITY_HIGHEST : THREAD_PRIORITY_TIME_CRITICAL);
-  raised_ = true;
-}
-
-PriorityGuard::~PriorityGuard() {
-  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-}
-
-#else
 
 namespace {
 // A raised nice level rather than a real-time class: the link busy-polls
@@ -43,7 +23,5 @@ PriorityGuard::PriorityGuard(unsigned /*osId*/) {
 PriorityGuard::~PriorityGuard() {
   if (raised_) ::setpriority(PRIO_PROCESS, 0, previous_);
 }
-
-#endif
 
 }  // namespace ferolith

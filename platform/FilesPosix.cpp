@@ -1,15 +1,16 @@
-// The POSIX implementation of FileOps.
+// The file services on POSIX systems.
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/FileOps.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -24,7 +25,7 @@ FileStatus::Kind KindOf(mode_t mode) {
 class PosixFileOps : public FileOps {
  public:
   int CreateTemp(std::string& pattern) override { return ::mkstemp(pattern.data()); }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     return ::write(fd, data, size);
   }
   int Sync(int fd) override { return ::fsync(fd); }
@@ -88,6 +89,27 @@ class PosixFileOps : public FileOps {
 FileOps& SystemFileOps() {
   static PosixFileOps ops;
   return ops;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+long long FileLength(std::FILE* file) {
+  struct stat status {};
+  if (::fstat(::fileno(file), &status) != 0) return -1;
+  return static_cast<long long>(status.st_size);
+}
+
+std::string CurrentWorkingDirectory() {
+  std::error_code error;
+  const std::filesystem::path directory = std::filesystem::current_path(error);
+  return error ? std::string() : directory.string();
+}
+
+bool IsStandardOutput(const std::string& path) {
+  struct stat named {};
+  struct stat output {};
+  return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &output) == 0 &&
+         named.st_dev == output.st_dev && named.st_ino == output.st_ino;
 }
 
 }  // namespace ferolith

@@ -1,6 +1,7 @@
 // Desktop-wide marks on Windows: a top-level window with the mark as its
-// title, found by title from any process of the desktop. Compiled only in a
-// Windows build.
+// title, found by title from any process of the desktop, as the other
+// programs of the family look for it. The system destroys the window with
+// its process, so a mark cannot outlive a program that crashed.
 #include <windows.h>
 
 #include "platform/DesktopMarkers.h"

@@ -1,3 +1,4 @@
+// Desktop-wide marks on POSIX systems: a lock file per mark.
 #include "platform/DesktopMarkers.h"
 
 #include <cerrno>
@@ -62,11 +63,9 @@ std::unique_ptr<MarkerHold> LockFileMarkers::Hold(const std::string& mark) {
   return std::make_unique<LockHold>(fd);
 }
 
-#ifndef _WIN32
 std::unique_ptr<DesktopMarkers> MakeDesktopMarkers() {
   return std::make_unique<LockFileMarkers>(DefaultMarkerDirectory());
 }
-#endif
 
 std::string DefaultMarkerDirectory() {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {

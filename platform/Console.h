@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ferolith {
+
+// The console of a command-line program.
+
+// Makes the console show the program's UTF-8 text (German umlauts): on
+// Windows the console's output code page becomes UTF-8; elsewhere the
+// terminal already is.
+void UseUtf8Console();
+
+// The command line as UTF-8 words. On Windows they are taken from the
+// system's wide-character command line, so that a file name the current
+// code page cannot spell arrives whole; elsewhere they are argv as given.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// True when both standard input and standard error are a terminal, so that
+// a question can be asked and answered there.
+bool IsInteractiveConsole();
+
+// Puts the null device in place of standard input, so that a wait for a
+// line ends at once and nothing more is read. Safe in a signal handler.
+void EndStandardInput();
+
+}  // namespace ferolith

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "core/FileOps.h"
+
+namespace ferolith {
+
+// The file services of the operating system. File names are UTF-8 text
+// throughout the program; on Windows every call here goes through the
+// system's wide-character functions, so that any name the file system can
+// hold ("Prüfung.hex") opens.
+
+// The real calls behind file writing. Windows: a replacement moves the
+// temporary file over the target with MoveFileExW (replacing an existing
+// file, written through to the disk); owner and mode are left to the folder
+// there, as every new file of the user gets them.
+FileOps& SystemFileOps();
+
+// Passes every call on to `next`. Fault injectors derive from it and
+// override only the calls they break.
+class ForwardingFileOps : public FileOps {
+ public:
+  explicit ForwardingFileOps(FileOps& next = SystemFileOps()) : next_(next) {}
+  int CreateTemp(std::string& pattern) override { return next_.CreateTemp(pattern); }
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
+    return next_.Write(fd, data, size);
+  }
+  int Sync(int fd) override { return next_.Sync(fd); }
+  int Close(int fd) override { return next_.Close(fd); }
+  int Rename(const std::string& from, const std::string& to) override {
+    return next_.Rename(from, to);
+  }
+  int Unlink(const std::string& path) override { return next_.Unlink(path); }
+  int Inspect(const std::string& path, FileStatus& status) override {
+    return next_.Inspect(path, status);
+  }
+  int ResolvePath(const std::string& path, std::string& resolved) override {
+    return next_.ResolvePath(path, resolved);
+  }
+  int CheckWritable(const std::string& path) override { return next_.CheckWritable(path); }
+  int OpenForWriting(const std::string& path) override { return next_.OpenForWriting(path); }
+  int KeepOwnerAndMode(int fd, const FileStatus& status) override {
+    return next_.KeepOwnerAndMode(fd, status);
+  }
+  int SetNewFileMode(int fd) override { return next_.SetNewFileMode(fd); }
+
+ private:
+  FileOps& next_;
+};
+
+// std::fopen for a UTF-8 name; nullptr with errno set on failure.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+
+// The length of an open file in bytes; -1 with errno set when the system
+// cannot tell.
+long long FileLength(std::FILE* file);
+
+// The process's current working directory as UTF-8; empty when it cannot be
+// had.
+std::string CurrentWorkingDirectory();
+
+// True when `path` names the file that this process's standard output
+// writes to: the same file, pipe or terminal, also through links such as
+// /dev/stdout. False when either cannot be examined.
+bool IsStandardOutput(const std::string& path);
+
+}  // namespace ferolith

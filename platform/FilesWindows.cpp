@@ -1,0 +1,199 @@
+// The file services on Windows: the wide-character calls of the system and
+// of its C runtime, in binary mode (the program writes its own CR LF).
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/Files.h"
+#include "platform/WideText.h"
+
+namespace ferolith {
+
+namespace {
+
+constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
+
+void Describe(DWORD attributes, DWORD links, FileStatus& status) {
+  status.exists = status.targetExists = true;
+  status.kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileStatus::Kind::Directory : FileStatus::Kind::Regular;
+  status.mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444u : 0666u;
+  status.links = links;
+}
+
+// The error number of a failed system call, for the program's own German
+// file-error texts.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    default:
+      return EIO;
+  }
+}
+
+class WindowsFileOps : public FileOps {
+ public:
+  // As mkstemp: the trailing XXXXXX replaced until a file of that name can
+  // be created anew.
+  int CreateTemp(std::string& pattern) override {
+    constexpr std::string_view kPlaceholder = "XXXXXX";
+    if (pattern.size() < kPlaceholder.size() ||
+        pattern.compare(pattern.size() - kPlaceholder.size(), kPlaceholder.size(), kPlaceholder) != 0) {
+      errno = EINVAL;
+      return -1;
+    }
+    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::uint64_t state = GetTickCount64() ^ (std::uint64_t{GetCurrentProcessId()} << 20) ^ ++created_;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      for (std::size_t i = pattern.size() - kPlaceholder.size(); i < pattern.size(); ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        pattern[i] = kLetters[static_cast<std::size_t>((state >> 33) % kLetters.size())];
+      }
+      const int fd = _wopen(WideFromUtf8(pattern).c_str(),
+                            _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, kCreateMode);
+      if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+  }
+
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
+    return _write(fd, data, static_cast<unsigned>(size < INT_MAX ? size : INT_MAX));
+  }
+  int Sync(int fd) override { return _commit(fd); }
+  int Close(int fd) override { return _close(fd); }
+
+  // std::rename refuses an existing target on Windows; MoveFileExW replaces
+  // it, and returns only when the move is on the disk.
+  int Rename(const std::string& from, const std::string& to) override {
+    if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return 0;
+    }
+    errno = ErrnoOf(GetLastError());
+    return -1;
+  }
+
+  int Unlink(const std::string& path) override { return _wunlink(WideFromUtf8(path).c_str()); }
+
+  // What the path names, through the system's own handle: a device (NUL,
+  // COM1) or a pipe is neither a file nor a folder. Symbolic links are
+  // followed by the system and not reported. The mode holds the write bits
+  // unless the file is read-only.
+  int Inspect(const std::string& path, FileStatus& status) override {
+    status = FileStatus{};
+    const std::wstring name = WideFromUtf8(path);
+    HANDLE handle = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
+      // Held open by another program: what the name says of it.
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
+        errno = ErrnoOf(error);
+        return -1;
+      }
+      Describe(data.dwFileAttributes, 1, status);
+      return 0;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (onDisk) {
+      Describe(info.dwFileAttributes, info.nNumberOfLinks, status);
+    } else {
+      status.exists = status.targetExists = true;
+      status.kind = FileStatus::Kind::Other;
+      status.mode = 0666;
+    }
+    return 0;
+  }
+
+  int ResolvePath(const std::string& path, std::string& resolved) override {
+    const std::unique_ptr<wchar_t, decltype(&std::free)> full(
+        _wfullpath(nullptr, WideFromUtf8(path).c_str(), 0), &std::free);
+    if (full == nullptr) return -1;
+    resolved = Utf8FromWide(full.get());
+    return 0;
+  }
+
+  int CheckWritable(const std::string& path) override {
+    constexpr int kWriteAccess = 2;
+    return _waccess(WideFromUtf8(path).c_str(), kWriteAccess);
+  }
+
+  int OpenForWriting(const std::string& path) override {
+    return _wopen(WideFromUtf8(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                  kCreateMode);
+  }
+
+  // Owner and permissions of a Windows file are its access list, which a
+  // new file takes from its folder as every file of the user does; a
+  // read-only file was refused before it came to a replacement.
+  int KeepOwnerAndMode(int, const FileStatus&) override { return 0; }
+  int SetNewFileMode(int) override { return 0; }
+
+ private:
+  std::uint64_t created_ = 0;
+};
+
+}  // namespace
+
+FileOps& SystemFileOps() {
+  static WindowsFileOps ops;
+  return ops;
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return _wfopen(WideFromUtf8(path).c_str(), WideFromUtf8(mode).c_str());
+}
+
+long long FileLength(std::FILE* file) {
+  struct _stat64 status {};
+  if (_fstat64(_fileno(file), &status) != 0) return -1;
+  return static_cast<long long>(status.st_size);
+}
+
+std::string CurrentWorkingDirectory() {
+  const std::unique_ptr<wchar_t, decltype(&std::free)> directory(_wgetcwd(nullptr, 0), &std::free);
+  return directory != nullptr ? Utf8FromWide(directory.get()) : std::string();
+}
+
+// The same file on the same volume as standard output; a console or a pipe
+// has no name a read-out could be given.
+bool IsStandardOutput(const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION output{};
+  const HANDLE standardOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (standardOutput == INVALID_HANDLE_VALUE || standardOutput == nullptr ||
+      GetFileType(standardOutput) != FILE_TYPE_DISK || !GetFileInformationByHandle(standardOutput, &output)) {
+    return false;
+  }
+  HANDLE named = CreateFileW(WideFromUtf8(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool same = GetFileInformationByHandle(named, &info) &&
+                    info.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
+                    info.nFileIndexHigh == output.nFileIndexHigh && info.nFileIndexLow == output.nFileIndexLow;
+  CloseHandle(named);
+  return same;
+}
+
+}  // namespace ferolith
