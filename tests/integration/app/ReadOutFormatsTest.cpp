@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/TextFormat.h"
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 #include "tests/support/Portable.h"
 
 namespace ferolith::testing {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 
 namespace ferolith::testing {
 

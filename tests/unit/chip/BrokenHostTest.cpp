@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/TextFormat.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {
