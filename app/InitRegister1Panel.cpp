@@ -39,7 +39,7 @@ void OnWeiteresProgrammieren(bool checked, std::uint8_t& value, UiServices& ui) 
     value = static_cast<std::uint8_t>(value & ~kWdisMask);
     return;
   }
-  const int answer = ui.MessageOkCancel(
+  const Answer answer = ui.MessageOkCancel(
       "!!! Achtung !!!\n\nDu willst den Schreibschutz setzen !\n\n"
       "Danach ist der Chip nicht mehr programmierbar !");
   if (answer == Answer::Ok) {

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
-#include "chip/AceProtocol.h"
 #include "chip/ChipOperations.h"
 #include "chip/ReadOut.h"
 #include "config/DeviceLibrary.h"
 #include "core/PathParts.h"
 #include "core/Utf8Path.h"
 #include "files/DataFileLoader.h"
-#include "hardware/PowerSequencer.h"
 #include "platform/DesktopMarkers.h"
 #include "platform/Priority.h"
 
@@ -32,11 +31,31 @@ std::string CompanionOf(const PathParts& parts) {
   return parts.drive + parts.directory + parts.name + ".rex";
 }
 
+// The frame of every command that drives the programmer: it marks the
+// programmer as in use and shows the activity window for as long as it
+// lives, and its end runs the closing steps on every path out.
+class CommandFrame {
+ public:
+  explicit CommandFrame(CommandContext& c) : c_(c), busy_(c.markers.Hold(Marker::ProgrammerBusy)) {
+    c_.ui.ShowActivityWindow(true);
+  }
+  ~CommandFrame() {
+    c_.ui.EnableCancelButton(false);
+    c_.state.CancelRequested = 0;
+    c_.ui.SetStatus(kIdle);
+    c_.ui.ShowActivityWindow(false);
+  }  // the busy mark goes last
+  CommandFrame(const CommandFrame&) = delete;
+  CommandFrame& operator=(const CommandFrame&) = delete;
+
+ private:
+  CommandContext& c_;
+  std::unique_ptr<MarkerHold> busy_;
+};
+
 }  // namespace
 
 OperationCommands::OperationCommands(CommandContext context) : c_(std::move(context)) {}
-
-OperationCommands::~OperationCommands() = default;
 
 bool OperationCommands::IsProgrammerBusy() { return c_.markers.Exists(Marker::ProgrammerBusy); }
 
@@ -45,17 +64,10 @@ ResultCode OperationCommands::ShowDemoRefusal() {
   return Result::ProgrammerNotFound;
 }
 
-void OperationCommands::CreateActivityWindow() {
-  activity_ = c_.markers.Hold(Marker::ProgrammerBusy);
-  c_.ui.ShowActivityWindow(true);
-}
-
-void OperationCommands::Closing() {
-  c_.ui.EnableCancelButton(false);
-  c_.state.CancelRequested = 0;
-  c_.ui.SetStatus(kIdle);
-  c_.ui.ShowActivityWindow(false);
-  activity_.reset();
+std::optional<ResultCode> OperationCommands::Refusal() {
+  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
+  if (IsProgrammerBusy()) return Result::ProgramFailed;
+  return std::nullopt;
 }
 
 ResultCode OperationCommands::ReloadDevice() {
@@ -75,73 +87,46 @@ ResultCode OperationCommands::WorkBracket(const std::function<ResultCode()>& wor
   return result;
 }
 
-void OperationCommands::RebuildCompanionPath() {
-  c_.state.CompanionFilePath = CompanionOf(SplitPath(c_.state.settings.BurnFilePath));
+ResultCode OperationCommands::DeviceWork(const std::function<ResultCode()>& work) {
+  const ResultCode loaded = ReloadDevice();
+  return loaded == Result::Ok ? WorkBracket(work) : loaded;
+}
+
+ResultCode OperationCommands::DeviceCommand(const std::function<ResultCode()>& work) {
+  if (const auto refused = Refusal()) return *refused;
+  const CommandFrame frame(c_);
+  return DeviceWork(work);
+}
+
+void OperationCommands::AdoptBurnFile(const std::string& fullPath, const PathParts& parts,
+                                      const std::string& fileName) {
+  Settings& settings = c_.state.settings;
+  settings.BurnFilePath = fullPath;
+  c_.state.CompanionFilePath = CompanionOf(parts);
+  settings.LastDirectory = parts.drive + parts.directory;
+  settings.BurnFileName = fileName;
+  c_.ui.ShowBurnFileName(fileName);
 }
 
 ResultCode OperationCommands::OnLeertest() {
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  CreateActivityWindow();
-  ResultCode result = ReloadDevice();
-  if (result == Result::Ok) result = WorkBracket([this] { return c_.operations.BlankCheck(); });
-  Closing();
-  return result;
-}
-
-ResultCode OperationCommands::ReadInitRegister1Pass(std::uint8_t& value, std::uint64_t timeouts) {
-  c_.ui.SetStatus("Lese InitRegister1");
-  c_.ui.Repaint();
-  c_.power.EnterProgrammingMode();
-  c_.protocol.ClearReadErrorFlag();
-  value = c_.protocol.ReadInitRegister1();
-  if (c_.protocol.ReadErrorFlag() == Result::Ok) value = c_.protocol.ReadInitRegister1();
-  c_.power.LeaveProgrammingMode();
-  // The byte counts only when every step was answered, power-down included.
-  const ResultCode read = c_.protocol.ReadErrorFlag();
-  return read == Result::Ok && c_.power.LinkTimeouts() != timeouts ? Result::HandshakeTimeout : read;
+  return DeviceCommand([this] { return c_.operations.BlankCheck(); });
 }
 
 ResultCode OperationCommands::OnInitRegister() {
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  CreateActivityWindow();
-  ResultCode result = ReloadDevice();
-  if (result == Result::Ok) {
-    result = WorkBracket([this] {
-      const std::uint64_t timeouts = c_.power.LinkTimeouts();
-      c_.power.SafeState();
-      if (c_.power.ShowSocketInstructions("#### InitRegister1 lesen  ####\n") == Answer::Cancel) {
-        return Result::SocketCancelled;
-      }
-      std::uint8_t value = 0;
-      const ResultCode read = ReadInitRegister1Pass(value, timeouts);
-      if (read == Result::Ok) {
-        c_.state.settings.InitRegister1Value = value;
-        c_.ui.ShowInitRegister1(value);
-        c_.ui.MessageInfo("InitRegister1 gelesen");
-      }
-      return read;
-    });
-  }
-  Closing();
-  return result;
+  return DeviceCommand([this] {
+    std::uint8_t value = 0;
+    const ResultCode read = c_.operations.ReadInitRegister1(value, true);
+    if (read == Result::Ok) {
+      c_.state.settings.InitRegister1Value = value;
+      c_.ui.ShowInitRegister1(value);
+      c_.ui.MessageInfo("InitRegister1 gelesen");
+    }
+    return read;
+  });
 }
 
 ResultCode OperationCommands::ReadInitRegister1InPlace(std::uint8_t& value) {
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  CreateActivityWindow();
-  ResultCode result = ReloadDevice();
-  if (result == Result::Ok) {
-    result = WorkBracket([&] {
-      const std::uint64_t timeouts = c_.power.LinkTimeouts();
-      c_.power.SafeState();
-      return ReadInitRegister1Pass(value, timeouts);
-    });
-  }
-  Closing();
-  return result;
+  return DeviceCommand([&] { return c_.operations.ReadInitRegister1(value, false); });
 }
 
 void OperationCommands::AreaInImage(MemoryArea area) {
@@ -207,65 +192,47 @@ ResultCode OperationCommands::ReadTwiceThenSave() {
 }
 
 ResultCode OperationCommands::OnAuslesen() {
+  if (const auto refused = Refusal()) return *refused;
   Settings& settings = c_.state.settings;
   FileDialogRequest request;
   request.filter = kReadOutFilter;
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
   request.defaultExtension = "hex";
   request.initialFileName = SplitPath(settings.BurnFileName).name;
   request.initialDirectory = settings.LastDirectory;
-  request.filterIndex = settings.DataFormat + 1;
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  CreateActivityWindow();
-  ResultCode result = Result::NotBlankOrReadOut;
-  if (const auto choice = c_.ui.RunSaveDialog(request)) {
-    settings.DataFormat = choice->filterIndex - 1;
-    PathParts parts = SplitPath(choice->fullPath);
-    const std::string extension = Lower(parts.extension);
-    if (settings.DataFormat == DataFormat::Binary && extension != ".bin") {
-      parts.extension = ".bin";
-    } else if (settings.DataFormat > DataFormat::Binary && extension != ".hex") {
-      parts.extension = ".hex";
-    } else if (settings.DataFormat <= DataFormat::Undecided) {
-      settings.DataFormat = DataFormat::Binary;
-    }
-    settings.BurnFilePath = JoinPath(parts);
-    c_.state.CompanionFilePath = CompanionOf(parts);
-    settings.LastDirectory = parts.drive + parts.directory;
-    settings.BurnFileName = parts.name + parts.extension;
-    c_.ui.ShowBurnFileName(settings.BurnFileName);
-    c_.ui.Repaint();
-    result = ReadOutChain(true, false);
+  request.filterIndex = FormatNumber(settings.DataFormat) + 1;
+  // Unlike the open dialog of "Prüfen" and "Brennen", the save dialog runs
+  // inside the frame, after both refusals: no other program can take the
+  // programmer between the choice of the file and the read-out.
+  const CommandFrame frame(c_);
+  const auto choice = c_.ui.RunSaveDialog(request);
+  if (!choice) return Result::NotBlankOrReadOut;
+  settings.DataFormat = FormatOfNumber(choice->filterIndex - 1);
+  PathParts parts = SplitPath(choice->fullPath);
+  const std::string extension = Lower(parts.extension);
+  if (settings.DataFormat == DataFormat::Binary && extension != ".bin") {
+    parts.extension = ".bin";
+  } else if (settings.DataFormat > DataFormat::Binary && extension != ".hex") {
+    parts.extension = ".hex";
+  } else if (settings.DataFormat <= DataFormat::Undecided) {
+    settings.DataFormat = DataFormat::Binary;
   }
-  Closing();
-  return result;
+  AdoptBurnFile(JoinPath(parts), parts, parts.name + parts.extension);
+  c_.ui.Repaint();
+  return ReadOutChain(true, false);
 }
 
-ResultCode OperationCommands::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
-  if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  if (IsProgrammerBusy()) return Result::ProgramFailed;
-  CreateActivityWindow();
-  Settings& settings = c_.state.settings;
-  settings.DataFormat = dataFormat;
+ResultCode OperationCommands::ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice) {
+  if (const auto refused = Refusal()) return *refused;
+  const CommandFrame frame(c_);
+  c_.state.settings.DataFormat = dataFormat;
   const PathParts parts = SplitPath(path);
-  settings.BurnFilePath = path;
-  c_.state.CompanionFilePath = CompanionOf(parts);
-  settings.LastDirectory = parts.drive + parts.directory;
-  settings.BurnFileName = parts.name + parts.extension;
-  c_.ui.ShowBurnFileName(settings.BurnFileName);
-  const ResultCode result = ReadOutChain(false, readTwice);
-  Closing();
-  return result;
+  AdoptBurnFile(path, parts, parts.name + parts.extension);
+  return ReadOutChain(false, readTwice);
 }
 
 void OperationCommands::SetBurnFile(const std::string& path, const std::string& fileName) {
-  Settings& settings = c_.state.settings;
   const PathParts parts = SplitPath(path);
-  settings.BurnFilePath = JoinPath(parts);
-  c_.state.CompanionFilePath = CompanionOf(parts);
-  settings.LastDirectory = parts.drive + parts.directory;
-  settings.BurnFileName = fileName;
-  c_.ui.ShowBurnFileName(fileName);
+  AdoptBurnFile(JoinPath(parts), parts, fileName);
 }
 
 ResultCode OperationCommands::ChooseBurnFile() {
@@ -304,16 +271,17 @@ ResultCode OperationCommands::VerifyChain() {
 }
 
 ResultCode OperationCommands::BurnFileCommand(const std::function<ResultCode()>& chain) {
+  // Unlike the other commands, the busy test comes first and the demo test
+  // after the open dialog: choosing the burn file needs no programmer, so a
+  // first "Prüfen" or "Brennen" without a file offers the dialog even in
+  // demo mode and the file stays chosen; while another program holds the
+  // programmer, nothing opens at all.
   if (IsProgrammerBusy()) return Result::ProgramFailed;
-  // The open dialog comes first, even in demo mode, when no file is chosen yet.
-  ResultCode result = c_.state.settings.BurnFileName.empty() ? ChooseBurnFile() : Result::Ok;
+  const ResultCode chosen = c_.state.settings.BurnFileName.empty() ? ChooseBurnFile() : Result::Ok;
   if (c_.state.DemoMode > 0) return ShowDemoRefusal();
-  CreateActivityWindow();
-  RebuildCompanionPath();
-  if (result == Result::Ok) result = ReloadDevice();
-  if (result == Result::Ok) result = WorkBracket(chain);
-  Closing();
-  return result;
+  const CommandFrame frame(c_);
+  c_.state.CompanionFilePath = CompanionOf(SplitPath(c_.state.settings.BurnFilePath));
+  return chosen == Result::Ok ? DeviceWork(chain) : chosen;
 }
 
 ResultCode OperationCommands::OnPruefen() {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ProgramState.h"
@@ -12,14 +12,12 @@
 
 namespace ferolith {
 
-class AceProtocol;
 class ChipOperations;
 class DataFileLoader;
 class DesktopMarkers;
 class DeviceLibrary;
-class MarkerHold;
-class PowerSequencer;
 class ReadOut;
+struct PathParts;
 
 // The filter lists of the two file dialogs.
 inline constexpr const char* kBurnFileFilter =
@@ -37,8 +35,6 @@ struct CommandContext {
   DeviceLibrary& library;
   DataFileLoader& loader;
   ChipOperations& operations;
-  AceProtocol& protocol;
-  PowerSequencer& power;
   ReadOut& readOut;
   // Called after every successful device load inside a command (the
   // simulator puts a chip of the loaded device into its socket).
@@ -56,13 +52,12 @@ struct CommandContext {
 // chains file loading, chip passes and file writing, and restores
 // everything on every path.
 //
-// Results: 0 on success, the failing step's code otherwise;
+// Results: Ok on success, the failing step's result otherwise;
 // Result::ProgrammerNotFound when refused in demo mode and
 // Result::ProgramFailed when the programmer is busy.
 class OperationCommands {
  public:
   explicit OperationCommands(CommandContext context);
-  ~OperationCommands();
   OperationCommands(const OperationCommands&) = delete;
   OperationCommands& operator=(const OperationCommands&) = delete;
 
@@ -71,7 +66,7 @@ class OperationCommands {
   ResultCode OnAuslesen();
   ResultCode OnPruefen();
   ResultCode OnBrennen();
-  // The "Neue Datei" open dialog: 0, or Result::FileNotLoaded on Cancel.
+  // The "Neue Datei" open dialog: Ok, or Result::FileNotLoaded on Cancel.
   ResultCode ChooseBurnFile();
 
   // Makes `path` the burn file, as an OK in the open dialog does.
@@ -81,22 +76,31 @@ class OperationCommands {
   // is replaced: the same frame and chain otherwise. With `readTwice`, every
   // area is read twice and the files are written only when both passes of
   // every area agree.
-  ResultCode ReadOutTo(const std::string& path, int dataFormat, bool readTwice = false);
+  ResultCode ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice = false);
   // Reads InitRegister1 with the chip in place (after a pass that needed
   // the socket box: none here, and no message on success) in the frame of a
-  // command; 0 with `value`, or the failing step's code.
+  // command; Ok with `value`, or the failing step's result.
   ResultCode ReadInitRegister1InPlace(std::uint8_t& value);
 
   bool IsProgrammerBusy();
 
  private:
   ResultCode ShowDemoRefusal();
-  void CreateActivityWindow();
-  void Closing();
+  // The refusals before a command, in the order most commands test them:
+  // demo mode (with its message), then a busy programmer (silently).
+  std::optional<ResultCode> Refusal();
   // Loads the selected device; Result::LibraryError on failure.
   ResultCode ReloadDevice();
   // DisableControls, raised priority, the work, normal priority, EnableControls.
   ResultCode WorkBracket(const std::function<ResultCode()>& work);
+  // The device reloaded, then the work in its bracket.
+  ResultCode DeviceWork(const std::function<ResultCode()>& work);
+  // The whole frame of a command without files: refusals, busy mark,
+  // device, work bracket, closing.
+  ResultCode DeviceCommand(const std::function<ResultCode()>& work);
+  // Makes `fullPath` (taken apart in `parts`) the burn file shown as
+  // `fileName`, with its companion file and last directory.
+  void AdoptBurnFile(const std::string& fullPath, const PathParts& parts, const std::string& fileName);
   // The frame of "Prüfen" and "Brennen" around their chain.
   ResultCode BurnFileCommand(const std::function<ResultCode()>& chain);
   // The read-out of both areas; with `askBeforeReplacing`, existing files
@@ -104,9 +108,6 @@ class OperationCommands {
   ResultCode ReadOutChain(bool askBeforeReplacing, bool readTwice);
   // Both areas read twice and compared, then both files written.
   ResultCode ReadTwiceThenSave();
-  // Power-up, InitRegister1 read, power-down; 0 with `value` when every step
-  // since the link's timeout count was `timeouts` was answered.
-  ResultCode ReadInitRegister1Pass(std::uint8_t& value, std::uint64_t timeouts);
   void AreaInImage(MemoryArea area);
   bool MayReplaceReadOutFiles();
   // Loads the companion file and runs `work` on it. A missing companion file
@@ -115,10 +116,8 @@ class OperationCommands {
   ResultCode CompanionStep(const std::function<ResultCode()>& work);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
-  void RebuildCompanionPath();
 
   CommandContext c_;
-  std::unique_ptr<MarkerHold> activity_;
 };
 
 }  // namespace ferolith

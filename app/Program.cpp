@@ -50,8 +50,8 @@ struct Program::Parts {
                 state.CancelRequested),
         library(ui, state.settings, state.device),
         loader(ui, state.image, state.device, state.settings),
-        commands(CommandContext{ui, state, markers, library, loader, operations, protocol, power,
-                                readOut, [this] { InsertSimulatedChip(); },
+        commands(CommandContext{ui, state, markers, library, loader, operations, readOut,
+                                [this] { InsertSimulatedChip(); },
                                 [this](MemoryArea area) { ReportArea(area); }}) {
     if (options.simulate) LoadSimulationFile();
     if (!options.traceFile.empty()) StartTrace();
@@ -443,7 +443,7 @@ void Program::SetBurnFile(const std::string& path) {
   parts_->commands.SetBurnFile(path, parts.name + parts.extension);
 }
 
-ResultCode Program::ReadOutTo(const std::string& path, int dataFormat, bool readTwice) {
+ResultCode Program::ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice) {
   return parts_->HardwareCommand(
       [&] { return parts_->commands.ReadOutTo(path, dataFormat, readTwice); });
 }
@@ -456,7 +456,7 @@ void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {
   parts_->areaObserver = std::move(observer);
 }
 
-ResultCode Program::Convert(const std::string& input, const std::string& output, int dataFormat,
+ResultCode Program::Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                             MemoryArea area) {
   Parts& p = *parts_;
   if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;

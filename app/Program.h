@@ -82,8 +82,8 @@ class Program {
   // when the library gave no manufacturer (the list shows "Keine Hersteller").
   ResultCode FillLists();
 
-  // The operation commands. Each returns the result of its chain: 0 on
-  // success, the failing step's code otherwise; Result::ProgrammerNotFound
+  // The operation commands. Each returns the result of its chain: Ok on
+  // success, the failing step's result otherwise; Result::ProgrammerNotFound
   // when refused in demo mode, Result::ProgramFailed when the programmer is
   // busy.
   ResultCode OnLeertest();
@@ -118,8 +118,8 @@ class Program {
   // twice and saved only when both passes agree), a file converted for the
   // selected device, and an explicit save of the settings.
   void SetBurnFile(const std::string& path);
-  ResultCode ReadOutTo(const std::string& path, int dataFormat, bool readTwice = false);
-  ResultCode Convert(const std::string& input, const std::string& output, int dataFormat,
+  ResultCode ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice = false);
+  ResultCode Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                      MemoryArea area);
   void SaveSettings();
   // InitRegister1 read with the chip left in the socket by the previous

@@ -17,10 +17,10 @@ std::uint32_t AceProtocol::ShiftCommandWord(std::uint32_t word) {
   const ChipLines lines = ChipLinesFor(device_.Package);
   std::uint32_t samples = 0;
   for (std::uint32_t mask = 0x80000000u; mask != 0; mask >>= 1) {
-    SetLine(Reg::R10, RegBit::DataR10, (word & mask) != 0);
+    link_.Drive(Lines::SerialData, (word & mask) != 0);
     // The sample is taken after the data bit is presented, before the clock.
     const bool serialOut = SerialOutHigh(lines);
-    ClockPulse(lines.clockBit);
+    ClockPulse(lines.clock);
     if (serialOut) samples |= mask;
   }
   return samples;
@@ -28,11 +28,11 @@ std::uint32_t AceProtocol::ShiftCommandWord(std::uint32_t word) {
 
 ResultCode AceProtocol::FinishWrite() {
   const ChipLines lines = ChipLinesFor(device_.Package);
-  SetLine(Reg::R6, RegBit::LoadR6, false);
+  link_.Lower(Lines::Load);
   if (!SerialOutHigh(lines)) return FailEnding(kSerialOutNotHighAfterLoad, Result::ProgramFailed);
-  ClockPulse(lines.clockBit);
+  ClockPulse(lines.clock);
   if (SerialOutHigh(lines)) return FailEnding(kSerialOutNotLowAfterClock, Result::ProgramFailed);
-  ClockPulse(lines.clockBit);
+  ClockPulse(lines.clock);
 
   // Completion poll: at least one look at SerialOut, also for a limit of 0.
   std::uint32_t polls = 0;
@@ -48,19 +48,19 @@ ResultCode AceProtocol::FinishWrite() {
   if (!done) return FailEnding(kProgrammingTimeExceeded, Result::ProgramFailed);
 
   link_.ReadInput();
-  SetLine(Reg::R6, RegBit::LoadR6, true);
+  link_.Raise(Lines::Load);
   link_.ReadInput();
   return Result::Ok;
 }
 
 ResultCode AceProtocol::FinishRead() {
   const ChipLines lines = ChipLinesFor(device_.Package);
-  SetLine(Reg::R6, RegBit::LoadR6, false);
+  link_.Lower(Lines::Load);
   if (!SerialOutHigh(lines)) return FailEnding(kSerialOutNotHighAfterLoad, Result::VerifyFailed);
-  ClockPulse(lines.clockBit);
-  ClockPulse(lines.clockBit);
+  ClockPulse(lines.clock);
+  ClockPulse(lines.clock);
   link_.ReadInput();
-  SetLine(Reg::R6, RegBit::LoadR6, true);
+  link_.Raise(Lines::Load);
   link_.ReadInput();
   return Result::Ok;
 }
@@ -98,24 +98,18 @@ std::uint8_t AceProtocol::ReadByte(std::uint8_t code, std::uint32_t address) {
   return static_cast<std::uint8_t>(samples & 0xFFu);
 }
 
-void AceProtocol::SetLine(int reg, std::uint8_t bit, bool high) {
-  std::uint8_t& shadow = link_.Shadow().Of(reg);
-  shadow = static_cast<std::uint8_t>(high ? shadow | bit : shadow & ~bit);
-  link_.WriteShadow(reg);
-}
-
-void AceProtocol::ClockPulse(std::uint8_t clockBit) {
-  SetLine(Reg::R10, clockBit, true);
-  SetLine(Reg::R10, clockBit, false);
+void AceProtocol::ClockPulse(Line clock) {
+  link_.Raise(clock);
+  link_.Lower(clock);
 }
 
 bool AceProtocol::SerialOutHigh(const ChipLines& lines) {
-  return (link_.ReadInput() & lines.serialOutBit) != 0;
+  return (link_.ReadInput() & lines.serialOut.bit) != 0;
 }
 
 ResultCode AceProtocol::FailEnding(const char* message, ResultCode result) {
   ui_.MessageInfo(message);
-  SetLine(Reg::R6, RegBit::LoadR6, true);
+  link_.Raise(Lines::Load);
   return result;
 }
 

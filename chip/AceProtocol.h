@@ -26,9 +26,9 @@ class AceProtocol {
   // Shifts `word` in, most significant bit first, and returns the 32
   // SerialOut samples taken before each clock pulse (bit 31 = first sample).
   std::uint32_t ShiftCommandWord(std::uint32_t word);
-  // Ending of a write: 0, or 7 after its message.
+  // Ending of a write: Ok, or ProgramFailed after its message.
   ResultCode FinishWrite();
-  // Ending of a read: 0, or 6 after its message.
+  // Ending of a read: Ok, or VerifyFailed after its message.
   ResultCode FinishRead();
 
   ResultCode WriteCodeByte(std::uint32_t address, std::uint8_t value);
@@ -38,23 +38,22 @@ class AceProtocol {
   ResultCode WriteInitRegister1(std::uint8_t value);
   std::uint8_t ReadInitRegister1();
 
-  // 0, or 6 when the ending of the last read command failed. Every read
+  // Ok, or VerifyFailed when the ending of the last read command failed. Every read
   // assigns it; callers clear it before a sequence of reads.
-  int ReadErrorFlag() const { return readErrorFlag_; }
+  ResultCode ReadErrorFlag() const { return readErrorFlag_; }
   void ClearReadErrorFlag() { readErrorFlag_ = Result::Ok; }
 
  private:
   ResultCode WriteByte(std::uint8_t code, std::uint32_t address, std::uint8_t value);
   std::uint8_t ReadByte(std::uint8_t code, std::uint32_t address);
-  void SetLine(int reg, std::uint8_t bit, bool high);
-  void ClockPulse(std::uint8_t clockBit);
+  void ClockPulse(Line clock);
   bool SerialOutHigh(const ChipLines& lines);
   ResultCode FailEnding(const char* message, ResultCode result);
 
   RegisterLink& link_;
   UiServices& ui_;
   const DeviceEntry& device_;
-  int readErrorFlag_ = Result::Ok;
+  ResultCode readErrorFlag_ = Result::Ok;
 };
 
 }  // namespace ferolith

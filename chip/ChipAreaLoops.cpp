@@ -36,15 +36,15 @@ void ChipOperations::ReadPipelined(MemoryArea area, Visit visit) {
   protocol_.ClearReadErrorFlag();
   if (!bounds.addressable) return;
   ReadAreaByte(area, bounds.start);
-  if (protocol_.ReadErrorFlag() != 0) return;
+  if (protocol_.ReadErrorFlag() != Result::Ok) return;
   for (std::uint32_t address = bounds.start;; ++address) {
     const bool last = address + 1 >= bounds.end;
     const std::uint8_t value = ReadAreaByte(area, last ? bounds.start : address + 1);
-    if (protocol_.ReadErrorFlag() != 0 || !visit(address, value) || last) return;
+    if (protocol_.ReadErrorFlag() != Result::Ok || !visit(address, value) || last) return;
   }
 }
 
-int ChipOperations::BlankCheckArea(MemoryArea area, int answer) {
+std::optional<Answer> ChipOperations::BlankCheckArea(MemoryArea area, std::optional<Answer> answer) {
   ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
     if (value != kBlankCell) {
       const auto shownAddress = static_cast<unsigned long>(address);
@@ -77,7 +77,7 @@ ResultCode ChipOperations::ProgramLoop(MemoryArea area) {
   progress_.ProgressStart(bounds.end - bounds.start);
   if (!bounds.addressable) return Result::Ok;
   const bool code = area == MemoryArea::ProgramMemory;
-  int answer = 0;
+  std::optional<Answer> answer;
   bool failed = false;
   for (std::uint32_t address = bounds.start;; ++address) {
     const std::uint8_t value = image_.bytes[address];
@@ -102,7 +102,7 @@ ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
   const Bounds bounds = AreaBounds(area);
   progress_.ProgressStart(bounds.end - bounds.start);
   const bool code = area == MemoryArea::ProgramMemory;
-  int answer = 0;
+  std::optional<Answer> answer;  // of the last mismatch box
   ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
     const std::uint8_t expected = image_.bytes[address];
     if (value != expected) {
@@ -118,7 +118,7 @@ ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
     progress_.ProgressStep();
     return answer != Answer::Cancel && cancelRequested_ == 0;
   });
-  const bool failed = protocol_.ReadErrorFlag() != 0 || answer != 0 || cancelRequested_ != 0;
+  const bool failed = protocol_.ReadErrorFlag() != Result::Ok || answer || cancelRequested_ != 0;
   return failed ? Result::VerifyFailed : Result::Ok;
 }
 

@@ -11,6 +11,7 @@ constexpr std::uint8_t kWriteDisableBit = 0x02;
 constexpr char kBannerBlankCheck[] = "#### Blankcheck ####\n";
 constexpr char kBannerProgram[] = "#### Brennen ####\n";
 constexpr char kBannerVerify[] = "#### Prüfen ####\n";
+constexpr char kBannerReadInitRegister1[] = "#### InitRegister1 lesen  ####\n";
 
 }  // namespace
 
@@ -39,9 +40,9 @@ ResultCode ChipOperations::BlankCheck() {
   StartPass("Leertest Codespeicher");
 
   // A Retry given in program memory still counts when the data EEPROM is blank.
-  int answer = BlankCheckArea(MemoryArea::ProgramMemory, 0);
+  std::optional<Answer> answer = BlankCheckArea(MemoryArea::ProgramMemory, std::nullopt);
   if (answer != Answer::Cancel && cancelRequested_ == 0 && device_.DataEnd != 0 &&
-      protocol_.ReadErrorFlag() == 0) {
+      protocol_.ReadErrorFlag() == Result::Ok) {
     progress_.ProgressReset();
     progress_.ProgressStart(device_.DataEnd - device_.DataStart);
     ui_.SetStatus("Leertest Datenspeicher");
@@ -51,66 +52,62 @@ ResultCode ChipOperations::BlankCheck() {
   power_.LeaveProgrammingMode();
   progress_.ProgressReset();
 
-  if (answer == Answer::Cancel || protocol_.ReadErrorFlag() != 0) return Result::BlankCheckStopped;
+  if (answer == Answer::Cancel || protocol_.ReadErrorFlag() != Result::Ok) return Result::BlankCheckStopped;
   if (cancelRequested_ != 0) {
     ui_.MessageInfo("Leertest abgebrochen !");
     return Result::BlankCheckStopped;
   }
-  if (answer != 0) return answer;
+  if (answer) return Result::NotBlankOrReadOut;  // non-blank cells, each answered with Retry
   const ResultCode result = AfterLink(Result::Ok, timeouts);
   if (result == Result::Ok) ui_.MessageInfo("\nController ist gelöscht !\n");
   return result;
 }
 
 ResultCode ChipOperations::ProgramArea(MemoryArea area) {
-  const std::uint64_t timeouts = power_.LinkTimeouts();
-  power_.SafeState();
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);
-  std::string status;
-  if (area == MemoryArea::ProgramMemory) {
-    if (power_.ShowSocketInstructions(kBannerProgram) == Answer::Cancel) return Result::ProgramFailed;
-    status = FormatText("Programmspeicher Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count,
-                        highest, highest);
-  } else {
-    status = FormatText("EEPROM Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count, highest, highest);
-  }
-  StartPass(status);
-  const ResultCode result = area == MemoryArea::ProgramMemory ? ProgramCodeMemory() : ProgramDataMemory();
-  progress_.ProgressReset();
-  power_.LeaveProgrammingMode();
-
-  if (cancelRequested_ != 0) {
-    ui_.MessageInfo("Programmierung abgebrochen !");
-    return Result::ProgramFailed;
-  }
-  return AfterLink(result, timeouts);
+  const bool code = area == MemoryArea::ProgramMemory;
+  return RunAreaPass(
+      area, {code ? kBannerProgram : nullptr,
+             code ? FormatText("Programmspeicher Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count,
+                               highest, highest)
+                  : FormatText("EEPROM Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count, highest,
+                               highest),
+             &ChipOperations::ProgramLoop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
 }
 
 ResultCode ChipOperations::VerifyArea(MemoryArea area, bool askSocket) {
-  const std::uint64_t timeouts = power_.LinkTimeouts();
-  power_.SafeState();
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);
-  std::string status;
-  if (area == MemoryArea::ProgramMemory) {
-    if (askSocket && power_.ShowSocketInstructions(kBannerVerify) == Answer::Cancel) return Result::VerifyFailed;
-    status = FormatText("Programmspeicher prüfen Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX)", count, count,
-                        highest, highest);
-  } else {
-    status = FormatText("EEpromspeicher prüfen Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX)", count, count,
-                        highest, highest);
-  }
-  StartPass(status);
-  const ResultCode result = area == MemoryArea::ProgramMemory ? VerifyCodeMemory() : VerifyDataMemory();
+  const bool code = area == MemoryArea::ProgramMemory;
+  return RunAreaPass(
+      area, {code && askSocket ? kBannerVerify : nullptr,
+             code ? FormatText("Programmspeicher prüfen Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX)", count, count,
+                               highest, highest)
+                  : FormatText("EEpromspeicher prüfen Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX)", count, count,
+                               highest, highest),
+             &ChipOperations::VerifyLoop, false, "Prüfen abgebrochen !", Result::VerifyFailed});
+}
+
+ResultCode ChipOperations::RunAreaPass(MemoryArea area, const AreaPass& pass) {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
+  power_.SafeState();
+  if (pass.banner != nullptr && power_.ShowSocketInstructions(pass.banner) == Answer::Cancel) return pass.failed;
+  StartPass(pass.status);
+  const ResultCode result = (this->*pass.loop)(area);
+  // Programming clears the progress bar before power-down, verifying after
+  // it: the passes have always run so, and a timeout message during
+  // power-down shows over the bar as it did.
+  if (pass.resetBeforePowerDown) progress_.ProgressReset();
   power_.LeaveProgrammingMode();
-  progress_.ProgressReset();
+  if (!pass.resetBeforePowerDown) progress_.ProgressReset();
 
   if (cancelRequested_ != 0) {
-    ui_.MessageInfo("Prüfen abgebrochen !");
-    return Result::VerifyFailed;
+    ui_.MessageInfo(pass.cancelled);
+    return pass.failed;
   }
-  return result != Result::Ok ? Result::VerifyFailed : AfterLink(Result::Ok, timeouts);
+  // The loops return 0 or the pass's own failure code.
+  return AfterLink(result, timeouts);
 }
 
 ResultCode ChipOperations::ProgramInitRegister1() {
@@ -135,9 +132,9 @@ ResultCode ChipOperations::ProgramInitRegister1() {
     return Result::ProgramFailed;
   }
   protocol_.ReadInitRegister1();  // priming read
-  if (protocol_.ReadErrorFlag() == 0) {
+  if (protocol_.ReadErrorFlag() == Result::Ok) {
     const std::uint8_t readBack = protocol_.ReadInitRegister1();
-    if (protocol_.ReadErrorFlag() == 0 && readBack != value) {
+    if (protocol_.ReadErrorFlag() == Result::Ok && readBack != value) {
       ui_.MessageInfo(FormatText("InitRegister1 Fehler beim Prüfen !\n\nRichtig: 0x%02X\nGelesen: 0x%02X\n",
                                  static_cast<unsigned>(value), static_cast<unsigned>(readBack)));
       power_.LeaveProgrammingMode();
@@ -145,7 +142,23 @@ ResultCode ChipOperations::ProgramInitRegister1() {
     }
   }
   power_.LeaveProgrammingMode();
-  return protocol_.ReadErrorFlag() != 0 ? Result::ProgramFailed : AfterLink(Result::Ok, timeouts);
+  return protocol_.ReadErrorFlag() != Result::Ok ? Result::ProgramFailed : AfterLink(Result::Ok, timeouts);
+}
+
+ResultCode ChipOperations::ReadInitRegister1(std::uint8_t& value, bool askSocket) {
+  const std::uint64_t timeouts = power_.LinkTimeouts();
+  power_.SafeState();
+  if (askSocket && power_.ShowSocketInstructions(kBannerReadInitRegister1) == Answer::Cancel) {
+    return Result::SocketCancelled;
+  }
+  ui_.SetStatus("Lese InitRegister1");
+  ui_.Repaint();
+  power_.EnterProgrammingMode();
+  protocol_.ClearReadErrorFlag();
+  value = protocol_.ReadInitRegister1();  // priming read
+  if (protocol_.ReadErrorFlag() == Result::Ok) value = protocol_.ReadInitRegister1();
+  power_.LeaveProgrammingMode();
+  return AfterLink(protocol_.ReadErrorFlag(), timeouts);
 }
 
 void ChipOperations::StartPass(const std::string& status) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "chip/AceProtocol.h"
@@ -35,27 +36,33 @@ class ChipOperations {
                  const DeviceEntry& device, MemoryImage& image, const Settings& settings,
                  const int& cancelRequested);
 
-  // Both areas; 0 blank, 4 non-blank cells answered with Retry, 5 stopped,
-  // 10 handshake timeout.
+  // Both areas; Ok when blank, NotBlankOrReadOut for non-blank cells
+  // answered with Retry, BlankCheckStopped, HandshakeTimeout.
   ResultCode BlankCheck();
-  // Powers up, programs one area from the image, powers down; 0, 7 or 10.
-  // A cell that failed to program fails the pass, also when the user went
-  // on past it with Retry.
+  // Powers up, programs one area from the image, powers down; Ok,
+  // ProgramFailed or HandshakeTimeout. A cell that failed to program fails
+  // the pass, also when the user went on past it with Retry.
   ResultCode ProgramArea(MemoryArea area);
-  // Powers up, compares one area with the image, powers down; 0 or 6. The
-  // socket box is shown only for program memory and only when asked; 10
-  // after a handshake timeout.
+  // Powers up, compares one area with the image, powers down; Ok,
+  // VerifyFailed or HandshakeTimeout. The socket box is shown only for
+  // program memory and only when asked.
   ResultCode VerifyArea(MemoryArea area, bool askSocket);
   // Writes InitRegister1Value and reads it back, with its own power cycle
-  // and no socket box; 0, 7 or 10.
+  // and no socket box; Ok, ProgramFailed or HandshakeTimeout.
   ResultCode ProgramInitRegister1();
+  // Reads InitRegister1 into `value` with its own power cycle after the
+  // safe state; with `askSocket`, the socket box comes first. Ok,
+  // SocketCancelled, VerifyFailed after a failed read ending, or
+  // HandshakeTimeout (the byte counts only when every step was answered,
+  // power-down included).
+  ResultCode ReadInitRegister1(std::uint8_t& value, bool askSocket);
 
   // The loops run between power-up and power-down by the passes above.
   ResultCode ProgramCodeMemory();
   ResultCode ProgramDataMemory();
   ResultCode VerifyCodeMemory();
   ResultCode VerifyDataMemory();
-  // Read one area into the image; always 0. The caller powers the chip and
+  // Read one area into the image; always Ok. The caller powers the chip and
   // learns of a stop from the cancel flag and of a failed read ending from
   // the protocol's ReadErrorFlag.
   ResultCode ReadCodeMemory();
@@ -68,16 +75,32 @@ class ChipOperations {
     bool addressable;
   };
 
+  // What tells a programming pass from a verifying one; the frame around
+  // the loop is the same.
+  struct AreaPass {
+    const char* banner;  // socket box before power-up; nullptr for none
+    std::string status;
+    ResultCode (ChipOperations::*loop)(MemoryArea);
+    bool resetBeforePowerDown;
+    const char* cancelled;  // the message after "Abbrechen"
+    ResultCode failed;      // after "Abbrechen" or Cancel in the socket box
+  };
+
+  // Safe state, socket box, power-up, the loop, power-down, the cancel
+  // message: the frame of ProgramArea and VerifyArea.
+  ResultCode RunAreaPass(MemoryArea area, const AreaPass& pass);
   Bounds AreaBounds(MemoryArea area) const;
   std::uint8_t ReadAreaByte(MemoryArea area, std::uint32_t address);
   template <typename Visit>
   void ReadPipelined(MemoryArea area, Visit visit);
-  int BlankCheckArea(MemoryArea area, int answer);
+  // The answer of the last box about a non-blank cell, given the one
+  // before the area (none: no box yet).
+  std::optional<Answer> BlankCheckArea(MemoryArea area, std::optional<Answer> answer);
   ResultCode ProgramLoop(MemoryArea area);
   ResultCode VerifyLoop(MemoryArea area);
   ResultCode ReadLoop(MemoryArea area);
   void StartPass(const std::string& status);
-  // `result`, or Result::HandshakeTimeout when it is 0 but the link has met
+  // `result`, or Result::HandshakeTimeout when it is Ok but the link has met
   // a timeout since `timeoutsBefore`.
   ResultCode AfterLink(ResultCode result, std::uint64_t timeoutsBefore) const;
 

@@ -16,7 +16,7 @@ namespace {
 
 struct FormatName {
   const char* name;
-  int code;
+  DataFormat code;
 };
 
 constexpr FormatName kFormats[] = {
@@ -187,11 +187,11 @@ int ReportUsageError(const std::string& text, std::ostream& err) {
 
 }  // namespace
 
-int FormatCode(const std::string& name) {
+DataFormat FormatCode(const std::string& name) {
   for (const FormatName& format : kFormats) {
     if (name == format.name) return format.code;
   }
-  return 0;
+  return DataFormat::Undecided;
 }
 
 std::string VersionText() {

@@ -42,7 +42,7 @@ struct CliOptions {
   std::optional<bool> saveBlank;
   std::optional<bool> checksum;
   std::optional<std::uint32_t> lineLength;  // already rounded down to even
-  std::optional<int> format;                // a DataFormat code
+  std::optional<DataFormat> format;
   MemoryArea area = MemoryArea::ProgramMemory;
   bool quiet = false;
   bool repeat = false;                 // program: one chip after another
@@ -61,7 +61,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
 // this build has (the port backends and the simulator).
 std::string VersionText();
 
-// The DataFormat code of a --format name ("bin", "intel8", ...), 0 if unknown.
-int FormatCode(const std::string& name);
+// The DataFormat of a --format name ("bin", "intel8", ...); Undecided if unknown.
+DataFormat FormatCode(const std::string& name);
 
 }  // namespace ferolith::cli

@@ -36,6 +36,19 @@ int FindEntry(const std::vector<std::string>& names, const std::string& wanted) 
   return -1;
 }
 
+// Selects `wanted` (a name or a 0-based number) in `list`; false, after the
+// error line `missing`, when the list has no such entry.
+bool SelectEntry(MemoryChoiceList& list, const std::string& wanted, const std::string& missing,
+                 std::ostream& err) {
+  const int index = FindEntry(list.Names(), wanted);
+  if (index < 0) {
+    err << texts::kErrorPrefix << missing << '\n';
+    return false;
+  }
+  list.Select(index);
+  return true;
+}
+
 ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironment& environment) {
   ProgramOptions program;
   program.workingDirectory = environment.workingDirectory;
@@ -119,13 +132,13 @@ int Session::ProgramCommand() {
   if (!options_.repeat && !options_.logFile) {
     const ResultCode result = program_.OnBrennen();
     PrintChecksums();
-    return result;
+    return ResultNumber(result);
   }
   const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
                                     options_.logFile};
   ProductionRun run(env_, production, [this] {
     ChipOutcome chip;
-    chip.result = program_.OnBrennen();
+    chip.result = ResultNumber(program_.OnBrennen());
     chip.device = program_.State().device.Name;
     chip.areas = areas_;
     PrintChecksums();
@@ -143,24 +156,16 @@ void Session::ApplyOverrides() {
 }
 
 int Session::SelectDevice() {
-  if (options_.manufacturer) {
-    const int index = FindEntry(manufacturers_.Names(), *options_.manufacturer);
-    if (index < 0) {
-      env_.err << texts::kErrorPrefix
-               << FormatText(texts::kNoManufacturer, options_.manufacturer->c_str()) << '\n';
+  if (const auto& wanted = options_.manufacturer) {
+    if (!SelectEntry(manufacturers_, *wanted, FormatText(texts::kNoManufacturer, wanted->c_str()),
+                     env_.err)) {
       return kUsageError;
     }
-    manufacturers_.Select(index);
     program_.OnManufacturerChanged();
   }
-  if (options_.device) {
-    const int index = FindEntry(devices_.Names(), *options_.device);
-    if (index < 0) {
-      env_.err << texts::kErrorPrefix << FormatText(texts::kNoDevice, options_.device->c_str())
-               << '\n';
-      return kUsageError;
-    }
-    devices_.Select(index);
+  if (const auto& wanted = options_.device;
+      wanted && !SelectEntry(devices_, *wanted, FormatText(texts::kNoDevice, wanted->c_str()), env_.err)) {
+    return kUsageError;
   }
   if (options_.manufacturer || options_.device) program_.OnDeviceChanged();
   return 0;
@@ -191,12 +196,12 @@ int Session::HardwareCommand() {
   const ProgramState& state = program_.State();
   switch (options_.command) {
     case Command::Detect:
-      return state.DemoMode > 0 ? Result::ProgrammerNotFound : 0;
+      return ResultNumber(state.DemoMode > 0 ? Result::ProgrammerNotFound : Result::Ok);
     case Command::Blank: {
       const ResultCode result = program_.OnLeertest();
       // 0: every cell of both areas read 0xFF.
       if (result == Result::Ok) WarnIfSocketMayBeEmpty();
-      return result;
+      return ResultNumber(result);
     }
     case Command::Program:
       return ProgramCommand();
@@ -204,7 +209,7 @@ int Session::HardwareCommand() {
       program_.SetBurnFile(options_.files.at(0));
       const ResultCode result = program_.OnPruefen();
       PrintChecksums();
-      return result;
+      return ResultNumber(result);
     }
     case Command::Read: {
       const ResultCode result = program_.ReadOutTo(
@@ -215,15 +220,15 @@ int Session::HardwareCommand() {
                                      [](const AreaChecksum& area) { return area.blank; });
       PrintChecksums(options_.files.at(0));
       if (result == Result::Ok && blank) WarnIfSocketMayBeEmpty();
-      return result;
+      return ResultNumber(result);
     }
     case Command::InitReg: {
       const ResultCode result = program_.OnInitRegister();
-      if (result == 0) {
+      if (result == Result::Ok) {
         env_.out << FormatText("0x%02X", static_cast<unsigned>(state.settings.InitRegister1Value))
                  << '\n';
       }
-      return result;
+      return ResultNumber(result);
     }
     default:
       return kUsageError;
@@ -253,14 +258,14 @@ int Session::Run() {
   if (options_.command == Command::Devices) {
     // Without a manufacturer the list holds only its placeholder "Keine
     // Hersteller": nothing to list, and the library's message has been given.
-    return lists == Result::Ok ? ListDevices() : Result::LibraryError;
+    return lists == Result::Ok ? ListDevices() : ResultNumber(Result::LibraryError);
   }
   if (options_.command == Command::Convert) {
-    const int format = options_.format.value_or(program_.State().settings.DataFormat);
+    const DataFormat format = options_.format.value_or(program_.State().settings.DataFormat);
     const ResultCode result =
         program_.Convert(options_.files.at(0), options_.files.at(1), format, options_.area);
     PrintChecksums(options_.files.at(1));
-    return result;
+    return ResultNumber(result);
   }
   return HardwareCommand();
 }

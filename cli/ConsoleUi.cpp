@@ -55,12 +55,12 @@ bool ConsoleUi::Ask(const std::string& question) {
                              answer[0] == 'Y' || answer[0] == 'w' || answer[0] == 'W');
 }
 
-int ConsoleUi::MessageInfo(const std::string& text) {
+Answer ConsoleUi::MessageInfo(const std::string& text) {
   Print(text);
   return Answer::Ok;
 }
 
-int ConsoleUi::MessageRetryCancel(const std::string& text) {
+Answer ConsoleUi::MessageRetryCancel(const std::string& text) {
   Print(text);
   if (policy_.retryOnError) return Answer::Retry;
   if (policy_.interactive && !policy_.yes) {
@@ -71,14 +71,14 @@ int ConsoleUi::MessageRetryCancel(const std::string& text) {
   return Answer::Cancel;
 }
 
-int ConsoleUi::MessageOkCancel(const std::string& text) {
+Answer ConsoleUi::MessageOkCancel(const std::string& text) {
   Print(text);
   if (policy_.yes) return Answer::Ok;
   if (policy_.interactive) return Ask(texts::kAskOkCancel) ? Answer::Ok : Answer::Cancel;
   return Answer::Cancel;
 }
 
-int ConsoleUi::MessageYesNo(const std::string& text) {
+Answer ConsoleUi::MessageYesNo(const std::string& text) {
   Print(text);
   if (policy_.yes) return Answer::Yes;
   if (policy_.interactive) return Ask(texts::kAskYesNo) ? Answer::Yes : Answer::No;

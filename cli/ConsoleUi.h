@@ -33,10 +33,10 @@ class ConsoleUi : public UiServices {
   // Called at every PumpMessages (the CLI's "Abbrechen" is Ctrl-C).
   void OnPump(std::function<void()> hook) { onPump_ = std::move(hook); }
 
-  int MessageInfo(const std::string& text) override;
-  int MessageRetryCancel(const std::string& text) override;
-  int MessageOkCancel(const std::string& text) override;
-  int MessageYesNo(const std::string& text) override;
+  Answer MessageInfo(const std::string& text) override;
+  Answer MessageRetryCancel(const std::string& text) override;
+  Answer MessageOkCancel(const std::string& text) override;
+  Answer MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override {}

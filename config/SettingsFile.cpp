@@ -103,9 +103,9 @@ void LoadProgramSection(UiServices& ui, Settings& settings, const ProfileFile& f
     settings.HexLineLen = kDefaultHexLineLen;
   }
 
-  settings.DataFormat =
-      InRangeOr(file.GetInt(section, "DataFormat", DataFormat::Binary), DataFormat::Binary,
-                DataFormat::MotorolaS3, DataFormat::Binary);
+  constexpr int kBinary = FormatNumber(DataFormat::Binary);
+  settings.DataFormat = FormatOfNumber(InRangeOr(file.GetInt(section, "DataFormat", kBinary), kBinary,
+                                                 FormatNumber(DataFormat::MotorolaS3), kBinary));
   settings.ReadFilter = InRangeOr(file.GetInt(section, "ReadFilter", 1), 1, 3, 1);
   settings.InitRegister1Value =
       static_cast<std::uint8_t>(ParseHex(ReadText(file, section, "InitRegister1", "0")) & 0xFFu);
@@ -167,7 +167,7 @@ void WriteSettings(Settings& settings, ProfileFile& file) {
   file.WriteString(program, "FFSave", Decimal(settings.FFSave));
   file.WriteString(program, "X-Koord", Decimal(settings.XKoord));
   file.WriteString(program, "Y-Koord", Decimal(settings.YKoord));
-  file.WriteString(program, "DataFormat", Decimal(settings.DataFormat));
+  file.WriteString(program, "DataFormat", Decimal(FormatNumber(settings.DataFormat)));
   file.WriteString(program, "ManufIndex", Decimal(settings.ManufIndex));
   file.WriteString(program, "DeviceIndex", Decimal(settings.DeviceIndex));
   file.WriteString(program, "TestChecksum", Decimal(settings.TestChecksum));

@@ -32,7 +32,7 @@ struct Settings {
   std::int32_t TestChecksum = 1;
   std::int32_t EndMessage = 0;
   std::uint32_t HexLineLen = 32;
-  std::int32_t DataFormat = ferolith::DataFormat::Binary;
+  ferolith::DataFormat DataFormat = ferolith::DataFormat::Binary;
   std::int32_t ReadFilter = 1;
   std::uint8_t InitRegister1Value = 0;
 

@@ -10,10 +10,10 @@ namespace ferolith {
 // is answered with Cancel.
 class SilentUi final : public UiServices {
  public:
-  int MessageInfo(const std::string&) override { return Count(Answer::Ok); }
-  int MessageRetryCancel(const std::string&) override { return Count(Answer::Cancel); }
-  int MessageOkCancel(const std::string&) override { return Count(Answer::Cancel); }
-  int MessageYesNo(const std::string&) override { return Count(Answer::No); }
+  Answer MessageInfo(const std::string&) override { return Count(Answer::Ok); }
+  Answer MessageRetryCancel(const std::string&) override { return Count(Answer::Cancel); }
+  Answer MessageOkCancel(const std::string&) override { return Count(Answer::Cancel); }
+  Answer MessageYesNo(const std::string&) override { return Count(Answer::No); }
   void MessagePlain(const std::string&) override { Count(Answer::Ok); }
   void SetStatus(const std::string&) override {}
   void Repaint() override {}
@@ -32,7 +32,7 @@ class SilentUi final : public UiServices {
   int Boxes() const { return boxes_; }
 
  private:
-  int Count(int answer) {
+  Answer Count(Answer answer) {
     ++boxes_;
     return answer;
   }

@@ -6,14 +6,8 @@
 
 namespace ferolith {
 
-// Button identifiers returned by the message boxes.
-namespace Answer {
-inline constexpr int Ok = 1;
-inline constexpr int Cancel = 2;
-inline constexpr int Retry = 4;
-inline constexpr int Yes = 6;
-inline constexpr int No = 7;
-}  // namespace Answer
+// The button that closed a message box.
+enum class Answer : int { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
 
 // What a file dialog is asked to show. The filter is in the classic
 // "description|pattern|description|pattern||" form; indices are 1-based.
@@ -42,12 +36,12 @@ class UiServices {
   virtual ~UiServices() = default;
 
   // Modal boxes. Results: Answer::Ok, Answer::Cancel or Answer::Retry.
-  virtual int MessageInfo(const std::string& text) = 0;
-  virtual int MessageRetryCancel(const std::string& text) = 0;
-  virtual int MessageOkCancel(const std::string& text) = 0;
+  virtual Answer MessageInfo(const std::string& text) = 0;
+  virtual Answer MessageRetryCancel(const std::string& text) = 0;
+  virtual Answer MessageOkCancel(const std::string& text) = 0;
   // A question with the buttons Yes and No: Answer::Yes or Answer::No (also
   // when the box is closed otherwise).
-  virtual int MessageYesNo(const std::string& text) = 0;
+  virtual Answer MessageYesNo(const std::string& text) = 0;
   // The platform's plain box: OK button, no beep (diagnostics).
   virtual void MessagePlain(const std::string& text) = 0;
 

@@ -29,7 +29,7 @@ bool IsSpecialFile(const std::string& path) {
 
 }  // namespace
 
-int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet, bool* missing) {
+DataFormat DataFileLoader::DetectFileFormat(const std::string& path, bool quiet, bool* missing) {
   settings_.DataFormat = DataFormat::Undecided;
   if (missing != nullptr) *missing = false;
   if (IsSpecialFile(path)) {
@@ -44,7 +44,7 @@ int DataFileLoader::DetectFileFormat(const std::string& path, bool quiet, bool* 
     return DataFormat::Undecided;
   }
   TextLineReader lines(file);
-  const int format = DetectFormat(lines);
+  const DataFormat format = DetectFormat(lines);
   std::fclose(file);
   if (format == DataFormat::Undecided) {
     // Text of neither HEX format: loading it as a binary image would burn
@@ -70,7 +70,7 @@ ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool q
                                 bool* missing) {
   image_.byteCount = 0;
   const bool program = area == MemoryArea::ProgramMemory;
-  const int format = DetectFileFormat(path, quietIfMissing, missing);
+  const DataFormat format = DetectFileFormat(path, quietIfMissing, missing);
   if (format == DataFormat::Undecided) return Result::FileNotLoaded;
 
   CloseLoadFile();

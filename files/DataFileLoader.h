@@ -45,7 +45,7 @@ class DataFileLoader {
   // neither HEX format. Every reason is shown, except that a file that does
   // not exist is not reported when `quiet`; `missing` (if given) tells
   // whether that was the case.
-  int DetectFileFormat(const std::string& path, bool quiet, bool* missing = nullptr);
+  DataFormat DetectFileFormat(const std::string& path, bool quiet, bool* missing = nullptr);
 
   // Closes the load file if it is open.
   void CloseLoadFile();

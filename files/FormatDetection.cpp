@@ -46,7 +46,7 @@ char CharAt(const std::string& line, std::size_t position) {
   return position < line.size() ? line[position] : '\0';
 }
 
-int IntelFormat(const std::string& line, RecordLines& lines) {
+DataFormat IntelFormat(const std::string& line, RecordLines& lines) {
   switch (CharAt(line, kIntelTypeDigit)) {
     case '0':
       return DataFormat::Intel8;
@@ -69,7 +69,7 @@ bool IsSRecordStart(const std::string& line) {
   return (line.front() == 'S' || line.front() == 's') && type >= '0' && type <= '9';
 }
 
-int MotorolaFormat(const std::string& line) {
+DataFormat MotorolaFormat(const std::string& line) {
   switch (CharAt(line, 1)) {
     case '1':
       return DataFormat::MotorolaS1;
@@ -84,9 +84,9 @@ int MotorolaFormat(const std::string& line) {
 
 }  // namespace
 
-int DetectFormat(TextLineReader& reader) {
+DataFormat DetectFormat(TextLineReader& reader) {
   RecordLines lines(reader);
-  int format = DataFormat::Undecided;
+  DataFormat format = DataFormat::Undecided;
   bool intelRecords = false;
   bool sRecords = false;
   bool plainText = true;

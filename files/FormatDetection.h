@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DataFormat.h"
 #include "core/TextLineReader.h"
 
 namespace ferolith {
@@ -16,6 +17,6 @@ namespace ferolith {
 // a file is no burn file. Whatever else the first two lines leave undecided
 // (an empty file, blank lines only, short lines with control characters) is
 // Binary.
-int DetectFormat(TextLineReader& lines);
+DataFormat DetectFormat(TextLineReader& lines);
 
 }  // namespace ferolith

@@ -8,7 +8,7 @@ namespace ferolith {
 
 namespace {
 
-ResultCode WriteByFormat(ReadOutWriter& writer, int format, MemoryArea area) {
+ResultCode WriteByFormat(ReadOutWriter& writer, DataFormat format, MemoryArea area) {
   switch (format) {
     case DataFormat::Binary:
       return writer.WriteBinaryImage(area);

@@ -73,7 +73,7 @@ bool ReadOutWriter::WriteFixedRecord(std::string_view record, const char* failur
 }
 
 ResultCode ReadOutWriter::WriteIntelFile(MemoryArea area) {
-  const int format = settings_.DataFormat;
+  const DataFormat format = settings_.DataFormat;
   if (format == DataFormat::Intel32 && !WriteFixedRecord(kIntelLinearRecord, kHeaderFailure)) {
     return Result::NotBlankOrReadOut;
   }

@@ -26,7 +26,7 @@ int ClampToInt(std::uint32_t value) {
   return static_cast<int>(std::min<std::uint32_t>(value, std::numeric_limits<int>::max()));
 }
 
-int AnswerOf(QMessageBox::StandardButton button) {
+Answer AnswerOf(QMessageBox::StandardButton button) {
   switch (button) {
     case QMessageBox::Ok:
       return Answer::Ok;
@@ -62,7 +62,7 @@ void CProgrammerDlg::BindSettings(Settings& settings) {
   panel_->Bind(settings.InitRegister1Value);
 }
 
-int CProgrammerDlg::ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
+Answer CProgrammerDlg::ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
                                    QMessageBox::StandardButtons buttons, bool beep) {
   if (beep) QApplication::beep();
   QWidget* owner = QApplication::activeModalWidget();
@@ -72,23 +72,23 @@ int CProgrammerDlg::ShowMessageBox(const std::string& text, QMessageBox::Icon ic
   return AnswerOf(box.standardButton(box.clickedButton()));
 }
 
-int CProgrammerDlg::MessageInfo(const std::string& text) {
+Answer CProgrammerDlg::MessageInfo(const std::string& text) {
   return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Ok,
                         settings_ != nullptr && settings_->MessageBeap != 0);
 }
 
-int CProgrammerDlg::MessageRetryCancel(const std::string& text) {
+Answer CProgrammerDlg::MessageRetryCancel(const std::string& text) {
   return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Retry | QMessageBox::Cancel,
                         settings_ != nullptr && settings_->MessageBeap != 0);
 }
 
-int CProgrammerDlg::MessageOkCancel(const std::string& text) {
+Answer CProgrammerDlg::MessageOkCancel(const std::string& text) {
   return ShowMessageBox(text, QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel,
                         settings_ != nullptr && settings_->MessageBeap != 0);
 }
 
-int CProgrammerDlg::MessageYesNo(const std::string& text) {
-  const int answer = ShowMessageBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+Answer CProgrammerDlg::MessageYesNo(const std::string& text) {
+  const Answer answer = ShowMessageBox(text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
                                     settings_ != nullptr && settings_->MessageBeap != 0);
   return answer == Answer::Yes ? Answer::Yes : Answer::No;
 }

@@ -47,10 +47,10 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   void OnInitDialog(Program& program);
 
   // UiServices.
-  int MessageInfo(const std::string& text) override;
-  int MessageRetryCancel(const std::string& text) override;
-  int MessageOkCancel(const std::string& text) override;
-  int MessageYesNo(const std::string& text) override;
+  Answer MessageInfo(const std::string& text) override;
+  Answer MessageRetryCancel(const std::string& text) override;
+  Answer MessageOkCancel(const std::string& text) override;
+  Answer MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override;
@@ -79,7 +79,7 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  int ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
+  Answer ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
                      QMessageBox::StandardButtons buttons, bool beep);
   void SetInputControlsEnabled(bool enabled);
 

@@ -23,7 +23,7 @@ ResultCode Counted(const CountingPort& port, std::uint64_t& reads, Step step) {
 std::string Bits(std::uint8_t value) {
   std::string bits;
   for (int bit = 7; bit >= 0; --bit) {
-    bits += ((value >> bit) & 1u) != 0 ? '1' : '0';
+    bits += ((value >> bit) & 1) != 0 ? '1' : '0';
     if (bit == 4) bits += ' ';
   }
   return bits;

@@ -29,9 +29,9 @@ struct PortRoute {
 // What the port answered.
 struct ProbeMeasurement {
   std::uint8_t rawStatus = 0;  // the status register before anything was written
-  ResultCode strobe = Result::Ok;  // detection's lone strobe: 0 or 10
+  ResultCode strobe = Result::Ok;  // detection's lone strobe: Ok or HandshakeTimeout
   std::uint64_t strobeReads = 0;
-  ResultCode handshake = Result::Ok;  // the write of 0x80 to register 12: 0 or 10
+  ResultCode handshake = Result::Ok;  // the write of 0x80 to register 12: Ok or HandshakeTimeout
   std::uint64_t handshakeReads = 0;
   // The input lines read back for each of kLoopBackPatterns; none when the
   // handshake failed (every further write would only time out again).

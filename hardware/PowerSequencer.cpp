@@ -4,16 +4,19 @@ namespace ferolith {
 
 namespace {
 
-std::uint8_t WithBits(std::uint8_t byte, std::uint8_t bits) { return static_cast<std::uint8_t>(byte | bits); }
-std::uint8_t WithoutBits(std::uint8_t byte, std::uint8_t bits) {
-  return static_cast<std::uint8_t>(byte & ~bits);
-}
-std::uint8_t Masked(std::uint8_t byte, std::uint8_t mask) { return static_cast<std::uint8_t>(byte & mask); }
-
 constexpr std::uint32_t kSettleAfterCodesMs = 200;
 constexpr std::uint32_t kSettleAfterPowerMs = 400;
 constexpr std::uint32_t kEntryStepMs = 1;
 constexpr std::uint32_t kPowerDownMs = 300;
+
+// The bits the sequences keep when they clear groups of lines: power-up and
+// power-down clear the low half of register 0, power-down and the safe state
+// its high half with the power line; the end of the entry pulse clears bits
+// 0-5 of register 8, power-down and the safe state its bit 7.
+constexpr std::uint8_t kKeepHighHalf = 0xF0;
+constexpr std::uint8_t kKeepLowHalf = 0x0F;
+constexpr std::uint8_t kEntryPulseOver = 0xC0;
+constexpr std::uint8_t kKeepBelowBit7 = 0x7F;
 
 }  // namespace
 
@@ -21,35 +24,24 @@ PowerSequencer::PowerSequencer(RegisterLink& link, UiServices& ui, const DeviceE
     : link_(link), ui_(ui), device_(device) {}
 
 ResultCode PowerSequencer::LoadVoltageCodes() {
-  std::uint8_t& reg4 = link_.Shadow().reg4;
   // Sixteen bits, most significant first: the operating code ends up in the
   // high byte of the DAC's shift register, the programming code in the low.
   const unsigned word = (static_cast<unsigned>(firstSlot_) << 8) | secondSlot_;
   for (int bit = 15; bit >= 0; --bit) {
-    const bool one = ((word >> bit) & 1u) != 0;
-    reg4 = one ? WithBits(reg4, RegBit::DacDataR4) : WithoutBits(reg4, RegBit::DacDataR4);
-    link_.WriteShadow(Reg::R4);
-    reg4 = WithBits(reg4, RegBit::DacClockR4);
-    link_.WriteShadow(Reg::R4);
-    reg4 = WithoutBits(reg4, RegBit::DacClockR4);
-    link_.WriteShadow(Reg::R4);
+    link_.Drive(Lines::DacData, ((word >> bit) & 1u) != 0);
+    link_.Raise(Lines::DacClock);
+    link_.Lower(Lines::DacClock);
   }
-  reg4 = WithBits(reg4, RegBit::DacLoadR4);
-  link_.WriteShadow(Reg::R4);
-  reg4 = WithoutBits(reg4, RegBit::DacLoadR4);
-  link_.WriteShadow(Reg::R4);
-  reg4 = WithoutBits(reg4, RegBit::DacDataR4);
-  return link_.WriteShadow(Reg::R4);
+  link_.Raise(Lines::DacLoad);
+  link_.Lower(Lines::DacLoad);
+  return link_.Lower(Lines::DacData);
 }
 
 ResultCode PowerSequencer::EnterProgrammingMode() {
-  RegisterShadow& shadow = link_.Shadow();
-  shadow.reg10 = 0;
-  link_.WriteShadow(Reg::R10);
+  link_.KeepBits(Reg::R10, 0);
   link_.WriteRegister(Reg::R6, 0);
   link_.WriteRegister(Reg::R2, 0);
-  shadow.reg0 = Masked(shadow.reg0, 0xF0);
-  link_.WriteShadow(Reg::R0);
+  link_.KeepBits(Reg::R0, kKeepHighHalf);
 
   firstSlot_ = device_.OperVoltageCode;
   LoadVoltageCodes();
@@ -57,27 +49,21 @@ ResultCode PowerSequencer::EnterProgrammingMode() {
   LoadVoltageCodes();
   link_.DelayMs(kSettleAfterCodesMs);
 
-  shadow.reg0 = WithBits(shadow.reg0, RegBit::PowerR0);
-  link_.WriteShadow(Reg::R0);
+  link_.Raise(Lines::Power);
   link_.DelayMs(kSettleAfterPowerMs);
 
   // The SerialOut line of the package acts as the pull-up the chip pulls low.
   if (device_.Package == 8) {
-    shadow.reg10 = WithBits(shadow.reg10, RegBit::SerialOutDip8R10);
-    link_.WriteShadow(Reg::R10);
+    link_.Raise(Lines::SerialOutDip8);
   } else if (device_.Package == 14) {
-    shadow.reg10 = WithBits(shadow.reg10, RegBit::SerialOutDip14R10);
-    link_.WriteShadow(Reg::R10);
+    link_.Raise(Lines::SerialOutDip14);
   }
-  shadow.reg6 = WithBits(shadow.reg6, RegBit::LoadR6);
-  link_.WriteShadow(Reg::R6);
+  link_.Raise(Lines::Load);
   link_.DelayMs(kEntryStepMs);
 
-  shadow.reg8 = WithBits(shadow.reg8, RegBit::EntryPulseR8);
-  link_.WriteShadow(Reg::R8);
+  link_.Raise(Lines::EntryPulse);
   link_.DelayMs(kEntryStepMs);
-  shadow.reg8 = Masked(shadow.reg8, 0xC0);
-  link_.WriteShadow(Reg::R8);
+  link_.KeepBits(Reg::R8, kEntryPulseOver);
   link_.DelayMs(kEntryStepMs);
 
   secondSlot_ = 0;
@@ -85,33 +71,24 @@ ResultCode PowerSequencer::EnterProgrammingMode() {
 }
 
 ResultCode PowerSequencer::LeaveProgrammingMode() {
-  RegisterShadow& shadow = link_.Shadow();
   link_.WriteRegister(Reg::R6, 0);
   link_.WriteRegister(Reg::R2, 0);
-  shadow.reg0 = Masked(shadow.reg0, 0xF0);
-  link_.WriteShadow(Reg::R0);
+  link_.KeepBits(Reg::R0, kKeepHighHalf);
   link_.WriteRegister(Reg::R10, 0);
-  shadow.reg4 = WithoutBits(shadow.reg4, RegBit::TimingR4);
-  link_.WriteShadow(Reg::R4);
+  link_.Lower(Lines::Timing);
 
   secondSlot_ = 0;
   LoadVoltageCodes();
-  shadow.reg8 = Masked(shadow.reg8, 0xC0);
-  link_.WriteShadow(Reg::R8);
+  link_.KeepBits(Reg::R8, kEntryPulseOver);
   firstSlot_ = 0;
   LoadVoltageCodes();
 
-  shadow.reg0 = Masked(shadow.reg0, 0x0F);
-  link_.WriteShadow(Reg::R0);
-  shadow.reg8 = Masked(shadow.reg8, 0x7F);
-  link_.WriteShadow(Reg::R8);
+  PowerOff();
   return link_.DelayMs(kPowerDownMs);
 }
 
 ResultCode PowerSequencer::SafeState() {
-  RegisterShadow& shadow = link_.Shadow();
-  shadow.reg4 = WithoutBits(shadow.reg4, RegBit::TimingR4);
-  link_.WriteShadow(Reg::R4);
+  link_.Lower(Lines::Timing);
   link_.WriteRegister(Reg::R0, 0);
   link_.WriteRegister(Reg::R2, 0);
   link_.WriteRegister(Reg::R6, 0);
@@ -120,15 +97,16 @@ ResultCode PowerSequencer::SafeState() {
   LoadVoltageCodes();
   secondSlot_ = 0;
   LoadVoltageCodes();
-  shadow.reg0 = Masked(shadow.reg0, 0x0F);
-  link_.WriteShadow(Reg::R0);
-  shadow.reg8 = Masked(shadow.reg8, 0x7F);
-  link_.WriteShadow(Reg::R8);
-  shadow.reg8 = Masked(shadow.reg8, 0xC0);
-  return link_.WriteShadow(Reg::R8);
+  PowerOff();
+  return link_.KeepBits(Reg::R8, kEntryPulseOver);
 }
 
-int PowerSequencer::ShowSocketInstructions(const std::string& banner) {
+void PowerSequencer::PowerOff() {
+  link_.KeepBits(Reg::R0, kKeepLowHalf);
+  link_.KeepBits(Reg::R8, kKeepBelowBit7);
+}
+
+Answer PowerSequencer::ShowSocketInstructions(const std::string& banner) {
   const std::string text = " " + banner + "\n" + device_.Name + "\n" +
                            "\n\nACE-Adapter ** unten ** in Sockel 1 einsetzen.\n" +
                            "ACE-Chip ** oben ** im Adapter einsetzen.\n";

@@ -27,7 +27,7 @@ class PowerSequencer {
   ResultCode SafeState();
   // Asks the user to put adapter and chip into the socket; Answer::Ok or
   // Answer::Cancel.
-  int ShowSocketInstructions(const std::string& banner);
+  Answer ShowSocketInstructions(const std::string& banner);
 
   // Handshake timeouts the link has met so far (see RegisterLink::Timeouts).
   std::uint64_t LinkTimeouts() const { return link_.Timeouts(); }
@@ -37,6 +37,10 @@ class PowerSequencer {
   std::uint8_t SecondSlot() const { return secondSlot_; }
 
  private:
+  // The end of power-down and of the safe state: the power line and the
+  // rest of register 0's high half off, then bit 7 of register 8.
+  void PowerOff();
+
   RegisterLink& link_;
   UiServices& ui_;
   const DeviceEntry& device_;

@@ -90,6 +90,18 @@ ResultCode RegisterLink::WriteRegister(int reg, std::uint8_t value) {
 
 ResultCode RegisterLink::WriteShadow(int reg) { return WriteRegister(reg, shadow_.Of(reg)); }
 
+ResultCode RegisterLink::Drive(Line line, bool high) {
+  std::uint8_t& shadow = shadow_.Of(line.reg);
+  shadow = static_cast<std::uint8_t>(high ? shadow | line.bit : shadow & ~line.bit);
+  return WriteShadow(line.reg);
+}
+
+ResultCode RegisterLink::KeepBits(int reg, std::uint8_t mask) {
+  std::uint8_t& shadow = shadow_.Of(reg);
+  shadow = static_cast<std::uint8_t>(shadow & mask);
+  return WriteShadow(reg);
+}
+
 std::uint8_t RegisterLink::ReadInput() {
   WriteShadow(Reg::R4);
   const std::uint8_t low = InputNibble(lastStatus_);
@@ -100,10 +112,8 @@ std::uint8_t RegisterLink::ReadInput() {
 
 ResultCode RegisterLink::PulseTimingBit(std::uint32_t count) {
   for (std::uint32_t i = 0; i < count; ++i) {
-    shadow_.reg4 = static_cast<std::uint8_t>(shadow_.reg4 | RegBit::TimingR4);
-    WriteShadow(Reg::R4);
-    shadow_.reg4 = static_cast<std::uint8_t>(shadow_.reg4 & ~RegBit::TimingR4);
-    WriteShadow(Reg::R4);
+    Raise(Lines::Timing);
+    Lower(Lines::Timing);
   }
   return Result::Ok;
 }
@@ -112,13 +122,12 @@ ResultCode RegisterLink::DelayMs(std::uint32_t milliseconds) {
   // Saturate instead of letting milliseconds x 1000 wrap into a short delay.
   constexpr std::uint32_t kMaxMicros = std::numeric_limits<std::uint32_t>::max();
   const std::uint32_t micros = milliseconds > kMaxMicros / 1000u ? kMaxMicros : milliseconds * 1000u;
+  // At least one write: the first raises the timing bit, the rest hold it.
   const std::uint32_t writes = AccessCount(micros);
-  shadow_.reg4 = static_cast<std::uint8_t>(shadow_.reg4 | RegBit::TimingR4);
-  for (std::uint32_t i = 0; i < writes; ++i) {
-    if (WriteShadow(Reg::R4) != Result::Ok) return Result::DelayCutShort;
-  }
-  shadow_.reg4 = static_cast<std::uint8_t>(shadow_.reg4 & ~RegBit::TimingR4);
-  WriteShadow(Reg::R4);
+  ResultCode written = Raise(Lines::Timing);
+  for (std::uint32_t i = 1; i < writes && written == Result::Ok; ++i) written = WriteShadow(Reg::R4);
+  if (written != Result::Ok) return Result::DelayCutShort;
+  Lower(Lines::Timing);
   return Result::Ok;
 }
 

@@ -15,20 +15,30 @@ namespace Reg {
 inline constexpr int R0 = 0, R2 = 2, R4 = 4, R6 = 6, R8 = 8, R10 = 10, R12 = 12, R14 = 14;
 }  // namespace Reg
 
-namespace RegBit {
-inline constexpr std::uint8_t PowerR0 = 0x20;       // register 0: chip power
-inline constexpr std::uint8_t DacClockR4 = 0x01;    // register 4: DAC clock
-inline constexpr std::uint8_t DacDataR4 = 0x02;     // register 4: DAC data
-inline constexpr std::uint8_t DacLoadR4 = 0x04;     // register 4: DAC load
-inline constexpr std::uint8_t TimingR4 = 0x20;      // register 4: timing bit
-inline constexpr std::uint8_t LoadR6 = 0x10;        // register 6: chip LOAD line
-inline constexpr std::uint8_t EntryPulseR8 = 0x08;  // register 8: programming-mode entry pulse
-inline constexpr std::uint8_t DataR10 = 0x01;       // register 10: serial data to the chip
-inline constexpr std::uint8_t ClkDip14R10 = 0x08;   // register 10: CLK of a DIP14 chip
-inline constexpr std::uint8_t ClkDip8R10 = 0x40;    // register 10: CLK of a DIP8 chip / SerialOut of DIP14
-inline constexpr std::uint8_t SerialOutDip14R10 = 0x40;
-inline constexpr std::uint8_t SerialOutDip8R10 = 0x80;
-}  // namespace RegBit
+// One output line of the programmer: a bit of a register that has a shadow.
+struct Line {
+  int reg;
+  std::uint8_t bit;
+};
+
+// The programmer's lines, by name. The serial data line and LOAD are the
+// same for both packages; CLK and SerialOut depend on it. The input value
+// reads register 10 back, so a SerialOut line's bit is also where the chip's
+// SerialOut shows in the input value.
+namespace Lines {
+inline constexpr Line Power{Reg::R0, 0x20};           // chip power
+inline constexpr Line DacClock{Reg::R4, 0x01};        // voltage DAC: shift clock
+inline constexpr Line DacData{Reg::R4, 0x02};         // voltage DAC: data
+inline constexpr Line DacLoad{Reg::R4, 0x04};         // voltage DAC: latch the two codes
+inline constexpr Line Timing{Reg::R4, 0x20};          // the timing bit of pulses and delays
+inline constexpr Line Load{Reg::R6, 0x10};            // LOAD of the chip's serial interface
+inline constexpr Line EntryPulse{Reg::R8, 0x08};      // programming-mode entry pulse
+inline constexpr Line SerialData{Reg::R10, 0x01};     // serial data to the chip
+inline constexpr Line ClockDip14{Reg::R10, 0x08};     // CLK of a DIP14 chip
+inline constexpr Line ClockDip8{Reg::R10, 0x40};      // CLK of a DIP8 chip
+inline constexpr Line SerialOutDip14{Reg::R10, 0x40}; // SerialOut pull-up of a DIP14 chip
+inline constexpr Line SerialOutDip8{Reg::R10, 0x80};  // SerialOut pull-up of a DIP8 chip
+}  // namespace Lines
 
 // What detection writes to register 10 and expects back on the input
 // lines, in this order.
@@ -54,27 +64,36 @@ class RegisterLink {
  public:
   RegisterLink(PortIo& port, UiServices& ui, const Settings& settings);
 
-  // Writes `value` to register `reg` (even, 0..14). 0 or 10 (timeout, after
-  // the timeout message).
+  // Writes `value` to register `reg` (even, 0..14). Ok, or HandshakeTimeout
+  // after the timeout message.
   ResultCode WriteRegister(int reg, std::uint8_t value);
   // Writes the shadow byte of register 0, 4, 6, 8 or 10 to its register.
   ResultCode WriteShadow(int reg);
+  // Line changes: the bits change in the shadow, then the whole shadow byte
+  // goes to its register; the result is that write's.
+  ResultCode Raise(Line line) { return Drive(line, true); }
+  ResultCode Lower(Line line) { return Drive(line, false); }
+  ResultCode Drive(Line line, bool high);
+  // Keeps only the bits of `mask` in the shadow of `reg` and writes it.
+  ResultCode KeepBits(int reg, std::uint8_t mask);
   // The 8-bit input value, composed from the status nibbles of two writes.
   std::uint8_t ReadInput();
-  // `count` pulses on the timing bit; always 0.
+  // `count` pulses on the timing bit; always Ok.
   ResultCode PulseTimingBit(std::uint32_t count);
-  // Waits `milliseconds` counted in register writes; 0 or 9.
+  // Waits `milliseconds` counted in register writes; Ok, or DelayCutShort
+  // at the first failed write.
   ResultCode DelayMs(std::uint32_t milliseconds);
   // Register writes that take `microseconds`, at least 1.
   std::uint32_t AccessCount(std::uint32_t microseconds) const;
-  // 0 found, 8 not found (loop-back), 10 no answer to the initial strobe.
+  // Ok when found, ProgrammerNotFound (a failed wake-up write or
+  // loop-back), HandshakeTimeout when the initial strobe is not answered.
   // Made of the four steps below, which the port probe runs one by one.
   ResultCode DetectProgrammer();
   // Detection's start: the shadows and the control byte cleared, the lone
-  // strobe, and the wait for the programmer's answer; 0 or 10.
+  // strobe, and the wait for the programmer's answer; Ok or HandshakeTimeout.
   ResultCode AnswerLoneStrobe();
-  // Detection's wake-up writes of 0x80 to registers 12 and 14; 0, or 8 at
-  // the first that fails.
+  // Detection's wake-up writes of 0x80 to registers 12 and 14; Ok, or
+  // ProgrammerNotFound at the first that fails.
   ResultCode WakeProgrammer();
   // Registers 6, 2, 0, 8 and 4 written with 0 (their shadows cleared first
   // where detection clears them).

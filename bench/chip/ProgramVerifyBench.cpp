@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {

@@ -68,7 +68,7 @@ void Write64K(benchmark::State& state) {
   const DeviceEntry device = FullDevice();
   const auto image = RandomImage();
   Settings settings;
-  settings.DataFormat = static_cast<int>(state.range(0));
+  settings.DataFormat = FormatOfNumber(static_cast<int>(state.range(0)));
   settings.HexLineLen = 32;
   NoSyncFileOps noSync;
   FileOps& ops = state.range(1) != 0 ? SystemFileOps() : noSync;
@@ -82,8 +82,10 @@ void Write64K(benchmark::State& state) {
 }
 BENCHMARK(Write64K)
     ->ArgNames({"format", "fsync"})
-    ->ArgsProduct({{DataFormat::Binary, DataFormat::Intel8, DataFormat::Intel32, DataFormat::IntelMCS,
-                    DataFormat::MotorolaS1, DataFormat::MotorolaS2, DataFormat::MotorolaS3},
+    ->ArgsProduct({{FormatNumber(DataFormat::Binary), FormatNumber(DataFormat::Intel8),
+                    FormatNumber(DataFormat::Intel32), FormatNumber(DataFormat::IntelMCS),
+                    FormatNumber(DataFormat::MotorolaS1), FormatNumber(DataFormat::MotorolaS2),
+                    FormatNumber(DataFormat::MotorolaS3)},
                    {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 

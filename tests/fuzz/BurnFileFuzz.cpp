@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(result == ferolith::Result::FileNotLoaded && ui.Messages().size() == 1);
   }
   // Plain text of neither HEX format is refused undecided.
-  const int lowest = result == ferolith::Result::Ok ? ferolith::DataFormat::Binary
+  const ferolith::DataFormat lowest = result == ferolith::Result::Ok ? ferolith::DataFormat::Binary
                                                     : ferolith::DataFormat::Undecided;
   Require(settings.DataFormat >= lowest && settings.DataFormat <= ferolith::DataFormat::MotorolaS3);
   return 0;

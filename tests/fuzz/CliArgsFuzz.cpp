@@ -68,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (options.lineLength) {
     Require(*options.lineLength >= 16 && *options.lineLength <= 254 && *options.lineLength % 2 == 0);
   }
-  if (options.format) Require(*options.format >= 1 && *options.format <= 7);
+  if (options.format) {
+    Require(*options.format >= ferolith::DataFormat::Binary && *options.format <= ferolith::DataFormat::MotorolaS3);
+  }
   // The production run's options reach the runner only with "program".
   Require((!options.repeat && !options.logFile) || options.command == Command::Program);
   Require(!options.keepGoing || options.repeat);

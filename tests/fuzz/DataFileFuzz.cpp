@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InputFile input(data, size);
     if (input.file != nullptr) {
       TextLineReader lines(input.file);
-      const int format = ferolith::DetectFormat(lines);
+      const ferolith::DataFormat format = ferolith::DetectFormat(lines);
       Require(format >= ferolith::DataFormat::Undecided && format <= ferolith::DataFormat::MotorolaS3);
     }
   }

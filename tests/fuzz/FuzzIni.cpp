@@ -27,7 +27,7 @@ void RequireValid(const ferolith::Settings& s) {
   Require(InRange(s.FFSave, 0, 1) && InRange(s.Verify, 0, 1) && InRange(s.XKoord, 0, 1024));
   Require(InRange(s.YKoord, 0, 768) && s.ManufIndex >= 0 && s.DeviceIndex >= 0);
   Require(s.HexLineLen >= 2 && s.HexLineLen <= 254 && s.HexLineLen % 2 == 0);
-  Require(InRange(s.DataFormat, 1, 7) && InRange(s.ReadFilter, 1, 3));
+  Require(InRange(ferolith::FormatNumber(s.DataFormat), 1, 7) && InRange(s.ReadFilter, 1, 3));
   Require(s.BurnFileName.size() <= 259 && s.LastDirectory.size() <= 259);
 }
 

@@ -174,7 +174,7 @@ const std::string kDemoMessage =
 // strobe (its control byte has no INIT): both attempts time out, then demo mode.
 void ExpectDetectEndsInDemoModeThrough(const std::string& chosen) {
   const CliRun run = RunCli("detect");
-  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "Meldung: Port-Zugriff über " + chosen + "\n" + kTimeoutMessage +
                          kTimeoutMessage + kDemoMessage);
@@ -353,7 +353,7 @@ TEST(RootWithPpdev, APortThatAnotherProgramHoldsIsReportedBusy) {
   auto held = PpdevPort::Open(kNode, kBase, SystemPosixCalls(), error);
   ASSERT_NE(held, nullptr) << error;
   const CliRun run = RunCli("detect");
-  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
   EXPECT_EQ(run.err,
             "Meldung: Kein Zugriff auf die parallele Schnittstelle mit der Port-Adresse 0x378.\n"
             "         ppdev: /dev/parport1: belegt, ein anderes Programm benutzt die Schnittstelle\n"
@@ -379,7 +379,7 @@ TEST(UserWithoutLp, BothBackendsAreRefusedWithTheirReasons) {
 
 TEST(UserWithoutLp, DetectSaysWhatToDoAndEndsInDemoMode) {
   const CliRun run = RunCli("detect");
-  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
             "Meldung: Kein Zugriff auf die parallele Schnittstelle mit der Port-Adresse 0x378.\n"
@@ -411,7 +411,7 @@ TEST(UserWithoutLp, ProbeShowsWhyNeitherPortNorWayMayBeUsed) {
 
 TEST(UserWithoutLp, AnAddressWithoutAPortNamesThePortsThereAre) {
   const CliRun run = RunCli("detect", "[Hardware]\nPortAdress=3bc\nTimeOut=10000\n");
-  EXPECT_EQ(run.status, Result::ProgrammerNotFound);
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
   EXPECT_NE(run.err.find("         ppdev: keine Schnittstelle mit Basisadresse 0x3BC (parport_pc geladen?)\n"
                          "         direct: ioperm 0x3BC: Operation not permitted\n"
                          "         Gefundene Schnittstelle: 0x278 (/dev/parport0)\n"

@@ -2,7 +2,7 @@
 
 namespace ferolith::testing {
 
-void ScriptedUi::AnswerBoxes(std::initializer_list<int> answers) {
+void ScriptedUi::AnswerBoxes(std::initializer_list<Answer> answers) {
   answers_.insert(answers_.end(), answers.begin(), answers.end());
 }
 
@@ -31,32 +31,32 @@ int ScriptedUi::Count(Kind kind) const {
   return count;
 }
 
-int ScriptedUi::NextAnswer() {
+Answer ScriptedUi::NextAnswer() {
   if (answers_.empty()) {
     ++unscripted_;
     return defaultAnswer_;
   }
-  const int answer = answers_.front();
+  const Answer answer = answers_.front();
   answers_.pop_front();
   return answer;
 }
 
-int ScriptedUi::MessageInfo(const std::string& text) {
+Answer ScriptedUi::MessageInfo(const std::string& text) {
   events_.push_back({Kind::Info, text});
   return Answer::Ok;
 }
 
-int ScriptedUi::MessageRetryCancel(const std::string& text) {
+Answer ScriptedUi::MessageRetryCancel(const std::string& text) {
   events_.push_back({Kind::RetryCancel, text});
   return NextAnswer();
 }
 
-int ScriptedUi::MessageOkCancel(const std::string& text) {
+Answer ScriptedUi::MessageOkCancel(const std::string& text) {
   events_.push_back({Kind::OkCancel, text});
   return NextAnswer();
 }
 
-int ScriptedUi::MessageYesNo(const std::string& text) {
+Answer ScriptedUi::MessageYesNo(const std::string& text) {
   events_.push_back({Kind::YesNo, text});
   return NextAnswer() == Answer::Yes ? Answer::Yes : Answer::No;
 }

@@ -30,10 +30,10 @@ class ScriptedUi : public UiServices {
   };
 
   // Script.
-  void AnswerBoxes(std::initializer_list<int> answers);
+  void AnswerBoxes(std::initializer_list<Answer> answers);
   void AnswerOpenDialog(std::optional<FileChoice> choice) { openChoices_.push_back(std::move(choice)); }
   void AnswerSaveDialog(std::optional<FileChoice> choice) { saveChoices_.push_back(std::move(choice)); }
-  void SetDefaultAnswer(int answer) { defaultAnswer_ = answer; }
+  void SetDefaultAnswer(Answer answer) { defaultAnswer_ = answer; }
   // Called at every PumpMessages, with the number of pumps so far (1-based).
   void OnPump(std::function<void(int)> hook) { onPump_ = std::move(hook); }
 
@@ -54,11 +54,11 @@ class ScriptedUi : public UiServices {
   void Clear() { events_.clear(); }
 
   // UiServices.
-  int MessageInfo(const std::string& text) override;
-  int MessageRetryCancel(const std::string& text) override;
-  int MessageOkCancel(const std::string& text) override;
+  Answer MessageInfo(const std::string& text) override;
+  Answer MessageRetryCancel(const std::string& text) override;
+  Answer MessageOkCancel(const std::string& text) override;
   // Answer::Yes when the script says so, Answer::No for any other answer.
-  int MessageYesNo(const std::string& text) override;
+  Answer MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override;
@@ -75,15 +75,15 @@ class ScriptedUi : public UiServices {
   std::optional<FileChoice> RunSaveDialog(const FileDialogRequest& request) override;
 
  private:
-  int NextAnswer();
+  Answer NextAnswer();
 
   std::vector<Event> events_;
-  std::deque<int> answers_;
+  std::deque<Answer> answers_;
   std::deque<std::optional<FileChoice>> openChoices_;
   std::deque<std::optional<FileChoice>> saveChoices_;
   std::vector<FileDialogRequest> dialogRequests_;
   std::function<void(int)> onPump_;
-  int defaultAnswer_ = Answer::Cancel;
+  Answer defaultAnswer_ = Answer::Cancel;
   int unscripted_ = 0;
   int pumps_ = 0;
   std::string status_ = "Warte auf Eingaben";

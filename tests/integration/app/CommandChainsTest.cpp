@@ -7,7 +7,7 @@
 #include <unistd.h>
 #endif
 
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 #include "core/TextFormat.h"
 
 namespace ferolith::testing {

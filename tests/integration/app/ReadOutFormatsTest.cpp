@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/TextFormat.h"
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 #include "tests/support/Portable.h"
 
 namespace ferolith::testing {
@@ -41,7 +41,7 @@ TEST_F(ReadOutFormats, AuslesenWritesEveryFormatThatSrecCatReadsBack) {
     ui_.AnswerBoxes({Answer::Ok});
     ASSERT_EQ(P().OnAuslesen(), Result::Ok);
     EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"\nProzessor-Programm gespeichert \n"});
-    EXPECT_EQ(State().settings.DataFormat, format.filterIndex - 1);
+    EXPECT_EQ(State().settings.DataFormat, FormatOfNumber(format.filterIndex - 1));
     const std::string extension = format.filterIndex == 2 ? ".bin" : ".hex";
     const std::string path = dir_.File(name + extension);
     EXPECT_EQ(State().settings.BurnFilePath, path);

@@ -70,7 +70,7 @@ class SrecCatPeerTest : public ::testing::Test {
 TEST_F(SrecCatPeerTest, FilesWrittenBySrecCatLoadToItsOwnBytes) {
   struct Case {
     const char* output;  // srec_cat output format
-    int expectedFormat;
+    DataFormat expectedFormat;
   };
   const Case cases[] = {
       {"-intel -address-length=2", DataFormat::Intel8},
@@ -141,13 +141,13 @@ TEST_F(SrecCatPeerTest, FilesWeWriteReadBackInSrecCat) {
   image->bytes[0xFFFF] = 0x5A;  // keep the last cell used so binary files are not trimmed short
   const std::string expected = ImageBytes(*image);
 
-  const int formats[] = {DataFormat::Binary,     DataFormat::Intel8,     DataFormat::Intel32,
-                         DataFormat::IntelMCS,   DataFormat::MotorolaS1, DataFormat::MotorolaS2,
-                         DataFormat::MotorolaS3};
-  for (const int format : formats) {
+  const DataFormat formats[] = {DataFormat::Binary,     DataFormat::Intel8,     DataFormat::Intel32,
+                                DataFormat::IntelMCS,   DataFormat::MotorolaS1, DataFormat::MotorolaS2,
+                                DataFormat::MotorolaS3};
+  for (const DataFormat format : formats) {
     for (const std::uint32_t lineLength : {2u, 16u, 32u, 254u}) {
       for (const int ffSave : {0, 1}) {
-        SCOPED_TRACE(::testing::Message() << "format " << format << ", line " << lineLength
+        SCOPED_TRACE(::testing::Message() << "format " << FormatNumber(format) << ", line " << lineLength
                                           << ", FFSave " << ffSave);
         if (format == DataFormat::Binary && lineLength != 32) continue;
         settings.DataFormat = format;

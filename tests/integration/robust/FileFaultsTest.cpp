@@ -20,7 +20,7 @@
 #include "core/DataFormat.h"
 #include "platform/Files.h"
 #include "tests/integration/robust/TinyDeviceChain.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {

@@ -16,7 +16,7 @@ void TinyDeviceChain::StartTiny(bool verify, const std::string& programIni) {
   WriteHex("tiny.rex", kDataStart, data_);
 }
 
-ResultCode TinyDeviceChain::Brennen(int answer) {
+ResultCode TinyDeviceChain::Brennen(Answer answer) {
   ui_.Clear();
   ui_.SetDefaultAnswer(answer);
   ui_.AnswerBoxes({Answer::Ok});

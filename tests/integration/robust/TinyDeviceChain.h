@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 
 namespace ferolith::testing {
 
@@ -22,7 +22,7 @@ class TinyDeviceChain : public ChainTest {
 
   // One Brennen with the socket box answered OK and every later box by
   // `answer`; returns its result.
-  ResultCode Brennen(int answer = Answer::Cancel);
+  ResultCode Brennen(Answer answer = Answer::Cancel);
 
   std::vector<std::uint8_t> code_{0x12, 0x34, 0x56, 0x78};
   std::vector<std::uint8_t> data_{0x9A, 0xBC, 0xDE, 0xF0};

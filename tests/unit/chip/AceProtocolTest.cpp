@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "chip/CommandWord.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {
@@ -31,7 +31,7 @@ void PowerUp(ChipRig& rig) {
 int TimingPulses(const ChipRig& rig) {
   int pulses = 0;
   for (const auto& write : rig.programmer.RegisterLog()) {
-    pulses += write.reg == Reg::R4 && (write.value & RegBit::TimingR4) != 0 ? 1 : 0;
+    pulses += write.reg == Reg::R4 && (write.value & Lines::Timing.bit) != 0 ? 1 : 0;
   }
   return pulses;
 }
@@ -99,7 +99,7 @@ TEST(AceProtocolTest, ReadsArePipelined) {
   rig.protocol.ReadDataByte(0x12);  // priming: its own byte comes with the next read
   EXPECT_EQ(rig.protocol.ReadDataByte(0x13), 0x5A);
   EXPECT_EQ(rig.protocol.ReadDataByte(0x12), 0x77);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
   EXPECT_EQ(ShiftedWords(rig.programmer, 8),
             (std::vector<std::uint32_t>{0x21001200u, 0x21001300u, 0x21001200u}));
   EXPECT_TRUE(rig.LoadHigh());
@@ -142,7 +142,7 @@ TEST(AceProtocolTest, PackagesUseTheirOwnClockAndSerialOutLines) {
       EXPECT_NE(write.value & pullUp, 0);
       previous = write.value;
     }
-    EXPECT_EQ(changed, RegBit::DataR10 | clock);
+    EXPECT_EQ(changed, Lines::SerialData.bit | clock);
     EXPECT_EQ(ShiftedWords(rig.programmer, package).front(), 0x101234A5u);
   }
 }
@@ -183,7 +183,7 @@ TEST(AceProtocolTest, SerialOutStuckLowFailsBothEndingsOnce) {
   // The flag is assigned by every read, not accumulated.
   rig.chip.SetSerialOutFault(sim::VirtualAceChip::SerialOutFault::None);
   rig.protocol.ReadCodeByte(0x10);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
 }
 
 TEST(AceProtocolTest, EmptySocketFailsWritesAfterTheFirstClockAndReadsBlank) {
@@ -197,7 +197,7 @@ TEST(AceProtocolTest, EmptySocketFailsWritesAfterTheFirstClockAndReadsBlank) {
 
   rig.ui.Clear();
   EXPECT_EQ(rig.protocol.ReadCodeByte(0x10), 0xFF);
-  EXPECT_EQ(rig.protocol.ReadErrorFlag(), 0);
+  EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
   EXPECT_TRUE(rig.ui.Messages().empty());
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/TextFormat.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {
@@ -49,10 +49,10 @@ void Check(const std::vector<Case>& cases, const std::function<void(ChipRig&)>& 
   }
 }
 
-bool IsTimingWrite(const HostWrite& w) { return w.reg == Reg::R4 && (w.value & RegBit::TimingR4) != 0; }
-bool IsDacLoad(const HostWrite& w) { return w.reg == Reg::R4 && (w.value & RegBit::DacLoadR4) != 0; }
-bool IsPowerOn(const HostWrite& w) { return w.reg == Reg::R0 && (w.value & RegBit::PowerR0) != 0; }
-bool IsEntryPulse(const HostWrite& w) { return w.reg == Reg::R8 && (w.value & RegBit::EntryPulseR8) != 0; }
+bool IsTimingWrite(const HostWrite& w) { return w.reg == Reg::R4 && (w.value & Lines::Timing.bit) != 0; }
+bool IsDacLoad(const HostWrite& w) { return w.reg == Reg::R4 && (w.value & Lines::DacLoad.bit) != 0; }
+bool IsPowerOn(const HostWrite& w) { return w.reg == Reg::R0 && (w.value & Lines::Power.bit) != 0; }
+bool IsEntryPulse(const HostWrite& w) { return w.reg == Reg::R8 && (w.value & Lines::EntryPulse.bit) != 0; }
 
 // Picks the writes between the first write that `from` picks and the next
 // one that `to` picks (both excluded) for which `which` holds.
@@ -130,7 +130,7 @@ TEST(BrokenHost, PowerUpAndPowerDownOrderInVirtualTime) {
        {"entry pulse 1360 us after the power was switched on (at least 400000 us)"}},
       {"LOAD never raised",
        [](ChipRig& rig) {
-         rig.faults.Drop([](const HostWrite& w) { return w.reg == Reg::R6 && w.value == RegBit::LoadR6; });
+         rig.faults.Drop([](const HostWrite& w) { return w.reg == Reg::R6 && w.value == Lines::Load.bit; });
        },
        {"entry pulse while LOAD is low"}},
       {"1 ms entry pulse cut short",
@@ -164,7 +164,7 @@ TEST(BrokenHost, SerialLinesOfTheChip) {
          // clock write after it carries the change.
          rig.faults.Drop([previous = std::uint8_t{0}, dropped = false](const HostWrite& w) mutable {
            if (w.reg != Reg::R10) return false;
-           const bool onlyData = (w.value ^ previous) == RegBit::DataR10;
+           const bool onlyData = (w.value ^ previous) == Lines::SerialData.bit;
            previous = w.value;
            return onlyData && !std::exchange(dropped, true);
          });
@@ -175,7 +175,7 @@ TEST(BrokenHost, SerialLinesOfTheChip) {
          // Drops the clock pulses of the shift: LOAD falls with nothing in.
          rig.faults.Drop([shifting = true](const HostWrite& w) mutable {
            if (w.reg == Reg::R6) shifting = false;
-           return shifting && w.reg == Reg::R10 && (w.value & RegBit::ClkDip8R10) != 0;
+           return shifting && w.reg == Reg::R10 && (w.value & Lines::ClockDip8.bit) != 0;
          });
        },
        {"CLK pulsed after LOAD fell with no bit shifted"}},
@@ -184,8 +184,8 @@ TEST(BrokenHost, SerialLinesOfTheChip) {
          // With no clock pulse at all, the host sees SerialOut stay high
          // after the first one and raises LOAD again.
          rig.faults.Drop([command = true](const HostWrite& w) mutable {
-           if (w.reg == Reg::R6 && (w.value & RegBit::LoadR6) != 0) command = false;
-           return command && w.reg == Reg::R10 && (w.value & RegBit::ClkDip8R10) != 0;
+           if (w.reg == Reg::R6 && (w.value & Lines::Load.bit) != 0) command = false;
+           return command && w.reg == Reg::R10 && (w.value & Lines::ClockDip8.bit) != 0;
          });
        },
        {"LOAD rose again after it fell with no bit shifted"}},

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TempDir.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "sim/chip/ChipContents.h"
 #include "tests/support/TempDir.h"
-#include "tests/unit/chip/ChipRig.h"
+#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {

@@ -34,7 +34,7 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_TRUE(options.retryOnError);
   EXPECT_EQ(options.verify, std::optional<bool>(false));
   EXPECT_EQ(options.lineLength, std::optional<std::uint32_t>(32));
-  EXPECT_EQ(options.format, std::optional<int>(DataFormat::MotorolaS2));
+  EXPECT_EQ(options.format, std::optional<DataFormat>(DataFormat::MotorolaS2));
   EXPECT_TRUE(options.repeat && options.keepGoing);
   EXPECT_EQ(options.logFile, std::optional<std::string>("run.csv"));
 
@@ -186,7 +186,7 @@ TEST(CliOptions, TheLastOfASwitchPairWins) {
   parsed = Parse({"read", "x.hex", "--save-blank", "--format", "intelmcs"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
   EXPECT_EQ(std::get<CliOptions>(parsed).saveBlank, std::optional<bool>(true));
-  EXPECT_EQ(std::get<CliOptions>(parsed).format, std::optional<int>(DataFormat::IntelMCS));
+  EXPECT_EQ(std::get<CliOptions>(parsed).format, std::optional<DataFormat>(DataFormat::IntelMCS));
   EXPECT_EQ(std::get<CliOptions>(parsed).files, std::vector<std::string>{"x.hex"});
 }
 

@@ -163,9 +163,9 @@ TEST_F(SettingsFileTest, ProgramValuesOutOfRangeTakeTheirFallbacks) {
   EXPECT_EQ(LoadProgram("Verify=0").Verify, 0);
   EXPECT_EQ(LoadProgram("TestChecksum=0").TestChecksum, 0);
   EXPECT_EQ(LoadProgram("EndMessage=9").EndMessage, 1);
-  EXPECT_EQ(LoadProgram("DataFormat=7").DataFormat, 7);
-  EXPECT_EQ(LoadProgram("DataFormat=8").DataFormat, 1);
-  EXPECT_EQ(LoadProgram("DataFormat=0").DataFormat, 1);
+  EXPECT_EQ(LoadProgram("DataFormat=7").DataFormat, DataFormat::MotorolaS3);
+  EXPECT_EQ(LoadProgram("DataFormat=8").DataFormat, DataFormat::Binary);
+  EXPECT_EQ(LoadProgram("DataFormat=0").DataFormat, DataFormat::Binary);
   EXPECT_EQ(LoadProgram("ReadFilter=0").ReadFilter, 1);
   EXPECT_EQ(LoadProgram("ReadFilter=3").ReadFilter, 3);
   EXPECT_EQ(LoadProgram("InitRegister1=1C5").InitRegister1Value, 0xC5);

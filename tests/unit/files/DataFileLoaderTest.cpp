@@ -44,7 +44,7 @@ class DataFileLoaderTest : public ::testing::Test {
     return loader.LoadDataFile(path, area);
   }
 
-  int Detect(const std::string& contents) {
+  DataFormat Detect(const std::string& contents) {
     const std::string path = dir.File("detect.hex");
     WriteFileBytes(path, contents);
     const DeviceEntry device = Device(0, 0x1000);

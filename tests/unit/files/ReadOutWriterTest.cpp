@@ -65,13 +65,13 @@ class ReadOutWriterTest : public ::testing::Test {
   }
 
   // Writes the area in `format` and returns the file's contents.
-  std::string Write(int format, MemoryArea area = MemoryArea::ProgramMemory) {
+  std::string Write(DataFormat format, MemoryArea area = MemoryArea::ProgramMemory) {
     settings.DataFormat = format;
     result = WriteImageFile(path, area, ui, *image, device, settings);
     return ReadFileBytes(path);
   }
 
-  ResultCode WriteFailing(int format, FailingOps ops) {
+  ResultCode WriteFailing(DataFormat format, FailingOps ops) {
     settings.DataFormat = format;
     return WriteImageFile(path, MemoryArea::ProgramMemory, ui, *image, device, settings, ops);
   }
@@ -89,7 +89,7 @@ class ReadOutWriterTest : public ::testing::Test {
   std::unique_ptr<MemoryImage> image = std::make_unique<MemoryImage>();
   DeviceEntry device;
   Settings settings;
-  ResultCode result = -1;
+  ResultCode result = static_cast<ResultCode>(-1);  // no write yet
 };
 
 TEST_F(ReadOutWriterTest, IntelRecordsFollowTheLineLengthAndBlankRule) {
@@ -218,7 +218,7 @@ TEST_F(ReadOutWriterTest, FailedWritesAreReportedAndLeaveTheOldFile) {
   const std::string header = "Header-Record der HEX-Datei\nkonnte nicht geschrieben werden.";
   const std::string end = "Endemarkierung der HEX-Datei\nkonnte nicht geschrieben werden.";
   struct Case {
-    int format;
+    DataFormat format;
     int failingWrite;
     std::vector<std::string> messages;
   };
@@ -238,8 +238,8 @@ TEST_F(ReadOutWriterTest, FailedWritesAreReportedAndLeaveTheOldFile) {
     WriteFileBytes(path, "old");
     ui.Clear();
     EXPECT_EQ(WriteFailing(c.format, FailingOps(c.failingWrite, false, ENOSPC)), Result::NotBlankOrReadOut)
-        << c.format << "/" << c.failingWrite;
-    EXPECT_EQ(ui.Messages(), c.messages) << c.format << "/" << c.failingWrite;
+        << FormatNumber(c.format) << "/" << c.failingWrite;
+    EXPECT_EQ(ui.Messages(), c.messages) << FormatNumber(c.format) << "/" << c.failingWrite;
     EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(FilesInDirectory(), 1u);
   }
@@ -259,8 +259,8 @@ TEST_F(ReadOutWriterTest, UnwritableDirectoryAndUnknownFormat) {
                                                     "\n\nDatei oder Verzeichnis existiert nicht"});
   ui.Clear();
   path = dir.File("out.hex");
-  for (const int format : {0, 8}) {
-    EXPECT_EQ(Write(format), "");
+  for (const int number : {0, 8}) {
+    EXPECT_EQ(Write(FormatOfNumber(number)), "");
     EXPECT_EQ(result, Result::NotBlankOrReadOut);
   }
   EXPECT_TRUE(ui.Messages().empty());

@@ -145,7 +145,7 @@ TEST(RegisterLink, DelayStopsAtTheFirstFailedWrite) {
   s.programmer.SwitchOffAfterWrites(3);
   EXPECT_EQ(s.link.DelayMs(1), Result::DelayCutShort);
   EXPECT_EQ(s.TimeoutMessages(), 1);
-  EXPECT_EQ(s.link.Shadow().reg4, RegBit::TimingR4) << "the timing bit stays set";
+  EXPECT_EQ(s.link.Shadow().reg4, Lines::Timing.bit) << "the timing bit stays set";
   EXPECT_EQ(s.programmer.RegisterWrites(), 3u);
 
   // Pulses go on regardless of failures.

@@ -1,4 +1,4 @@
-#include "tests/integration/app/ChainFixture.h"
+#include "tests/support/ChainFixture.h"
 
 #include <algorithm>
 #include <cstdio>

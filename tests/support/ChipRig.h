@@ -76,8 +76,8 @@ struct ChipStack {
   bool PoweredDown() const {
     return !programmer.Lines().power && !chip.PoweredUp() && !chip.InProgrammingMode();
   }
-  bool LoadHigh() const { return (programmer.Register(Reg::R6) & RegBit::LoadR6) != 0; }
-  bool ClockLow() const { return (programmer.Register(Reg::R10) & ChipLinesFor(device.Package).clockBit) == 0; }
+  bool LoadHigh() const { return (programmer.Register(Reg::R6) & Lines::Load.bit) != 0; }
+  bool ClockLow() const { return (programmer.Register(Reg::R10) & ChipLinesFor(device.Package).clock.bit) == 0; }
 };
 
 // The chip stack of the tests: its exchange must stay clean, without a
@@ -101,7 +101,7 @@ struct ChipRig : ChipStack {
 // bit; LOAD falling after 32 bits ends a word. Needs the programmer's trace,
 // started in programming mode (LOAD high) or before power-up.
 inline std::vector<std::uint32_t> ShiftedWords(const sim::VirtualProgrammer& programmer, std::uint8_t package) {
-  const std::uint8_t clock = ChipLinesFor(package).clockBit;
+  const std::uint8_t clock = ChipLinesFor(package).clock.bit;
   std::vector<std::uint32_t> words;
   bool load = true;
   std::uint8_t reg10 = 0;
@@ -109,7 +109,7 @@ inline std::vector<std::uint32_t> ShiftedWords(const sim::VirtualProgrammer& pro
   int bits = 0;
   for (const sim::RegisterWrite& write : programmer.RegisterLog()) {
     if (write.reg == Reg::R6) {
-      const bool newLoad = (write.value & RegBit::LoadR6) != 0;
+      const bool newLoad = (write.value & Lines::Load.bit) != 0;
       if (load && !newLoad && bits == 32) words.push_back(word);
       if (newLoad != load) {
         bits = 0;
@@ -119,7 +119,7 @@ inline std::vector<std::uint32_t> ShiftedWords(const sim::VirtualProgrammer& pro
     } else if (write.reg == Reg::R10) {
       const bool rising = (write.value & clock) != 0 && (reg10 & clock) == 0;
       if (rising && load) {
-        word = (word << 1) | (write.value & RegBit::DataR10);
+        word = (word << 1) | (write.value & Lines::SerialData.bit);
         ++bits;
       }
       reg10 = write.value;
