@@ -14,8 +14,8 @@ constexpr const char* kPrefix = "Meldung: ";
 constexpr const char* kIndent = "         ";
 constexpr std::uint32_t kBarWidth = 40;
 // The mark after the bar turns once every so many pumps: the window's
-// pumps come at least every 25 ms while a command works, so it turns about
-// five times a second at any speed and shows that the pass goes on between
+// pumps come at least every 20 ms while a command works, so it turns about
+// six times a second at any speed and shows that the pass goes on between
 // the bar's increments.
 constexpr std::uint32_t kPumpsPerTurn = 8;
 constexpr char kTurningMark[] = "|/-\\";

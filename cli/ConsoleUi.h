@@ -31,7 +31,7 @@ class ConsoleUi : public UiServices {
   // always answered with Cancel.
   void SetOpenAnswer(std::string path) { openPath_ = std::move(path); }
   // Called at every PumpMessages (the CLI's "Abbrechen" is Ctrl-C); the
-  // pumps come at least every 25 ms while a command works, so Ctrl-C is
+  // pumps come at least every 20 ms while a command works, so Ctrl-C is
   // seen as soon as in the window.
   void OnPump(std::function<void()> hook) { onPump_ = std::move(hook); }
 

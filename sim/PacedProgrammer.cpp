@@ -23,8 +23,13 @@ std::optional<SimulationSpeed> ParseSimulationSpeed(std::string_view text) {
 
 PacedProgrammer::PacedProgrammer(std::unique_ptr<VirtualProgrammer> programmer, const Settings& settings,
                                  SimulationSpeed speed, MonotonicClock& clock)
-    : programmer_(std::move(programmer)), settings_(settings), factor_(speed.factor > 0 ? speed.factor : 1),
-      clock_(clock) {
+    : PacedProgrammer(*programmer, settings, speed, clock) {
+  owned_ = std::move(programmer);
+}
+
+PacedProgrammer::PacedProgrammer(VirtualProgrammer& programmer, const Settings& settings, SimulationSpeed speed,
+                                 MonotonicClock& clock)
+    : programmer_(&programmer), settings_(settings), factor_(speed.factor > 0 ? speed.factor : 1), clock_(clock) {
   Restart(clock_.Now());
 }
 

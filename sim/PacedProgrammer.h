@@ -43,7 +43,10 @@ class PacedProgrammer final : public PortIo {
   static constexpr std::chrono::microseconds kMinSleep{1000};
   static constexpr std::chrono::microseconds kMaxLag{5000};
 
+  // Paces `programmer`, which it owns, or which outlives it.
   PacedProgrammer(std::unique_ptr<VirtualProgrammer> programmer, const Settings& settings, SimulationSpeed speed,
+                  MonotonicClock& clock);
+  PacedProgrammer(VirtualProgrammer& programmer, const Settings& settings, SimulationSpeed speed,
                   MonotonicClock& clock);
 
   std::uint8_t Read(std::uint16_t address) override { return programmer_->Read(address); }
@@ -54,7 +57,8 @@ class PacedProgrammer final : public PortIo {
  private:
   void Restart(std::chrono::nanoseconds now);
 
-  std::unique_ptr<VirtualProgrammer> programmer_;
+  std::unique_ptr<VirtualProgrammer> owned_;
+  VirtualProgrammer* programmer_;
   const Settings& settings_;
   double factor_;
   MonotonicClock& clock_;

@@ -281,7 +281,7 @@ TEST(ChipOperationsTest, SlowPassesPumpEveryGapAndAbbrechenStopsAtTheNextCell) {
     EXPECT_EQ(s.rig.operations.VerifyArea(MemoryArea::ProgramMemory, false), Result::Ok);
     EXPECT_LE(pumps.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
     // About 15 ms a cell: far more pumps by time than the bar's 2 x 51.
-    EXPECT_GE(s.pacer.TimedPumps(), 2u * 0x100u * 15u / 25u);
+    EXPECT_GE(s.pacer.TimedPumps(), 2u * 0x100u * 15u / 20u);
   }
   {
     // "Abbrechen" arrives in a time-based pump in the middle of a cell: that

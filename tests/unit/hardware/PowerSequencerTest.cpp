@@ -153,13 +153,13 @@ TEST(PowerSequencer, PowerUpAndDownPumpThroughTheirDelays) {
   testing::PumpTimes up(clock);
   s.ui.OnPump([&up](int pump) { up(pump); });
   power.EnterProgrammingMode();
-  EXPECT_GE(up.at.size(), 600u / 25u - 1u);  // the 200 ms and 400 ms waits
+  EXPECT_GE(up.at.size(), 600u / 20u - 1u);  // the 200 ms and 400 ms waits
   EXPECT_LE(up.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
 
   testing::PumpTimes down(clock);
   s.ui.OnPump([&down](int pump) { down(pump); });
   power.LeaveProgrammingMode();
-  EXPECT_GE(down.at.size(), 300u / 25u - 1u);
+  EXPECT_GE(down.at.size(), 300u / 20u - 1u);
   EXPECT_LE(down.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
   EXPECT_FALSE(s.programmer.Lines().power);
 }

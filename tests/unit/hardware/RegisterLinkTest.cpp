@@ -160,7 +160,7 @@ TEST(RegisterLink, DelaysAndSlowHandshakesPumpByElapsedTimeWhileArmed) {
   testing::PumpTimes delay(clock);
   s.ui.OnPump([&delay](int pump) { delay(pump); });
   EXPECT_EQ(s.link.DelayMs(400), Result::Ok);
-  EXPECT_GE(delay.at.size(), 400u / 25u - 1u);
+  EXPECT_GE(delay.at.size(), 400u / 20u - 1u);
   EXPECT_LE(delay.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
 
   // A programmer that keeps each edge of the handshake waiting 51 ms.
