@@ -80,6 +80,10 @@ ResultCode OperationCommands::WorkBracket(const std::function<ResultCode()>& wor
   c_.ui.DisableControls();
   ResultCode result = Result::Ok;
   {
+    // Time-based pumps only while the controls are disabled: a click that
+    // arrives in one can reach nothing but "Abbrechen".
+    std::optional<PumpPacer::Armed> armed;
+    if (c_.pacer != nullptr) armed.emplace(*c_.pacer);
     PriorityGuard priority(c_.state.OsId);
     result = work();
   }

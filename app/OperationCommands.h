@@ -7,6 +7,7 @@
 
 #include "app/ProgramState.h"
 #include "core/DataFormat.h"
+#include "core/PumpPacer.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
 
@@ -43,6 +44,9 @@ struct CommandContext {
   // burn or companion file loaded for programming or verifying, an area
   // read out and saved. Optional (the command line prints checksums).
   std::function<void(MemoryArea)> onAreaInImage;
+  // Pumps the window by elapsed time while the work of a command runs with
+  // the input controls disabled; optional.
+  PumpPacer* pacer = nullptr;
 };
 
 // The operation commands behind the main window's buttons, free of any

@@ -39,6 +39,8 @@ struct Program::Parts {
         devices(devices_),
         markers(markers_),
         options(std::move(options_)),
+        clock(options.clock != nullptr ? *options.clock : steadyClock),
+        pacer(ui, clock),
         progress(ui),
         port(std::make_unique<AbsentPort>()),
         link(*port, ui, state.settings),
@@ -52,7 +54,9 @@ struct Program::Parts {
         loader(ui, state.image, state.device, state.settings),
         commands(CommandContext{ui, state, markers, library, loader, operations, readOut,
                                 [this] { InsertSimulatedChip(); },
-                                [this](MemoryArea area) { ReportArea(area); }}) {
+                                [this](MemoryArea area) { ReportArea(area); }, &pacer}) {
+    progress.UsePacer(pacer);
+    link.UsePacer(pacer);
     if (options.simulate) LoadSimulationFile();
     if (!options.traceFile.empty()) StartTrace();
   }
@@ -131,6 +135,10 @@ struct Program::Parts {
   ChoiceList& devices;
   DesktopMarkers& markers;
   ProgramOptions options;
+  SteadyClock steadyClock;
+  MonotonicClock& clock;
+  // Pumps the window by elapsed time while a command's work runs.
+  PumpPacer pacer;
 
   ProgramState state;
   Progress progress;
@@ -182,7 +190,13 @@ bool Program::Parts::OpenPort() {
     programmer->SetStuckInputLines(options.simulateStuckLow, options.simulateStuckHigh);
     programmer->Plug(SocketChip());
     sim::VirtualProgrammer* typed = programmer.get();
-    UsePort(std::move(programmer), typed, state.settings.PortAdress);
+    if (options.simulateSpeed.Paced()) {
+      UsePort(std::make_unique<sim::PacedProgrammer>(std::move(programmer), state.settings, options.simulateSpeed,
+                                                     clock),
+              typed, state.settings.PortAdress);
+    } else {
+      UsePort(std::move(programmer), typed, state.settings.PortAdress);
+    }
     route = {"simulator", SimulatorModel(), {}, {}};
     return true;
   }

@@ -8,12 +8,14 @@
 
 #include "app/ProgramState.h"
 #include "core/DataFormat.h"
+#include "core/PumpPacer.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
 #include "files/AreaChecksum.h"
 #include "hardware/PortAccess.h"
 #include "hardware/PortProbe.h"
 #include "sim/AbsentStatus.h"
+#include "sim/PacedProgrammer.h"
 
 namespace ferolith {
 
@@ -52,6 +54,12 @@ struct ProgramOptions {
   PortAccessEnvironment portAccess;
   // The virtual programmer's socket holds no chip.
   bool simulateEmptySocket = false;
+  // How fast the virtual programmer runs (default: as fast as it can).
+  sim::SimulationSpeed simulateSpeed;
+  // The clock of the window's time-based pumps and of a paced simulator;
+  // nullptr for the machine's steady clock. Not owned; tests pass one they
+  // advance.
+  MonotonicClock* clock = nullptr;
 };
 
 // The toolkit-free program behind the main window, shared by the desktop

@@ -70,6 +70,14 @@ std::optional<std::uint8_t> HexByte(const std::string& value) {
   return static_cast<std::uint8_t>(ParseHex(digits));
 }
 
+CLI::Validator SpeedCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return sim::ParseSimulationSpeed(value) ? "" : FormatText(texts::kBadSpeed, value.c_str());
+      },
+      "");
+}
+
 CLI::Validator HexByteCheck() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
@@ -230,6 +238,8 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddOption(app, "--simulate-stuck-low", stuckLow)->check(HexByteCheck());
   std::optional<std::string> stuckHigh;
   AddOption(app, "--simulate-stuck-high", stuckHigh)->check(HexByteCheck());
+  std::optional<std::string> speed;
+  AddOption(app, "--simulate-speed", speed)->check(SpeedCheck());
   AddOption(app, "--trace", options.traceFile);
   AddOption(app, "--manufacturer", options.manufacturer);
   AddOption(app, "--device", options.device);
@@ -313,6 +323,10 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   if (absent) {
     options.simulate = true;
     options.absentProgrammer = sim::AbsentStatusNamed(*absent);
+  }
+  if (speed) {
+    options.simulate = true;
+    options.speed = *sim::ParseSimulationSpeed(*speed);
   }
   if (stuckLow || stuckHigh) {
     options.simulate = true;

@@ -9,6 +9,7 @@
 
 #include "core/DataFormat.h"
 #include "sim/AbsentStatus.h"
+#include "sim/PacedProgrammer.h"
 
 namespace ferolith::cli {
 
@@ -33,6 +34,7 @@ struct CliOptions {
   // --simulate-stuck-low/-high: input lines that stick (implies --simulate).
   std::uint8_t stuckLow = 0;
   std::uint8_t stuckHigh = 0;
+  sim::SimulationSpeed speed;  // --simulate-speed (implies --simulate)
   std::string traceFile;  // --trace
   std::optional<std::string> manufacturer;  // name or 0-based index
   std::optional<std::string> device;

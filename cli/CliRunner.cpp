@@ -58,6 +58,7 @@ ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironmen
   program.simulateStuckLow = options.stuckLow;
   program.simulateStuckHigh = options.stuckHigh;
   program.traceFile = options.traceFile;
+  program.simulateSpeed = options.speed;
   program.simulateEmptySocket = options.emptySocket;
   return program;
 }

@@ -41,6 +41,10 @@ inline constexpr OptionText kOptionTexts[] = {
      "simulieren mit Eingangsleitungen, die immer 0 lesen (Bit i = Leitung i, ein Byte in Hex)"},
     {"--simulate-stuck-high", "MASKE",
      "simulieren mit Eingangsleitungen, die immer 1 lesen (Bit i = Leitung i, ein Byte in Hex)"},
+    {"--simulate-speed", "real|fast|FAKTOR",
+     "simulieren im Takt des echten Programmiergeräts (real: ein Registerzugriff dauert "
+     "TimeBaseKorr µs), FAKTOR-mal so schnell wie real, oder so schnell wie möglich (fast, "
+     "Vorgabe)"},
     {"--trace", "DATEI",
      "jeden Portzugriff als Value Change Dump (VCD) in DATEI schreiben, lesbar mit sigrok-cli, "
      "PulseView und GTKWave"},
@@ -160,6 +164,8 @@ inline constexpr const char* kMissingArguments = "%s erwartet %s";
 inline constexpr const char* kNotAllowed = "'%s' ist nicht erlaubt, nur %s";
 inline constexpr const char* kNotInRange = "'%s' ist keine Zahl von %u bis %u";
 inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein, etwa c5 oder 0x3F";
+inline constexpr const char* kBadSpeed =
+    "'%s' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5";
 inline constexpr const char* kBadMask = "'%s' ist kein Byte in Hex, etwa 80 oder 0x01";
 inline constexpr const char* kNotUnderstood = "Aufruf nicht verstanden: %s";
 inline constexpr const char* kNoManufacturer =

@@ -13,6 +13,12 @@ namespace {
 constexpr const char* kPrefix = "Meldung: ";
 constexpr const char* kIndent = "         ";
 constexpr std::uint32_t kBarWidth = 40;
+// The mark after the bar turns once every so many pumps: the window's
+// pumps come at least every 20 ms while a command works, so it turns about
+// six times a second at any speed and shows that the pass goes on between
+// the bar's increments.
+constexpr std::uint32_t kPumpsPerTurn = 8;
+constexpr char kTurningMark[] = "|/-\\";
 }  // namespace
 
 std::string MessageLines(const std::string& text) {
@@ -109,6 +115,8 @@ void ConsoleUi::SetProgressPosition(std::uint32_t position) {
 
 void ConsoleUi::PumpMessages() {
   if (onPump_) onPump_();
+  ++pumps_;
+  if (barShown_ && pumps_ % kPumpsPerTurn == 0) DrawBar();
 }
 
 void ConsoleUi::DrawBar() {
@@ -116,7 +124,8 @@ void ConsoleUi::DrawBar() {
   const std::uint32_t filled = range_ == 0 ? kBarWidth : shown * kBarWidth / range_;
   const std::uint32_t percent = range_ == 0 ? 100 : shown * 100 / range_;
   err_ << '\r' << status_ << " [" << std::string(filled, '#')
-       << std::string(kBarWidth - filled, ' ') << "] " << percent << "% " << std::flush;
+       << std::string(kBarWidth - filled, ' ') << "] " << percent << "% "
+       << kTurningMark[(pumps_ / kPumpsPerTurn) % 4] << std::flush;
   barShown_ = true;
 }
 

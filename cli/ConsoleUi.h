@@ -30,7 +30,9 @@ class ConsoleUi : public UiServices {
   // command line). Read-out files are named directly, so the save dialog is
   // always answered with Cancel.
   void SetOpenAnswer(std::string path) { openPath_ = std::move(path); }
-  // Called at every PumpMessages (the CLI's "Abbrechen" is Ctrl-C).
+  // Called at every PumpMessages (the CLI's "Abbrechen" is Ctrl-C); the
+  // pumps come at least every 20 ms while a command works, so Ctrl-C is
+  // seen as soon as in the window.
   void OnPump(std::function<void()> hook) { onPump_ = std::move(hook); }
 
   Answer MessageInfo(const std::string& text) override;
@@ -67,6 +69,7 @@ class ConsoleUi : public UiServices {
   std::uint32_t range_ = 0;
   std::uint32_t position_ = 0;
   bool barShown_ = false;
+  std::uint32_t pumps_ = 0;
 };
 
 // "Meldung: " and the text, one output line per text line, blank lines and

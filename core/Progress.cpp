@@ -21,7 +21,11 @@ void Progress::ProgressStart(std::uint32_t steps) {
 void Progress::ProgressStep() {
   ++counter_;
   if (counter_ == divisor_) {
-    ui_.PumpMessages();
+    if (pacer_ != nullptr) {
+      pacer_->Pump();
+    } else {
+      ui_.PumpMessages();
+    }
     ++position_;
     ui_.SetProgressPosition(position_);
     counter_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/PumpPacer.h"
 #include "core/UiServices.h"
 
 namespace ferolith {
@@ -11,6 +12,10 @@ namespace ferolith {
 class Progress {
  public:
   explicit Progress(UiServices& ui) : ui_(ui) {}
+
+  // The pacer that times the window's other pumps: a progress step's pump
+  // goes through it, so the next time-based pump waits a whole gap.
+  void UsePacer(PumpPacer& pacer) { pacer_ = &pacer; }
 
   // Sets the bar's range and the step scaling for a phase of `steps` steps.
   void ProgressStart(std::uint32_t steps);
@@ -25,6 +30,7 @@ class Progress {
 
  private:
   UiServices& ui_;
+  PumpPacer* pacer_ = nullptr;
   std::uint32_t divisor_ = 1;
   std::uint32_t counter_ = 0;
   std::uint32_t position_ = 0;

@@ -1,5 +1,7 @@
 #include "gui/ActivityDlg.h"
 
+#include <QCloseEvent>
+
 #include "gui/DialogUnits.h"
 #include "ui_ActivityDlg.h"
 
@@ -20,5 +22,7 @@ CActivityDlg::CActivityDlg(const QRect& over, QWidget* parent)
 }
 
 CActivityDlg::~CActivityDlg() = default;
+
+void CActivityDlg::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 }  // namespace ferolith

@@ -22,6 +22,14 @@ class CActivityDlg : public QDialog {
   CActivityDlg(const QRect& over, QWidget* parent);
   ~CActivityDlg() override;
 
+  // The window lives exactly as long as its command: neither Esc nor a
+  // close request from the window manager ends it while the pumps of the
+  // running command deliver them.
+  void reject() override {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   std::unique_ptr<Ui::ActivityDlg> form_;
 };

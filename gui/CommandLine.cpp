@@ -7,6 +7,7 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
   static constexpr std::string_view kSimulate = "--simulate";
   static constexpr std::string_view kSimulateAbsent = "--simulate-absent=";
   static constexpr std::string_view kTrace = "--trace=";
+  static constexpr std::string_view kSimulateSpeed = "--simulate-speed=";
   DesktopStart start;
   start.options.workingDirectory = workingDirectory;
   // DebugNT=1 shows the port probe's report at start-up in a box.
@@ -21,6 +22,11 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
       start.options.simulateAbsentProgrammer =
           sim::AbsentStatusNamed(argument.substr(kSimulateAbsent.size()));
       if (!start.options.simulateAbsentProgrammer) return std::nullopt;
+      start.options.simulate = true;
+    } else if (argument.starts_with(kSimulateSpeed)) {
+      const auto speed = sim::ParseSimulationSpeed(argument.substr(kSimulateSpeed.size()));
+      if (!speed) return std::nullopt;
+      start.options.simulateSpeed = *speed;
       start.options.simulate = true;
     } else if (argument.starts_with(kTrace) && argument.size() > kTrace.size()) {
       start.options.traceFile = std::string(argument.substr(kTrace.size()));

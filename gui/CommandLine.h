@@ -18,17 +18,20 @@ struct DesktopStart {
 };
 
 // The desktop program's command line:
-// "ferolith [--menu] [--simulate[=FILE]] [--simulate-absent=MODEL] [--trace=FILE]".
+// "ferolith [--menu] [--simulate[=FILE]] [--simulate-absent=MODEL]
+// [--simulate-speed=real|fast|FACTOR] [--trace=FILE]".
 // --simulate runs on the virtual programmer and chip; FILE keeps the chip's
 // contents between runs. --simulate-absent simulates too, with the virtual
 // programmer absent and its port reading as MODEL shows (high,
-// busy-inverted, low). --trace writes every port access into FILE (a Value
+// busy-inverted, low). --simulate-speed simulates too, at the real
+// programmer's pace ("real"), FACTOR times faster, or as fast as the
+// machine allows ("fast", the default). --trace writes every port access into FILE (a Value
 // Change Dump). Returns nothing for any other argument.
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory);
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
-    "                [--trace=DATEI]";
+    "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]";
 
 }  // namespace ferolith

@@ -65,6 +65,7 @@ bool RegisterLink::WaitForStatusBit7(bool awaited) {
       lastRead_ = status;
       return true;
     }
+    Tick();
   }
 }
 
@@ -85,6 +86,7 @@ ResultCode RegisterLink::WriteRegister(int reg, std::uint8_t value) {
     return Result::HandshakeTimeout;
   }
   lastStatus_ = lastRead_;
+  Tick();
   return Result::Ok;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/PumpPacer.h"
 #include "core/ResultCode.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
@@ -115,11 +116,20 @@ class RegisterLink {
   // replaces it (start-up, a changed port address, demo mode). The link
   // never owns a port.
   void UsePort(PortIo& port) { port_ = &port; }
+  // The pacer told of every register write and of every status read that
+  // keeps a handshake waiting, so that the window answers during long
+  // sequences, delays and slow handshakes.
+  void UsePacer(PumpPacer& pacer) { pacer_ = &pacer; }
 
  private:
   bool WaitForStatusBit7(bool awaited);
 
+  void Tick() {
+    if (pacer_ != nullptr) pacer_->Tick();
+  }
+
   PortIo* port_;
+  PumpPacer* pacer_ = nullptr;
   UiServices& ui_;
   const Settings& settings_;
   RegisterShadow shadow_;

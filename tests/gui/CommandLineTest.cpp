@@ -35,6 +35,16 @@ class CommandLineTest : public QObject {
     start = ParseCommandLine({"ferolith", "--trace=lauf.vcd"}, "/w");
     QVERIFY(start && !start->options.simulate && start->options.portReportAtStartUp);
     QCOMPARE(QString::fromStdString(start->options.traceFile), QString("lauf.vcd"));
+    QVERIFY(!start->options.simulateSpeed.Paced());
+
+    // A speed simulates at that pace.
+    start = ParseCommandLine({"ferolith", "--simulate-speed=real"}, "/w");
+    QVERIFY(start && start->options.simulate);
+    QCOMPARE(start->options.simulateSpeed.factor, 1.0);
+    start = ParseCommandLine({"ferolith", "--simulate=chip.sim", "--simulate-speed=20"}, "/w");
+    QVERIFY(start && start->options.simulate);
+    QCOMPARE(start->options.simulateSpeed.factor, 20.0);
+    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.sim"));
   }
 
   // The menu entry's start asks for the program's own folder; the working
@@ -57,6 +67,9 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--trace="}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=0"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=langsam"}, "/w"));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed"}, "/w"));
   }
 };
 

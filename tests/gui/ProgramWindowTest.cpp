@@ -18,6 +18,8 @@
 #include "gui/ProgrammerDlg.h"
 #include "platform/DesktopMarkers.h"
 #include "sim/VirtualProgrammer.h"
+#include "sim/chip/VirtualAceChip.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/FakeParportBus.h"
 #include "tests/support/TempDir.h"
 #include "AutoAnswer.h"
@@ -128,6 +130,63 @@ class ProgramWindowTest : public QObject {
     session.Click(Ctl::Brennen);
     QVERIFY(clicked);
     QVERIFY2(!answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
+  }
+
+  void timeBasedPumpsKeepTheRulesOfARunningCommand() {
+    // The simulator at the real programmer's pace on a clock the test owns:
+    // the window is pumped by elapsed time through every delay and pass.
+    Workplace workplace;
+    testing::ManualClock clock;
+    ProgramOptions options = workplace.Options();
+    options.simulateSpeed = sim::SimulationSpeed{1};
+    options.clock = &clock;
+    AutoAnswer answers;
+    Session session(workplace, options);
+    auto* abbrechen = ControlById<QPushButton>(session.dialog, Ctl::Abbrechen);
+
+    // The first pump once "Abbrechen" is enabled comes while the voltages
+    // settle, before the chip is in programming mode and before the first
+    // cell, where only the clock pumps. There the user tries everything.
+    bool tried = false;
+    bool inPowerUp = false;
+    bool rulesHeld = true;
+    ResultCode second = Result::Ok;
+    answers.While([&] {
+      if (!abbrechen->isEnabled()) return false;
+      // The command put a fresh chip of the reloaded device into the socket.
+      const sim::VirtualAceChip* chip = session.program.SimulatedChip();
+      inPowerUp = chip != nullptr && !chip->InProgrammingMode();
+      QTest::mouseClick(ControlById<QPushButton>(session.dialog, Ctl::Brennen), Qt::LeftButton);
+      QTest::mouseClick(ControlById<QPushButton>(session.dialog, Ctl::Prefs), Qt::LeftButton);
+      QTest::keyClick(&session.dialog, Qt::Key_Escape);
+      session.dialog.close();
+      QWidget* activity = nullptr;
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowTitle() == QStringLiteral("KalvenorDevil")) activity = window;
+      }
+      if (activity != nullptr) {
+        QTest::keyClick(activity, Qt::Key_Escape);
+        activity->close();
+      }
+      // Straight to the program, past the disabled buttons: refused silently.
+      second = session.program.OnLeertest();
+      rulesHeld = activity != nullptr && activity->isVisible() && session.dialog.isVisible();
+      for (const int id : kInputControls) rulesHeld = rulesHeld && !ControlById<QWidget>(session.dialog, id)->isEnabled();
+      tried = true;
+      return true;
+    });
+    answers.AnswerBoxes({QMessageBox::Ok});  // the socket box
+    session.Click(Ctl::Leertest);
+    QVERIFY(tried);
+    QVERIFY(inPowerUp);
+    QVERIFY(rulesHeld);
+    QCOMPARE(second, Result::ProgramFailed);
+    QVERIFY(session.dialog.isVisible());
+    QCOMPARE(answers.PreferencesShown(), 0);
+    // One command ran: one socket box, then its own result.
+    QCOMPARE(answers.Texts().filter(QStringLiteral("ACE-Adapter")).size(), 1);
+    QCOMPARE(answers.Texts().last(), QStringLiteral("\nController ist gelöscht !\n"));
     session.ExpectIdle();
   }
 

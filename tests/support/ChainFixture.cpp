@@ -19,6 +19,8 @@ void ChainTest::Start(int manufacturer, int device, const std::string& programIn
   options.workingDirectory = dir_.Path().string();
   options.simulate = true;
   options.simulateAbsentProgrammer = programmerAbsent;
+  options.simulateSpeed = speed_;
+  options.clock = &clock_;
   program_ = std::make_unique<Program>(ui_, view_, manufacturers_, devices_, *markers_, options);
   program_->LoadSettings();
   program_->PrepareHardware();

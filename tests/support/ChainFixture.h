@@ -12,6 +12,7 @@
 #include "config/ChoiceList.h"
 #include "platform/DesktopMarkers.h"
 #include "tests/support/IsolatedMarkers.h"
+#include "tests/support/ManualClock.h"
 #include "sim/VirtualProgrammer.h"
 #include "sim/chip/VirtualAceChip.h"
 #include "tests/support/ScriptedUi.h"
@@ -59,6 +60,11 @@ class ChainTest : public ::testing::Test {
   void ExpectIdleAndPoweredDown();
 
   TempDir dir_;
+  // The program's clock: it stands still unless the test moves it or a
+  // paced simulator sleeps on it, so no pump comes from the machine's load.
+  ManualClock clock_;
+  // The simulator's speed for the next Start.
+  sim::SimulationSpeed speed_;
   ScriptedUi ui_;
   CountingView view_;
   MemoryChoiceList manufacturers_;

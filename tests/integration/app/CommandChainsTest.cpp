@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #ifndef _WIN32
@@ -238,6 +239,32 @@ TEST_F(CommandChains, AbbrechenStopsThePassAtTheNextStep) {
   EXPECT_EQ(P().OnBrennen(), Result::ProgramFailed);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Programmierung abgebrochen !"});
   EXPECT_EQ(Chip().Code(0x7FF), 0xFF);  // the end of the area was never reached
+  ExpectIdleAndPoweredDown();
+}
+
+TEST_F(CommandChains, AtRealSpeedTheClockFollowsTheProgrammerAndTheWindowIsPumpedEveryGap) {
+  using std::chrono::milliseconds;
+  speed_ = sim::SimulationSpeed{1};
+  Start(kQuellmark, kDip8WithEeprom, "Verify=1\nInitRegister1=3c\n");
+  MakeBurnFiles(0x800, 64);
+  const std::uint64_t virtualStart = Programmer().NowMicros();
+  const std::uint64_t writesStart = Programmer().RegisterWrites();
+  PumpTimes pumps(clock_);
+  ui_.OnPump([&pumps](int pump) { pumps(pump); });
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnBrennen(), Result::Ok);
+  ExpectChipHolds(0x3C);
+  // Each register write lasted TimeBaseKorr (85) us of the program's clock.
+  const std::uint64_t virtualMicros = Programmer().NowMicros() - virtualStart;
+  EXPECT_EQ(virtualMicros, (Programmer().RegisterWrites() - writesStart) * 85u);
+  const auto wallMicros =
+      std::chrono::duration_cast<std::chrono::microseconds>(clock_.Now() - pumps.start).count();
+  EXPECT_LE(wallMicros, static_cast<std::int64_t>(virtualMicros));
+  EXPECT_GE(wallMicros, static_cast<std::int64_t>(virtualMicros) - 1000);
+  // A minute of programming and verifying, the window pumped all along:
+  // never longer silent than the gap, a paced sleep and a register write.
+  EXPECT_GT(wallMicros, 60'000'000);
+  EXPECT_LE(pumps.LongestSilence(), PumpPacer::kMaxGap + milliseconds(2));
   ExpectIdleAndPoweredDown();
 }
 

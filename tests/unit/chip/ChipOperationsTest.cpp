@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
+
+#include "tests/support/ManualClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ChipRig.h"
 
@@ -244,6 +248,63 @@ TEST(ChipOperationsTest, AbbrechenStopsEachPassAtTheNextAddress) {
     EXPECT_EQ(rig.image.bytes[0x04], 0xFF);
     EXPECT_EQ(rig.image.bytes[0x05], 0xFF);
     EXPECT_EQ(rig.image.bytes[0x10], 0xFF);  // never reached
+  }
+}
+
+// The chip stack on a port whose register writes take 85 us of a clock the
+// test owns, with the window's pacer armed as a command arms it.
+struct SlowRig {
+  SlowRig() {
+    rig.link.UsePort(slow);
+    rig.link.UsePacer(pacer);
+    rig.progress.UsePacer(pacer);
+  }
+  // The steps the running pass has counted so far.
+  std::uint32_t Steps() const { return rig.progress.Position() * rig.progress.Divisor() + rig.progress.Counter(); }
+
+  ChipRig rig;
+  ManualClock clock;
+  SlowPort slow{rig.faults, clock, std::chrono::microseconds(17)};
+  PumpPacer pacer{rig.ui, clock};
+  PumpPacer::Armed armed{pacer};
+};
+
+TEST(ChipOperationsTest, SlowPassesPumpEveryGapAndAbbrechenStopsAtTheNextCell) {
+  using std::chrono::microseconds;
+  {
+    SlowRig s;
+    LoadPattern(s.rig.image, 0x00, 0x100);
+    PumpTimes pumps(s.clock);
+    s.rig.ui.OnPump([&pumps](int pump) { pumps(pump); });
+    s.rig.ui.AnswerBoxes({Answer::Ok});
+    EXPECT_EQ(s.rig.operations.ProgramArea(MemoryArea::ProgramMemory), Result::Ok);
+    EXPECT_EQ(s.rig.operations.VerifyArea(MemoryArea::ProgramMemory, false), Result::Ok);
+    EXPECT_LE(pumps.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
+    // About 15 ms a cell: far more pumps by time than the bar's 2 x 51.
+    EXPECT_GE(s.pacer.TimedPumps(), 2u * 0x100u * 15u / 20u);
+  }
+  {
+    // "Abbrechen" arrives in a time-based pump in the middle of a cell: that
+    // cell is finished, the next one is not begun.
+    SlowRig s;
+    LoadPattern(s.rig.image, 0x00, 0x100);
+    std::uint64_t timedBefore = 0;
+    std::optional<std::uint32_t> clickedAt;
+    s.rig.ui.OnPump([&](int) {
+      const bool timed = s.pacer.TimedPumps() != timedBefore;
+      timedBefore = s.pacer.TimedPumps();
+      if (timed && !clickedAt && s.Steps() >= 100) {
+        clickedAt = s.Steps();
+        s.rig.cancelRequested = 1;
+      }
+    });
+    s.rig.ui.AnswerBoxes({Answer::Ok});
+    EXPECT_EQ(s.rig.operations.ProgramArea(MemoryArea::ProgramMemory), Result::ProgramFailed);
+    ASSERT_TRUE(clickedAt);
+    EXPECT_EQ(BoxesAfterSocket(s.rig.ui), std::vector<std::string>{"Programmierung abgebrochen !"});
+    EXPECT_EQ(s.rig.chip.Code(*clickedAt), s.rig.image.bytes[*clickedAt]);
+    EXPECT_EQ(s.rig.chip.Code(*clickedAt + 1), 0xFF);
+    EXPECT_TRUE(s.rig.PoweredDown());
   }
 }
 

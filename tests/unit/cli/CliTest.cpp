@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
@@ -51,6 +52,20 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   ASSERT_TRUE(std::holds_alternative<CliOptions>(empty));
   EXPECT_TRUE(std::get<CliOptions>(empty).simulate && std::get<CliOptions>(empty).emptySocket);
 
+  // The speed of the simulator: a simulation of its own, as fast as the
+  // machine allows unless asked.
+  const struct {
+    const char* value;
+    double factor;
+  } speeds[] = {{"real", 1}, {"fast", 0}, {"10", 10}, {"2.5", 2.5}};
+  for (const auto& speed : speeds) {
+    const std::string option = std::string("--simulate-speed=") + speed.value;
+    auto paced = Parse({option.c_str(), "blank"});
+    ASSERT_TRUE(std::holds_alternative<CliOptions>(paced)) << option;
+    EXPECT_TRUE(std::get<CliOptions>(paced).simulate);
+    EXPECT_EQ(std::get<CliOptions>(paced).speed.factor, speed.factor) << option;
+  }
+
   auto bare = Parse({"--simulate", "blank"});
   ASSERT_TRUE(std::holds_alternative<CliOptions>(bare));
   EXPECT_TRUE(std::get<CliOptions>(bare).simulate);
@@ -58,6 +73,7 @@ TEST(CliOptions, ReadsCommandsFilesAndOverrides) {
   EXPECT_FALSE(std::get<CliOptions>(bare).verify.has_value());
   EXPECT_FALSE(std::get<CliOptions>(bare).absentProgrammer.has_value());
   EXPECT_FALSE(std::get<CliOptions>(bare).emptySocket);
+  EXPECT_FALSE(std::get<CliOptions>(bare).speed.Paced());
 }
 
 TEST(CliOptions, InitRegisterValueMustBeOneHexByte) {
@@ -114,6 +130,12 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
        "--area: 'eeprom' ist nicht erlaubt, nur code, data"},
       {{"--simulate-absent=floating", "detect"},
        "--simulate-absent: 'floating' ist nicht erlaubt, nur high, busy-inverted, low"},
+      {{"--simulate-speed=slow", "blank"},
+       "--simulate-speed: 'slow' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5"},
+      {{"--simulate-speed", "0", "blank"},
+       "--simulate-speed: '0' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5"},
+      {{"--simulate-speed=-2", "blank"},
+       "--simulate-speed: '-2' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5"},
       {{"--yes=abc", "blank"}, "Aufruf nicht verstanden: --yes = abc"},
       {{"--verify=o", "blank"}, "Aufruf nicht verstanden: --verify = o"},
       {{"--no-checksum=ja", "blank"}, "Aufruf nicht verstanden: --checksum = ja"},  // the pair's name
@@ -244,6 +266,31 @@ TEST(ConsoleUi, AnswersByPolicyAndAsksOnlyOnATerminal) {
   ConsoleUi yes(none, err, ConsolePolicy{true, true, false, false});
   EXPECT_EQ(yes.MessageOkCancel("x"), Answer::Ok);
   EXPECT_EQ(yes.MessageRetryCancel("x"), Answer::Retry);
+}
+
+TEST(ConsoleUi, TheBarKeepsTurningBetweenItsIncrementsAndEveryPumpSeesCtrlC) {
+  std::istringstream none;
+  std::ostringstream err;
+  ConsoleUi console(none, err, ConsolePolicy{true, false, false, true});
+  int looks = 0;
+  console.OnPump([&looks] { ++looks; });
+  console.SetStatus("Brennen");
+  console.SetProgressRange(50);
+  console.SetProgressPosition(1);
+  const std::string first = err.str();
+  EXPECT_EQ(first.substr(first.rfind('%')), "% |");
+  for (int i = 0; i < 16; ++i) console.PumpMessages();
+  EXPECT_EQ(looks, 16);
+  const std::string turned = err.str();
+  EXPECT_EQ(turned.substr(turned.rfind('%')), "% -");  // turned twice, at the 8th and 16th pump
+  EXPECT_EQ(std::count(turned.begin(), turned.end(), '\r'), 3);
+  // No bar, no drawing: pumps alone print nothing.
+  std::ostringstream quiet;
+  ConsoleUi plain(none, quiet, ConsolePolicy{true, false, false, false});
+  plain.SetProgressRange(50);
+  plain.SetProgressPosition(1);
+  for (int i = 0; i < 16; ++i) plain.PumpMessages();
+  EXPECT_EQ(quiet.str(), "");
 }
 
 // The log's time is local time with the zone's offset in ISO 8601's

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "hardware/PowerSequencer.h"
+#include "tests/support/ManualClock.h"
 #include "tests/unit/hardware/SimulatedLink.h"
 
 namespace ferolith {
@@ -133,6 +136,32 @@ TEST(PowerSequencer, EnterProgrammingModeRunsThePowerUpSequence) {
     EXPECT_EQ(s.ui.Events().size(), 0u);
     EXPECT_TRUE(s.programmer.Violations().empty());
   }
+}
+
+TEST(PowerSequencer, PowerUpAndDownPumpThroughTheirDelays) {
+  using std::chrono::microseconds;
+  SimulatedLink s;
+  testing::ManualClock clock;
+  testing::SlowPort slow(s.programmer, clock, microseconds(17));  // 85 us a register write
+  s.link.UsePort(slow);
+  PumpPacer pacer(s.ui, clock);
+  s.link.UsePacer(pacer);
+  const PumpPacer::Armed armed(pacer);
+  const DeviceEntry device = Device(14);
+  PowerSequencer power(s.link, s.ui, device);
+
+  testing::PumpTimes up(clock);
+  s.ui.OnPump([&up](int pump) { up(pump); });
+  power.EnterProgrammingMode();
+  EXPECT_GE(up.at.size(), 600u / 20u - 1u);  // the 200 ms and 400 ms waits
+  EXPECT_LE(up.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
+
+  testing::PumpTimes down(clock);
+  s.ui.OnPump([&down](int pump) { down(pump); });
+  power.LeaveProgrammingMode();
+  EXPECT_GE(down.at.size(), 300u / 20u - 1u);
+  EXPECT_LE(down.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
+  EXPECT_FALSE(s.programmer.Lines().power);
 }
 
 TEST(PowerSequencer, LeaveAndSafeStateSwitchEverythingOff) {

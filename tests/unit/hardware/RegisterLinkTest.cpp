@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 
 #include "hardware/PortProbe.h"
+#include "tests/support/ManualClock.h"
 #include "tests/unit/hardware/SimulatedLink.h"
 
 namespace ferolith {
@@ -138,6 +140,37 @@ TEST(RegisterLink, DelaysAndPulsesAreCountedInRegisterWrites) {
   EXPECT_EQ(s.link.AccessCount(400000), 4705u);
   s.settings.TimeBaseKorr = 100;
   EXPECT_EQ(s.link.AccessCount(1000), 10u);
+}
+
+TEST(RegisterLink, DelaysAndSlowHandshakesPumpByElapsedTimeWhileArmed) {
+  using std::chrono::microseconds;
+  SimulatedLink s;
+  testing::ManualClock clock;
+  // Five port accesses make a register write of 85 us, as on the real programmer.
+  testing::SlowPort slow(s.programmer, clock, microseconds(17));
+  s.link.UsePort(slow);
+  PumpPacer pacer(s.ui, clock);
+  s.link.UsePacer(pacer);
+
+  // Not armed (start-up's search, the probe): time alone does not pump.
+  EXPECT_EQ(s.link.DelayMs(100), Result::Ok);
+  EXPECT_EQ(s.ui.Count(ScriptedUi::Kind::Pump), 0);
+
+  const PumpPacer::Armed armed(pacer);
+  testing::PumpTimes delay(clock);
+  s.ui.OnPump([&delay](int pump) { delay(pump); });
+  EXPECT_EQ(s.link.DelayMs(400), Result::Ok);
+  EXPECT_GE(delay.at.size(), 400u / 20u - 1u);
+  EXPECT_LE(delay.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
+
+  // A programmer that keeps each edge of the handshake waiting 51 ms.
+  s.programmer.SetAnswerAfterReads(3000);
+  testing::PumpTimes handshake(clock);
+  s.ui.OnPump([&handshake](int pump) { handshake(pump); });
+  EXPECT_EQ(s.link.WriteRegister(Reg::R2, 0), Result::Ok);
+  EXPECT_GE(handshake.at.size(), 4u);
+  EXPECT_LE(handshake.LongestSilence(), PumpPacer::kMaxGap + microseconds(85));
+  EXPECT_EQ(s.TimeoutMessages(), 0);
 }
 
 TEST(RegisterLink, DelayStopsAtTheFirstFailedWrite) {

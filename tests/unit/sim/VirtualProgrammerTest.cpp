@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "sim/PacedProgrammer.h"
 #include "sim/VirtualProgrammer.h"
+#include "tests/support/ManualClock.h"
 
 namespace ferolith::sim {
 namespace {
@@ -14,7 +18,7 @@ constexpr std::uint16_t kStatus = kBase + 1;
 constexpr std::uint16_t kControl = kBase + 2;
 
 // Drives the port by hand the way a correct host does.
-void Put(VirtualProgrammer& p, int reg, std::uint8_t value) {
+void Put(PortIo& p, int reg, std::uint8_t value) {
   p.Write(kBase, value);
   p.Write(kControl, static_cast<std::uint8_t>(reg));
   while ((p.Read(kStatus) & 0x80) == 0) {
@@ -230,6 +234,53 @@ TEST(VirtualProgrammer, SwitchedOffProgrammerDropsPowerAndStopsAnswering) {
   p.Write(kControl, 10);
   p.Write(kControl, 11);
   EXPECT_EQ(p.RegisterWrites(), 2u) << "an unpowered programmer takes nothing";
+}
+
+TEST(PacedProgrammer, TheWallClockFollowsTheVirtualOneAtTheChosenSpeed) {
+  using namespace std::chrono_literals;
+  for (const double factor : {1.0, 10.0}) {
+    SCOPED_TRACE(factor);
+    Settings settings;
+    testing::ManualClock clock;
+    auto owned = std::make_unique<VirtualProgrammer>(kBase);
+    VirtualProgrammer& programmer = *owned;
+    PacedProgrammer paced(std::move(owned), settings, SimulationSpeed{factor}, clock);
+    const std::chrono::nanoseconds start = clock.Now();
+    for (int i = 0; i < 1000; ++i) Put(paced, 2, 0);
+    // 1000 writes of TimeBaseKorr 85 us: 85 ms of virtual time, 85 ms /
+    // factor on the wall, short of it by less than one sleep's threshold.
+    EXPECT_EQ(programmer.NowMicros(), 85000u);
+    const auto wall = std::chrono::duration<double, std::milli>(clock.Now() - start).count();
+    EXPECT_LE(wall, 85.0 / factor);
+    EXPECT_GE(wall, 85.0 / factor - 1.0);
+    // A sleep only when a millisecond ahead, not one per write.
+    EXPECT_LE(clock.Sleeps(), static_cast<int>(85.0 / factor) + 1);
+
+    // TimeBaseKorr is taken at every write.
+    settings.TimeBaseKorr = 100;
+    Put(paced, 2, 0);
+    EXPECT_EQ(programmer.NowMicros(), 85100u);
+
+    // A host that fell behind (a box waited ten seconds for the user) goes
+    // on at the pace from there instead of racing to catch up.
+    clock.Advance(10s);
+    const std::chrono::nanoseconds afterBox = clock.Now();
+    for (int i = 0; i < 100; ++i) Put(paced, 2, 0);
+    EXPECT_GE(clock.Now() - afterBox, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::duration<double, std::milli>(10.0 / factor - 1.0)));
+    EXPECT_TRUE(programmer.Violations().empty());
+  }
+}
+
+TEST(PacedProgrammer, SpeedsAreRealFastOrAPositiveFactor) {
+  EXPECT_EQ(ParseSimulationSpeed("real")->factor, 1.0);
+  EXPECT_EQ(ParseSimulationSpeed("fast")->factor, 0.0);
+  EXPECT_FALSE(ParseSimulationSpeed("fast")->Paced());
+  EXPECT_EQ(ParseSimulationSpeed("10")->factor, 10.0);
+  EXPECT_EQ(ParseSimulationSpeed("0.5")->factor, 0.5);
+  for (const char* bad : {"", "0", "0.0", "-1", "1e3", "abc", "10x", ".", "1000001", "Real"}) {
+    EXPECT_FALSE(ParseSimulationSpeed(bad)) << bad;
+  }
 }
 
 TEST(VirtualProgrammer, TraceIsOffUntilEnabled) {
