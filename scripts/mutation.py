@@ -121,16 +121,27 @@ class Restorer:
 
 
 def run(cmd, cwd, timeout, log):
-    """Runs cmd; returns (exit status or 'timeout', seconds)."""
-    started = time.monotonic()
+    """Runs cmd with its output appended to log; returns (exit status or
+    'timeout', the output)."""
     try:
         completed = subprocess.run(
-            cmd, cwd=cwd, stdout=log, stderr=subprocess.STDOUT, timeout=timeout, start_new_session=True
+            cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout,
+            start_new_session=True, text=True, errors="replace",
         )
-        status = completed.returncode
-    except subprocess.TimeoutExpired:
-        status = "timeout"
-    return status, time.monotonic() - started
+        status, output = completed.returncode, completed.stdout
+    except subprocess.TimeoutExpired as expired:
+        out = expired.stdout or ""
+        status, output = "timeout", out if isinstance(out, str) else out.decode(errors="replace")
+    log.write(output)
+    log.flush()
+    return status, output
+
+
+def failed_cases(output):
+    """The test cases a gtest program or ctest reports as failed."""
+    names = re.findall(r"^\[  FAILED  \] (\S+\.\S+)(?: \(|,|$)", output, re.M)
+    names += re.findall(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.+\*{0,3}(?:Failed|Timeout)", output, re.M)
+    return sorted(set(names))
 
 
 def configure(build_dir, log):
@@ -154,13 +165,15 @@ def build(build_dir, jobs, log):
 
 
 def run_tests(build_dir, jobs, test_timeout, log):
-    """True when every test passes; otherwise the name of what failed."""
+    """True when every test passes; otherwise what failed."""
     for program in QUICK_TESTS:
         binary = build_dir / program
-        status, _ = run([str(binary), "--gtest_brief=1"], build_dir, 4 * test_timeout, log)
+        status, output = run([str(binary), "--gtest_brief=1"], build_dir, 4 * test_timeout, log)
         if status != 0:
-            return Path(program).name + (" (timeout)" if status == "timeout" else "")
-    status, _ = run(
+            if status == "timeout":
+                return Path(program).name + " (timeout)"
+            return ", ".join(failed_cases(output)) or Path(program).name + f" (exit {status})"
+    status, output = run(
         [
             "ctest", "--test-dir", str(build_dir), "-L", "unit|integration", f"-j{jobs}",
             "--stop-on-failure", "--timeout", str(test_timeout), "--output-on-failure",
@@ -168,7 +181,7 @@ def run_tests(build_dir, jobs, test_timeout, log):
         ROOT, None, log,
     )
     if status != 0:
-        return "ctest -L 'unit|integration'"
+        return ", ".join(failed_cases(output)) or "ctest -L 'unit|integration'"
     return True
 
 
@@ -178,8 +191,9 @@ def print_table(mutants):
     print(f"{'id':<5} {'file':<{width}} {'result':<10} description")
     for m in mutants:
         print(f"{m.ident:<5} {m.file:<{width}} {m.result:<10} {m.what}")
-        if m.detail:
-            print(f"{'':<5} {'':<{width}} {'':<10}   ({m.detail})")
+        note = m.detail or (f"by {m.killer}" if m.killer else "")
+        if note:
+            print(f"{'':<5} {'':<{width}} {'':<10}   ({note})")
 
 
 def print_scores(mutants):
