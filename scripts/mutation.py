@@ -138,10 +138,13 @@ def run(cmd, cwd, timeout, log):
 
 
 def failed_cases(output):
-    """The test cases a gtest program or ctest reports as failed."""
+    """The test cases a gtest program or ctest reports as failed, the first
+    two by name."""
     names = re.findall(r"^\[  FAILED  \] (\S+\.\S+)(?: \(|,|$)", output, re.M)
     names += re.findall(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.+\*{0,3}(?:Failed|Timeout)", output, re.M)
-    return sorted(set(names))
+    names = sorted(set(names))
+    more = f" and {len(names) - 2} more" if len(names) > 2 else ""
+    return ", ".join(names[:2]) + more
 
 
 def configure(build_dir, log):
@@ -172,7 +175,7 @@ def run_tests(build_dir, jobs, test_timeout, log):
         if status != 0:
             if status == "timeout":
                 return Path(program).name + " (timeout)"
-            return ", ".join(failed_cases(output)) or Path(program).name + f" (exit {status})"
+            return failed_cases(output) or Path(program).name + f" (exit {status})"
     status, output = run(
         [
             "ctest", "--test-dir", str(build_dir), "-L", "unit|integration", f"-j{jobs}",
@@ -181,7 +184,7 @@ def run_tests(build_dir, jobs, test_timeout, log):
         ROOT, None, log,
     )
     if status != 0:
-        return ", ".join(failed_cases(output)) or "ctest -L 'unit|integration'"
+        return failed_cases(output) or "ctest -L 'unit|integration'"
     return True
 
 
