@@ -150,7 +150,9 @@ TEST_F(ReadOutFormats, ACancelledReadOutKeepsTheOldFile) {
   ui_.AnswerSaveDialog(FileChoice{dir_.File("keep.hex"), "keep.hex", 3});
   ui_.AnswerBoxes({Answer::Yes, Answer::Ok});  // replace it, and the socket box
   ui_.OnPump([this](int pump) {
-    if (pump == 3) P().OnAbbrechen();
+    if (pump != 3) return;
+    EXPECT_TRUE(ui_.CancelEnabled());  // a disabled button could not be pressed
+    P().OnAbbrechen();
   });
   EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Auslesen abgebrochen !"});

@@ -54,6 +54,7 @@ TEST(ChipOperationsTest, ReadsFollowThePipeliningOrder) {
   EXPECT_EQ(rig.image.bytes[0x102], 0xA2);
   EXPECT_EQ(rig.image.bytes[0x103], 0xFF);
   EXPECT_EQ(rig.image.bytes[0x20], 0xD0);
+  EXPECT_EQ(rig.ui.ProgressPositionNow(), 0u);  // each read sets the bar back
   EXPECT_TRUE(rig.chip.Violations().empty());
   EXPECT_TRUE(rig.programmer.Violations().empty());
 }
@@ -78,12 +79,21 @@ TEST(ChipOperationsTest, EmptyAreasAreStillProcessedAtTheirStart) {
 }
 
 TEST(ChipOperationsTest, BlankChipPassesTheBlankCheck) {
-  ChipRig rig;
+  DeviceEntry device = MakeDevice();
+  device.DataSize = 0x20;
+  device.DataEnd = 0x20;
+  ChipRig rig(device);
   rig.ui.AnswerBoxes({Answer::Ok});
   EXPECT_EQ(rig.operations.BlankCheck(), Result::Ok);
   EXPECT_EQ(BoxesAfterSocket(rig.ui), std::vector<std::string>{kErased});
   EXPECT_EQ(rig.ui.Texts(Kind::Status),
             (std::vector<std::string>{"Leertest Codespeicher", "Leertest Datenspeicher"}));
+  // Each pass sets the bar for its own area: 0x100 cells in 50 increments, then 0x20.
+  std::vector<std::uint32_t> ranges;
+  for (const auto& event : rig.ui.Events()) {
+    if (event.kind == Kind::ProgressRange) ranges.push_back(event.value);
+  }
+  EXPECT_EQ(ranges, (std::vector<std::uint32_t>{50, 0x20}));
   EXPECT_TRUE(rig.ui.CancelEnabled());
   EXPECT_EQ(rig.ui.ProgressPositionNow(), 0u);
   EXPECT_EQ(rig.ui.UnscriptedBoxes(), 0);
@@ -163,6 +173,11 @@ TEST(ChipOperationsTest, CancelledSocketBoxNeverPowersUp) {
       {"read-out", Result::NotBlankOrReadOut,
        [](ChipRig&, ReadOut& readOut, const std::string& path) {
          return readOut.ReadOutToFile(path, MemoryArea::ProgramMemory);
+       }},
+      {"read InitRegister1", Result::SocketCancelled,
+       [](ChipRig& rig, ReadOut&, const std::string&) {
+         std::uint8_t value = 0;
+         return rig.operations.ReadInitRegister1(value, true);
        }},
   };
   TempDir dir;
