@@ -120,18 +120,37 @@ class Restorer:
             self.path, self.text = None, None
 
 
+# The command running now, so that an interruption can end it with its
+# children (each runs in a process group of its own).
+RUNNING = []
+
+
+def stop_running():
+    for process in RUNNING:
+        try:
+            os.killpg(process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
 def run(cmd, cwd, timeout, log):
     """Runs cmd with its output appended to log; returns (exit status or
-    'timeout', the output)."""
+    'timeout', the output). A command still running at the timeout is
+    ended with its children."""
+    process = subprocess.Popen(
+        cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True,
+        text=True, errors="replace",
+    )
+    RUNNING.append(process)
     try:
-        completed = subprocess.run(
-            cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout,
-            start_new_session=True, text=True, errors="replace",
-        )
-        status, output = completed.returncode, completed.stdout
-    except subprocess.TimeoutExpired as expired:
-        out = expired.stdout or ""
-        status, output = "timeout", out if isinstance(out, str) else out.decode(errors="replace")
+        output, _ = process.communicate(timeout=timeout)
+        status = process.returncode
+    except subprocess.TimeoutExpired:
+        stop_running()
+        output, _ = process.communicate()
+        status = "timeout"
+    finally:
+        RUNNING.remove(process)
     log.write(output)
     log.flush()
     return status, output
@@ -255,6 +274,7 @@ def main():
     restorer = Restorer()
 
     def on_signal(signum, _frame):
+        stop_running()
         restorer.restore()
         print(f"\ninterrupted (signal {signum}); the mutated file is restored", flush=True)
         sys.exit(130)
