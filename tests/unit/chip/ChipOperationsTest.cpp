@@ -371,7 +371,7 @@ TEST(ChipOperationsTest, FailedReadEndingStopsTheLoopWithoutAReport) {
     step.settings.InitRegister1Value = 0x41;
     EXPECT_EQ(step.operations.ProgramInitRegister1(), Result::ProgramFailed);
     EXPECT_EQ(step.ui.Messages(), std::vector<std::string>{"SerialOut geht nicht auf 5V nach LOAD=0 !\n"});
-    EXPECT_EQ(step.chip.Commands().size(), failing == 2 ? 2u : 3u);
+    EXPECT_EQ(step.chip.Commands().size(), failing);  // nothing is read after the failed ending
     EXPECT_TRUE(step.PoweredDown());
   }
   ChipRig read;
