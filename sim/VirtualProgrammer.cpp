@@ -65,6 +65,26 @@ void VirtualProgrammer::Plug(SocketDevice* device) {
   if (device_ != nullptr) device_->OnLines(lines_, nowMicros_);
 }
 
+void VirtualProgrammer::Preset(const ProgrammerState& state) {
+  registers_ = state.registers;
+  data_ = state.dataPort;
+  control_ = state.controlPort;
+  busyLine_ = (control_ & kStrobe) == 0;
+  readsUntilAnswer_ = 0;
+  unconfirmed_ = false;
+  lines_.power = (registers_[0] & kPowerBit) != 0;
+  lines_.load = (registers_[3] & kLoadLine) != 0;
+  lines_.entryPulse = (registers_[4] & kEntryPulse) != 0;
+  lines_.pins = registers_[5];
+  lines_.operatingCode = state.operatingCode;
+  lines_.programmingCode = state.programmingCode;
+  dacShift_ = static_cast<std::uint16_t>(state.operatingCode << 8 | state.programmingCode);
+  // The codes, the power and the entry pulse all came long ago.
+  nowMicros_ += kCodesSettleMicros + kPowerSettleMicros;
+  codesLoadedAt_ = powerOnAt_ = entryPulseAt_ = nowMicros_ - (kCodesSettleMicros + kPowerSettleMicros);
+  if (device_ != nullptr) device_->OnLines(lines_, nowMicros_);
+}
+
 std::uint8_t VirtualProgrammer::Register(int reg) const {
   return registers_[static_cast<std::size_t>(reg / 2) & 7u];
 }

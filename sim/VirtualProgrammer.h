@@ -29,6 +29,16 @@ struct RegisterWrite {
   bool operator==(const RegisterWrite&) const = default;
 };
 
+// What a programmer may hold before the host first touches it: the state a
+// run cut short left behind (or whatever a unit just switched on latched).
+struct ProgrammerState {
+  std::array<std::uint8_t, 8> registers{};  // registers 0, 2, ... 14
+  std::uint8_t operatingCode = 0;           // the codes the DAC has latched
+  std::uint8_t programmingCode = 0;
+  std::uint8_t dataPort = 0;                // the port's data register
+  std::uint8_t controlPort = 0;             // the port's control register (strobe, register number)
+};
+
 // The programmer on the parallel port, in software.
 //
 // Port level: the data port is a latch; control bits 1-3 select one of the
@@ -74,6 +84,10 @@ class VirtualProgrammer final : public PortIo {
   // The device in the socket (not owned; nullptr for an empty socket). It
   // is told the lines after every register write.
   void Plug(SocketDevice* device);
+
+  // Starts from `state` instead of all zero, every edge of it long settled.
+  // Nothing is checked or logged; the device in the socket is told the lines.
+  void Preset(const ProgrammerState& state);
 
   const SocketLines& Lines() const { return lines_; }
   // The byte register `reg` (0, 2, ... 14) holds.

@@ -8,8 +8,12 @@
 #include <unistd.h>
 #endif
 
-#include "tests/support/ChainFixture.h"
+#include <algorithm>
+#include <functional>
+
+#include "core/DataFormat.h"
 #include "core/TextFormat.h"
+#include "tests/support/ChainFixture.h"
 
 namespace ferolith::testing {
 namespace {
@@ -227,6 +231,39 @@ TEST_F(CommandChains, WdisIsAskedBeforeProgrammingAndCancelLeavesTheChipUntouche
   State().settings.Verify = 1;
   EXPECT_EQ(P().OnBrennen(), Result::VerifyFailed);
   EXPECT_EQ(Chip().Code(0), before);
+}
+
+TEST_F(CommandChains, EveryChainAsksForTheSocketOnceBeforeItsFirstPass) {
+  Start(kQuellmark, kDip8WithEeprom, "Verify=1\n");
+  MakeBurnFiles(0x100, 16);
+  const std::string readOut = dir_.File("back.bin");
+  const struct {
+    const char* name;
+    std::function<ResultCode()> run;
+  } chains[] = {
+      {"Leertest", [this] { return P().OnLeertest(); }},
+      {"Brennen", [this] { return P().OnBrennen(); }},
+      {"Prüfen", [this] { return P().OnPruefen(); }},
+      {"InitRegister", [this] { return P().OnInitRegister(); }},
+      {"Auslesen", [this, &readOut] { return P().ReadOutTo(readOut, DataFormat::Binary); }},
+      {"Auslesen twice", [this, &readOut] { return P().ReadOutTo(readOut, DataFormat::Binary, true); }},
+  };
+  for (const auto& chain : chains) {
+    SCOPED_TRACE(chain.name);
+    ui_.Clear();
+    ui_.AnswerBoxes({Answer::Ok});
+    EXPECT_EQ(chain.run(), Result::Ok);
+    // The one socket box comes before the status text of any pass.
+    const auto& events = ui_.Events();
+    const auto first = [&events](Kind kind) {
+      return std::find_if(events.begin(), events.end(), [kind](const ScriptedUi::Event& e) { return e.kind == kind; }) -
+             events.begin();
+    };
+    EXPECT_EQ(ui_.Count(Kind::OkCancel), 1);
+    EXPECT_LT(first(Kind::OkCancel), first(Kind::Status));
+    EXPECT_EQ(ui_.UnscriptedBoxes(), 0);
+    ExpectIdleAndPoweredDown();
+  }
 }
 
 TEST_F(CommandChains, AbbrechenStopsThePassAtTheNextStep) {

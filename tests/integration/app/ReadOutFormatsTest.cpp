@@ -51,6 +51,9 @@ TEST_F(ReadOutFormats, AuslesenWritesEveryFormatThatSrecCatReadsBack) {
     auto dataBack = ReadWithSrecCat(dir_.File(name + ".rex"), format.srecType, dataStart, 0xF040);
     if (format.filterIndex == 2) {
       ASSERT_EQ(dataBack.size(), 0xF040u);  // nothing to cut when srec_cat failed
+      // The image was blank before the data EEPROM was read: nothing of the
+      // program memory read just before leaks into the companion.
+      EXPECT_EQ(std::count(dataBack.begin(), dataBack.begin() + 0xF000, 0xFF), 0xF000);
       dataBack.erase(dataBack.begin(), dataBack.begin() + 0xF000);
     }
     EXPECT_EQ(dataBack, data);
@@ -147,7 +150,9 @@ TEST_F(ReadOutFormats, ACancelledReadOutKeepsTheOldFile) {
   ui_.AnswerSaveDialog(FileChoice{dir_.File("keep.hex"), "keep.hex", 3});
   ui_.AnswerBoxes({Answer::Yes, Answer::Ok});  // replace it, and the socket box
   ui_.OnPump([this](int pump) {
-    if (pump == 3) P().OnAbbrechen();
+    if (pump != 3) return;
+    EXPECT_TRUE(ui_.CancelEnabled());  // a disabled button could not be pressed
+    P().OnAbbrechen();
   });
   EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Auslesen abgebrochen !"});

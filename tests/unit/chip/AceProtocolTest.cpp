@@ -36,6 +36,65 @@ int TimingPulses(const ChipRig& rig) {
   return pulses;
 }
 
+// The register traffic one command should give in programming mode, as the
+// protocol lays it out: for each bit the data line set up alone, an input
+// read (registers 4 and 8 written with their shadows), CLK up and down; then
+// the ending with LOAD low, its checks, clock pulses and completion polls,
+// and LOAD back high between two input reads.
+struct ExpectedLog {
+  std::uint8_t clock;
+  std::uint8_t reg10;  // the package's pull-up and the data line as they stand
+  std::vector<sim::RegisterWrite> writes;
+
+  void Put(int reg, unsigned value) {
+    writes.push_back({static_cast<std::uint8_t>(reg), static_cast<std::uint8_t>(value)});
+  }
+  void Input() {
+    Put(Reg::R4, 0x00);
+    Put(Reg::R8, 0x00);
+  }
+  void ClockPulse() {
+    Put(Reg::R10, reg10 | clock);
+    Put(Reg::R10, reg10);
+  }
+  void Shift(std::uint32_t word) {
+    for (int bit = 31; bit >= 0; --bit) {
+      reg10 = static_cast<std::uint8_t>((reg10 & ~0x01u) | ((word >> bit) & 1u));
+      Put(Reg::R10, reg10);
+      Input();
+      ClockPulse();
+    }
+  }
+  void LoadHighBetweenReads() {
+    Input();
+    Put(Reg::R6, 0x10);
+    Input();
+  }
+  void Write(std::uint32_t word, int busyPolls) {
+    Shift(word);
+    Put(Reg::R6, 0x00);
+    Input();  // SerialOut high after LOAD fell
+    ClockPulse();
+    Input();  // and low after the first pulse
+    ClockPulse();
+    for (int poll = 0; poll < busyPolls; ++poll) {
+      Input();
+      Put(Reg::R4, 0x20);
+      Put(Reg::R4, 0x00);
+    }
+    Input();  // the poll that finds the cell done
+    LoadHighBetweenReads();
+  }
+  void Read(std::uint32_t word) {
+    Shift(word);
+    Put(Reg::R6, 0x00);
+    Input();
+    ClockPulse();
+    ClockPulse();
+    LoadHighBetweenReads();
+  }
+};
+
 TEST(CommandWordTest, PlacesCodeAddressAndData) {
   EXPECT_EQ(CommandWord(AceCommand::WriteCode, 0x1234, 0xA5), 0x101234A5u);
   EXPECT_EQ(CommandWord(AceCommand::ReadData, 0x12, 0), 0x21001200u);
@@ -89,6 +148,47 @@ TEST(AceProtocolTest, OneCommandBitGivesThisPortTraffic) {
   constexpr std::ptrdiff_t kPerBit = 25;
   ASSERT_GE(trace.size(), 4u * kPerBit);
   EXPECT_EQ(std::vector<sim::PortAccess>(trace.begin() + 3 * kPerBit, trace.begin() + 4 * kPerBit), expected);
+}
+
+TEST(AceProtocolTest, EveryCommandGivesItsRegisterLog) {
+  // A cell that takes 1 ms, at 85 us per register write, is found done at
+  // the fourth poll: three busy polls of an input read and a timing pulse.
+  constexpr int kBusyPolls = 3;
+  for (const std::uint8_t package : {std::uint8_t{8}, std::uint8_t{14}}) {
+    SCOPED_TRACE(package);
+    ChipRig rig(WideDevice(package));
+    PowerUp(rig);
+    ExpectedLog log{ChipLinesFor(package).clock.bit, ChipLinesFor(package).serialOut.bit, {}};
+    const auto expect = [&rig, &log](const char* command) {
+      EXPECT_EQ(rig.programmer.RegisterLog(), log.writes) << command;
+      rig.programmer.ClearTrace();
+      log.writes.clear();
+    };
+
+    rig.chip.SetProgramMicros(0);
+    EXPECT_EQ(rig.protocol.WriteCodeByte(0x0012, 0xA5), Result::Ok);
+    log.Write(0x100012A5u, 0);
+    expect("write code, done at once");
+    rig.chip.SetProgramMicros(sim::VirtualAceChip::kDefaultProgramMicros);
+    EXPECT_EQ(rig.protocol.WriteDataByte(0x0021, 0x5A), Result::Ok);
+    log.Write(0x2000215Au, kBusyPolls);
+    expect("write data");
+    rig.protocol.ReadCodeByte(0x0012);
+    log.Read(0x11001200u);
+    expect("read code");
+    EXPECT_EQ(rig.protocol.ReadDataByte(0x0021), 0xA5);
+    log.Read(0x21002100u);
+    expect("read data");
+    EXPECT_EQ(rig.protocol.WriteInitRegister1(0x41), Result::Ok);
+    log.Write(0x203F0041u, kBusyPolls);
+    expect("write InitRegister1");
+    EXPECT_EQ(rig.protocol.ReadInitRegister1(), 0x5A);
+    EXPECT_EQ(rig.protocol.ReadInitRegister1(), 0x41);
+    log.Read(0x213F0000u);
+    log.Read(0x213F0000u);
+    expect("read InitRegister1");
+    EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::Ok);
+  }
 }
 
 TEST(AceProtocolTest, ReadsArePipelined) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <optional>
 
+#include "chip/ReadOut.h"
+#include "tests/support/ChipRig.h"
+#include "tests/support/FailingEnding.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/ChipRig.h"
 
 namespace ferolith::testing {
 namespace {
@@ -53,6 +57,7 @@ TEST(ChipOperationsTest, ReadsFollowThePipeliningOrder) {
   EXPECT_EQ(rig.image.bytes[0x102], 0xA2);
   EXPECT_EQ(rig.image.bytes[0x103], 0xFF);
   EXPECT_EQ(rig.image.bytes[0x20], 0xD0);
+  EXPECT_EQ(rig.ui.ProgressPositionNow(), 0u);  // each read sets the bar back
   EXPECT_TRUE(rig.chip.Violations().empty());
   EXPECT_TRUE(rig.programmer.Violations().empty());
 }
@@ -77,12 +82,21 @@ TEST(ChipOperationsTest, EmptyAreasAreStillProcessedAtTheirStart) {
 }
 
 TEST(ChipOperationsTest, BlankChipPassesTheBlankCheck) {
-  ChipRig rig;
+  DeviceEntry device = MakeDevice();
+  device.DataSize = 0x20;
+  device.DataEnd = 0x20;
+  ChipRig rig(device);
   rig.ui.AnswerBoxes({Answer::Ok});
   EXPECT_EQ(rig.operations.BlankCheck(), Result::Ok);
   EXPECT_EQ(BoxesAfterSocket(rig.ui), std::vector<std::string>{kErased});
   EXPECT_EQ(rig.ui.Texts(Kind::Status),
             (std::vector<std::string>{"Leertest Codespeicher", "Leertest Datenspeicher"}));
+  // Each pass sets the bar for its own area: 0x100 cells in 50 increments, then 0x20.
+  std::vector<std::uint32_t> ranges;
+  for (const auto& event : rig.ui.Events()) {
+    if (event.kind == Kind::ProgressRange) ranges.push_back(event.value);
+  }
+  EXPECT_EQ(ranges, (std::vector<std::uint32_t>{50, 0x20}));
   EXPECT_TRUE(rig.ui.CancelEnabled());
   EXPECT_EQ(rig.ui.ProgressPositionNow(), 0u);
   EXPECT_EQ(rig.ui.UnscriptedBoxes(), 0);
@@ -142,15 +156,57 @@ TEST(ChipOperationsTest, BlankCheckReportsNonBlankCells) {
 }
 
 TEST(ChipOperationsTest, CancelledSocketBoxNeverPowersUp) {
-  ChipRig rig;
-  rig.ui.AnswerBoxes({Answer::Cancel, Answer::Cancel, Answer::Cancel});
-  EXPECT_EQ(rig.operations.BlankCheck(), Result::BlankCheckStopped);
-  EXPECT_EQ(rig.operations.ProgramArea(MemoryArea::ProgramMemory), Result::ProgramFailed);
-  EXPECT_EQ(rig.operations.VerifyArea(MemoryArea::ProgramMemory, true), Result::VerifyFailed);
-  EXPECT_EQ(rig.ui.Messages().size(), 3u);  // the three socket boxes only
-  EXPECT_EQ(rig.chip.ProgrammingModeEntries(), 0);
-  EXPECT_FALSE(rig.ui.CancelEnabled());
-  EXPECT_TRUE(rig.PoweredDown());
+  // Every operation with a socket box switches everything off before it asks:
+  // on a fresh rig, and on one that a run cut short left in programming
+  // mode. Cancel then ends the operation at once, without a power-up.
+  struct Operation {
+    const char* name;
+    ResultCode cancelled;
+    std::function<ResultCode(ChipRig&, ReadOut&, const std::string&)> run;
+  };
+  const Operation operations[] = {
+      {"blank check", Result::BlankCheckStopped,
+       [](ChipRig& rig, ReadOut&, const std::string&) { return rig.operations.BlankCheck(); }},
+      {"program", Result::ProgramFailed,
+       [](ChipRig& rig, ReadOut&, const std::string&) { return rig.operations.ProgramArea(MemoryArea::ProgramMemory); }},
+      {"verify", Result::VerifyFailed,
+       [](ChipRig& rig, ReadOut&, const std::string&) {
+         return rig.operations.VerifyArea(MemoryArea::ProgramMemory, true);
+       }},
+      {"read-out", Result::NotBlankOrReadOut,
+       [](ChipRig&, ReadOut& readOut, const std::string& path) {
+         return readOut.ReadOutToFile(path, MemoryArea::ProgramMemory);
+       }},
+      {"read InitRegister1", Result::SocketCancelled,
+       [](ChipRig& rig, ReadOut&, const std::string&) {
+         std::uint8_t value = 0;
+         return rig.operations.ReadInitRegister1(value, true);
+       }},
+  };
+  TempDir dir;
+  const std::string path = dir.File("chip.hex");
+  for (const Operation& operation : operations) {
+    for (const bool leftPowered : {false, true}) {
+      SCOPED_TRACE(std::string(operation.name) + (leftPowered ? ", left powered" : ", fresh"));
+      ChipRig rig;
+      ReadOut readOut(rig.operations, rig.protocol, rig.power, rig.ui, rig.image, rig.device, rig.settings,
+                      rig.cancelRequested);
+      if (leftPowered) {
+        rig.power.EnterProgrammingMode();
+        ASSERT_TRUE(rig.chip.InProgrammingMode());
+      }
+      const int entries = rig.chip.ProgrammingModeEntries();
+      rig.ui.AnswerBoxes({Answer::Cancel});
+      EXPECT_EQ(operation.run(rig, readOut, path), operation.cancelled);
+      EXPECT_EQ(rig.ui.Messages().size(), 1u);  // the socket box only
+      EXPECT_EQ(rig.chip.ProgrammingModeEntries(), entries);
+      EXPECT_FALSE(rig.ui.CancelEnabled());
+      EXPECT_TRUE(rig.PoweredDown());
+      for (const int reg : {0, 2, 4, 6, 8, 10}) EXPECT_EQ(rig.programmer.Register(reg), 0) << reg;
+      EXPECT_EQ(rig.programmer.Lines().operatingCode | rig.programmer.Lines().programmingCode, 0);
+      EXPECT_FALSE(std::filesystem::exists(path));
+    }
+  }
 }
 
 TEST(ChipOperationsTest, ProgramAndVerifyBothAreas) {
@@ -228,6 +284,7 @@ TEST(ChipOperationsTest, AbbrechenStopsEachPassAtTheNextAddress) {
     pressAbbrechen(rig);
     EXPECT_EQ(rig.operations.VerifyArea(MemoryArea::ProgramMemory, false), Result::VerifyFailed);
     EXPECT_EQ(rig.ui.Messages(), std::vector<std::string>{"Prüfen abgebrochen !"});
+    EXPECT_EQ(rig.chip.Commands().size(), 6u);  // the priming read and those of addresses 0..4
     EXPECT_TRUE(rig.PoweredDown());
   }
   {
@@ -237,6 +294,7 @@ TEST(ChipOperationsTest, AbbrechenStopsEachPassAtTheNextAddress) {
     EXPECT_EQ(rig.operations.BlankCheck(), Result::BlankCheckStopped);
     EXPECT_EQ(BoxesAfterSocket(rig.ui), std::vector<std::string>{"Leertest abgebrochen !"});
     EXPECT_EQ(rig.ui.Texts(Kind::Status), std::vector<std::string>{"Leertest Codespeicher"});
+    EXPECT_EQ(rig.chip.Commands().size(), 6u);  // stopped after address 4, as the other passes
     EXPECT_TRUE(rig.PoweredDown());
   }
   {
@@ -360,6 +418,31 @@ TEST(ChipOperationsTest, FailedReadEndingStopsTheLoopWithoutAReport) {
   EXPECT_EQ(rig.operations.ReadCodeMemory(), Result::Ok);
   EXPECT_EQ(rig.protocol.ReadErrorFlag(), Result::VerifyFailed);
   EXPECT_EQ(rig.image.bytes[0x00], 0xFF);
+  rig.power.LeaveProgrammingMode();
+
+  // Programming InitRegister1 (commands: the write, the priming read, the
+  // read-back) fails when either read of its check fails, with the ending's
+  // message only; reading it (priming read, read) fails at its priming read.
+  for (const std::size_t failing : {2u, 3u}) {
+    SCOPED_TRACE(failing);
+    ChipRig step;
+    FailingEnding socket(step.chip, failing, failing);
+    step.programmer.Plug(&socket);
+    step.settings.InitRegister1Value = 0x41;
+    EXPECT_EQ(step.operations.ProgramInitRegister1(), Result::ProgramFailed);
+    EXPECT_EQ(step.ui.Messages(), std::vector<std::string>{"SerialOut geht nicht auf 5V nach LOAD=0 !\n"});
+    EXPECT_EQ(step.chip.Commands().size(), failing);  // nothing is read after the failed ending
+    EXPECT_TRUE(step.PoweredDown());
+  }
+  ChipRig read;
+  read.chip.SetInitRegister1(0x41);
+  FailingEnding socket(read.chip, 1, 1);
+  read.programmer.Plug(&socket);
+  std::uint8_t value = 0;
+  EXPECT_EQ(read.operations.ReadInitRegister1(value, false), Result::VerifyFailed);
+  EXPECT_EQ(read.ui.Messages(), std::vector<std::string>{"SerialOut geht nicht auf 5V nach LOAD=0 !\n"});
+  EXPECT_EQ(read.chip.Commands().size(), 1u);
+  EXPECT_TRUE(read.PoweredDown());
 }
 
 TEST(ChipOperationsTest, EmptySocketLooksBlankButCannotBeProgrammed) {

@@ -188,17 +188,35 @@ TEST(RegisterLink, DelayStopsAtTheFirstFailedWrite) {
 }
 
 TEST(RegisterLink, DetectionFindsTheProgrammerAndResetsTheShadows) {
+  // A run cut short in programming mode left the chip powered at 5 V with
+  // LOAD, the DIP8 pull-up, CLK and the data line set and the timing bit
+  // held, register 2 not 0, and the port with the power byte on its data
+  // register and the strobe high; the host's shadows hold their own leftovers.
   SimulatedLink s;
+  sim::ProgrammerState left;
+  left.registers = {0x20, 0x01, 0x22, 0x10, 0x00, 0xC1, 0x80, 0x80};
+  left.operatingCode = 0x64;
+  left.dataPort = 0x20;
+  left.controlPort = 0x0B;
+  s.programmer.Preset(left);
+  ASSERT_TRUE(s.programmer.Lines().power);
   s.link.Shadow() = {0x20, 0x27, 0x10, 0x08, 0xC1};
   EXPECT_EQ(s.link.DetectProgrammer(), Result::Ok);
   EXPECT_EQ(s.ui.Events().size(), 0u);
   EXPECT_TRUE(s.programmer.Violations().empty());
   const RegisterShadow& shadow = s.link.Shadow();
   EXPECT_EQ(shadow.reg0 | shadow.reg4 | shadow.reg6 | shadow.reg8 | shadow.reg10, 0);
-  EXPECT_EQ(s.programmer.Register(10), 0);
+  // Wake-up, every register cleared, the three loop-back patterns each read
+  // back through registers 4 and 8, and register 10 cleared again.
+  const std::vector<sim::RegisterWrite> expected = {
+      {12, 0x80}, {14, 0x80}, {6, 0}, {2, 0}, {0, 0}, {8, 0}, {4, 0},
+      {10, 0x00}, {4, 0}, {8, 0}, {10, 0xAA}, {4, 0}, {8, 0}, {10, 0x55}, {4, 0}, {8, 0}, {10, 0x00}};
+  EXPECT_EQ(s.programmer.RegisterLog(), expected);
+  for (const int reg : {0, 2, 4, 6, 8, 10}) EXPECT_EQ(s.programmer.Register(reg), 0) << reg;
   EXPECT_EQ(s.programmer.Register(12), 0x80);
   EXPECT_EQ(s.programmer.Register(14), 0x80);
-  EXPECT_EQ(s.ValuesOf(10), (std::vector<std::uint8_t>{0x00, 0xAA, 0x55, 0x00}));
+  EXPECT_FALSE(s.programmer.Lines().power);
+  EXPECT_FALSE(s.programmer.Lines().load);
   // The first access is the lone strobe.
   EXPECT_EQ(s.programmer.Trace().front(), W(SimulatedLink::kControl, 0x01));
   // Detection again on the same programmer (the start-up retry loop).
