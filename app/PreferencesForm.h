@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "hardware/PortAccess.h"
+#include "port/PortAccess.h"
 
 namespace ferolith {
 

@@ -12,8 +12,8 @@
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
 #include "files/AreaChecksum.h"
-#include "hardware/PortAccess.h"
-#include "hardware/PortProbe.h"
+#include "port/PortAccess.h"
+#include "app/ProbeReport.h"
 #include "sim/AbsentStatus.h"
 #include "sim/PacedProgrammer.h"
 

@@ -6,7 +6,7 @@
 #include "core/DeviceEntry.h"
 #include "core/ResultCode.h"
 #include "core/UiServices.h"
-#include "hardware/RegisterLink.h"
+#include "link/RegisterLink.h"
 
 namespace ferolith {
 

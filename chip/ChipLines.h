@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hardware/RegisterLink.h"
+#include "link/RegisterLink.h"
 
 namespace ferolith {
 

@@ -12,7 +12,7 @@
 #include "core/Settings.h"
 #include "core/UiServices.h"
 #include "files/MemoryImage.h"
-#include "hardware/PowerSequencer.h"
+#include "link/PowerSequencer.h"
 
 namespace ferolith {
 

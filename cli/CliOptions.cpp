@@ -8,7 +8,7 @@
 #include "cli/HelpFormatter.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
-#include "hardware/PortBackends.h"
+#include "port/PortBackends.h"
 
 namespace ferolith::cli {
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Mutation run over hardware/ and chip/: seeds one plausible fault at a
+"""Mutation run over link/ and chip/: seeds one plausible fault at a
 time, rebuilds, runs the unit and integration tests, and tells which faults
 the tests catch.
 
@@ -24,11 +24,11 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 
-# Test programs that exercise hardware/ and chip/ directly: run first, so
+# Test programs that exercise link/ and chip/ directly: run first, so
 # most mutants are killed in seconds; the whole unit and integration suite
 # runs only for a mutant that survives them.
 QUICK_TESTS = [
-    "tests/unit/hardware/hardware_test",
+    "tests/unit/link/link_test",
     "tests/unit/chip/chip_test",
     "tests/unit/chip/chip_integration_test",
 ]

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Mutation run over hardware/ and chip/: seeds the faults of
+# Mutation run over link/ and chip/: seeds the faults of
 # scripts/mutants.txt one at a time into the sources, rebuilds
 # build/mutation (Release, no GUI) incrementally, runs the unit and
 # integration tests, and prints which faults the tests caught, with a score

@@ -8,7 +8,7 @@
 
 #include "core/PumpPacer.h"
 #include "core/Settings.h"
-#include "hardware/PortIo.h"
+#include "port/PortIo.h"
 #include "sim/VirtualProgrammer.h"
 
 namespace ferolith::sim {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "hardware/PortIo.h"
+#include "port/PortIo.h"
 #include "sim/AbsentStatus.h"
 #include "sim/SocketDevice.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "hardware/ParportLocator.h"
+#include "port/ParportLocator.h"
 #include "sim/VirtualProgrammer.h"
 
 namespace {

@@ -43,11 +43,11 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "hardware/ParportLocator.h"
-#include "hardware/PortBackends.h"
-#include "hardware/PosixCalls.h"
-#include "hardware/PpdevPort.h"
-#include "hardware/RegisterLink.h"
+#include "port/ParportLocator.h"
+#include "port/PortBackends.h"
+#include "port/PosixCalls.h"
+#include "port/PpdevPort.h"
+#include "link/RegisterLink.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempDir.h"
 

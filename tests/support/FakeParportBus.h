@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "hardware/PortAccess.h"
-#include "hardware/PortIo.h"
-#include "hardware/PosixCalls.h"
+#include "port/PortAccess.h"
+#include "port/PortIo.h"
+#include "port/PosixCalls.h"
 
 namespace ferolith::testing {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "hardware/PortIo.h"
+#include "port/PortIo.h"
 
 namespace ferolith::testing {
 

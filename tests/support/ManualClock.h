@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/PumpPacer.h"
-#include "hardware/PortIo.h"
+#include "port/PortIo.h"
 
 namespace ferolith::testing {
 

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "port/OsIdentity.h"
+#include "port/PortAccess.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempDir.h"
+#include "tests/unit/port/FakePpdev.h"
+
+namespace ferolith {
+namespace {
+
+using testing::ScriptedUi;
+using testing::TempDir;
+
+const PortBackend& Backend(const std::string& id) {
+  const auto backends = PortBackends();
+  const auto it = std::find_if(backends.begin(), backends.end(),
+                               [&](const PortBackend& b) { return b.id == id; });
+  EXPECT_NE(it, backends.end());
+  return *it;
+}
+
+struct AccessRig {
+  static constexpr std::uint16_t kBase = 0x278;
+  TempDir root;
+  sim::VirtualProgrammer programmer{kBase};
+  testing::FakePpdev calls{root.File("dev") + "/parport1", programmer, kBase};
+  Settings settings;
+  ScriptedUi ui;
+  std::vector<PortBackend> backends{Backend("ppdev")};
+
+  AccessRig() { settings.SetPortAdress(kBase); }
+
+  void AddPort(const std::string& name, const std::string& baseAddr) {
+    const auto dir = root.Path() / "proc/sys/dev/parport" / name;
+    std::filesystem::create_directories(dir);
+    testing::WriteFileBytes((dir / "base-addr").string(), baseAddr);
+  }
+
+  PortAccess Prepare() {
+    return PreparePortAccess(settings, ui, {root.File("proc"), root.File("dev"), &calls, backends});
+  }
+};
+
+TEST(PortAccess, PpdevIsChosenForTheMatchingPort) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\t1912\n");
+  rig.AddPort("parport1", "632\t1656\n");
+  PortAccess access = rig.Prepare();
+  ASSERT_NE(access.opened.port, nullptr);
+  EXPECT_EQ(access.opened.backendId, "ppdev");
+  EXPECT_EQ(access.opened.device, rig.root.File("dev") + "/parport1");
+  EXPECT_FALSE(access.DemoMode());
+  EXPECT_EQ(access.osId, 0u);
+  EXPECT_TRUE(rig.ui.Events().empty());
+  EXPECT_TRUE(rig.calls.Claimed());
+  access.opened.port.reset();
+  EXPECT_FALSE(rig.calls.Claimed());
+}
+
+TEST(PortAccess, DebugNamesTheChosenBackendAndDevice) {
+  AccessRig debug;
+  debug.AddPort("parport1", "632\n");
+  debug.settings.DebugNT = 1;
+  const PortAccess access = debug.Prepare();
+  EXPECT_EQ(debug.ui.Texts(ScriptedUi::Kind::Plain),
+            std::vector<std::string>{"Port-Zugriff über ppdev: " + debug.root.File("dev") + "/parport1"});
+}
+
+TEST(PortAccess, NoAccessExplainsWhatToDoAndSwitchesToDemoMode) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\n");
+  PortAccess access = rig.Prepare();
+  EXPECT_EQ(access.opened.port, nullptr);
+  EXPECT_TRUE(access.DemoMode());
+  const auto texts = rig.ui.Texts(ScriptedUi::Kind::Info);
+  ASSERT_EQ(texts.size(), 1u);
+  for (const char* hint : {"0x278", "ppdev: keine Schnittstelle", "modprobe parport_pc", "Gruppe 'lp'",
+                           "--simulate", "Demo-Modus"}) {
+    EXPECT_NE(texts[0].find(hint), std::string::npos) << hint;
+  }
+
+}
+
+TEST(PortAccess, ARefusedDeviceIsNamedWithTheReason) {
+  AccessRig denied;
+  denied.AddPort("parport1", "632\n");
+  denied.calls.FailCall(1, EACCES);
+  const PortAccess access = denied.Prepare();
+  EXPECT_TRUE(access.DemoMode());
+  ASSERT_EQ(denied.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+  EXPECT_NE(denied.ui.Texts(ScriptedUi::Kind::Info)[0].find("Permission denied"), std::string::npos);
+}
+
+OpenedPort Refuse(const PortRequest&) { return {nullptr, {}, "refused", false}; }
+OpenedPort Grant(const PortRequest& request) {
+  return {std::make_unique<sim::VirtualProgrammer>(request.base), "granted", {}, false};
+}
+
+TEST(PortAccess, BackendsAreTriedInTableOrder) {
+  AccessRig rig;
+  rig.backends = {{"first", &Refuse, ""}, {"second", &Grant, ""}, {"third", &Refuse, ""}};
+  PortAccess access = rig.Prepare();
+  EXPECT_NE(access.opened.port, nullptr);
+  EXPECT_EQ(access.opened.backendId, "second");
+  EXPECT_FALSE(access.DemoMode());
+  // What the probe reports of the way to the port.
+  EXPECT_EQ(access.opened.refused, std::vector<std::string>{"first: refused"});
+  EXPECT_EQ(access.opened.untried, std::vector<std::string>{"third"});
+}
+
+TEST(PortAccess, EveryFailedBackendGivesItsReason) {
+  AccessRig none;
+  none.backends = {{"first", &Refuse, ""}, {"third", &Refuse, ""}};
+  none.Prepare();
+  ASSERT_EQ(none.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+  EXPECT_NE(none.ui.Texts(ScriptedUi::Kind::Info)[0].find("first: refused\nthird: refused\n"),
+            std::string::npos);
+}
+
+TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
+  // 0x10278 cut to 16 bits would be the port at 0x278, which the fake tree offers.
+  for (const std::int32_t base : {0x10278, -1, 0xFFFE}) {
+    AccessRig rig;
+    rig.AddPort("parport1", "632\n");
+    rig.backends = {Backend("ppdev"), {"grant", &Grant, ""}};
+    rig.settings.SetPortAdress(base);
+    PortAccess access = rig.Prepare();
+    EXPECT_TRUE(access.DemoMode()) << base;
+    ASSERT_EQ(rig.ui.Texts(ScriptedUi::Kind::Info).size(), 1u);
+    EXPECT_NE(rig.ui.Texts(ScriptedUi::Kind::Info)[0].find("außerhalb des E/A-Adressbereichs"),
+              std::string::npos);
+  }
+  AccessRig highest;
+  highest.backends = {{"grant", &Grant, ""}};
+  highest.settings.SetPortAdress(0xFFFD);
+  EXPECT_FALSE(highest.Prepare().DemoMode());
+}
+
+TEST(PortAccess, TheMachinesPortsAreListedAndNamedWhenTheAddressHasNone) {
+  AccessRig rig;
+  rig.AddPort("parport0", "888\t1912\n");
+  rig.AddPort("parport1", "632\n");
+  rig.AddPort("parport2", "no number\n");
+  const std::string dev = rig.root.File("dev");
+  const std::vector<MachinePort> ports = MachineParallelPorts({rig.root.File("proc"), dev, &rig.calls, {}});
+  ASSERT_EQ(ports.size(), 2u);
+  EXPECT_EQ(ports[0].base, 0x378u);
+  EXPECT_EQ(ports[0].device, dev + "/parport0");
+  EXPECT_EQ(ports[0].refusal, "No such file or directory");  // the fake has only parport1
+  EXPECT_EQ(ports[1].refusal, "");
+
+  rig.settings.SetPortAdress(0x3BC);
+  EXPECT_TRUE(rig.Prepare().DemoMode());
+  const std::string text = rig.ui.Texts(ScriptedUi::Kind::Info).at(0);
+  EXPECT_NE(text.find("\n\nGefundene Schnittstelle: 0x378 (" + dev + "/parport0)\n"
+                      "Gefundene Schnittstelle: 0x278 (" + dev + "/parport1)\n\nSo bekommt"),
+            std::string::npos)
+      << text;
+  // A port at the address itself: only the reason counts.
+  EXPECT_EQ(NoPortAccessText(0x378, "ppdev: refused\n", ports).find("Gefundene"), std::string::npos);
+}
+
+TEST(PortAccess, APortThatAnotherProgramHoldsIsGivenUpWithoutOtherWaysToIt) {
+  // The bounded claim reports EINTR when the holder does not let go.
+  AccessRig rig;
+  rig.AddPort("parport1", "632\n");
+  rig.calls.FailCall(2, EINTR);
+  rig.backends = {Backend("ppdev"), {"grant", &Grant, ""}};
+  PortAccess access = rig.Prepare();
+  EXPECT_TRUE(access.DemoMode());
+  EXPECT_EQ(access.opened.untried, std::vector<std::string>{"grant"});
+  EXPECT_EQ(access.opened.refused, std::vector<std::string>{"ppdev: " + rig.root.File("dev") +
+                                                            "/parport1: belegt, ein anderes Programm benutzt "
+                                                            "die Schnittstelle"});
+  EXPECT_EQ(rig.calls.OpenDescriptors(), 0);
+  const std::string text = rig.ui.Texts(ScriptedUi::Kind::Info).at(0);
+  EXPECT_NE(text.find("\nBitte das andere Programm beenden und dieses Programm danach neu starten.\n"),
+            std::string::npos);
+  EXPECT_EQ(text.find("modprobe"), std::string::npos);
+}
+
+TEST(OsIdentity, KnownVersionsAndServicePackNames) {
+  const OsIdentity win95 = IdentifyOs(WinPlatform::Windows, 4, 0, " C ");
+  EXPECT_EQ(win95.osId, 1u);
+  EXPECT_EQ(win95.name, "Microsoft® Windows 95(TM) OSR2");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 0, " B ").name, "Microsoft® Windows 95(TM)  B ");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 10, " A ").name, "Microsoft® Windows 98(TM) Second Edition");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 10, " C ").name, "Microsoft® Windows 98(TM)  C ");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 90, "").osId, 3u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 3, 51, "").osId, 4u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 4, 0, "Service Pack 6").name,
+            "Microsoft® Windows NT4.00(TM) Service Pack 6");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 0, "").osId, 6u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 1, "Service Pack 2").name, "Microsoft® Windows XP(TM) Service Pack 2");
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 5, 2, "").osId, 8u);
+  // Platform and version must both match.
+  EXPECT_EQ(IdentifyOs(WinPlatform::Windows, 4, 0, "").osId, 1u);
+  EXPECT_EQ(IdentifyOs(WinPlatform::Nt, 4, 10, "").osId, 0u);
+  const OsIdentity vista = IdentifyOs(WinPlatform::Nt, 6, 0, "Service Pack 1");
+  EXPECT_EQ(vista.osId, 0u);
+  EXPECT_EQ(vista.name, "");
+  EXPECT_EQ(IdentifyOs(3, 5, 1, "").osId, 0u);
+}
+
+TEST(OsIdentity, DriverPathAndStartType) {
+  EXPECT_EQ(DriverPathIn("C:\\Programme\\Ferolith").path, "C:\\Programme\\Ferolith\\giveio.sys");
+  EXPECT_EQ(DriverPathIn("C:\\").path, "C:\\\\giveio.sys");
+  EXPECT_EQ(DriverPathIn("C:\\").serviceName, "giveio");
+  EXPECT_FALSE(DriverStartsWithSystem(0));
+  EXPECT_FALSE(DriverStartsWithSystem(6));
+  EXPECT_TRUE(DriverStartsWithSystem(7));
+  EXPECT_TRUE(DriverStartsWithSystem(8));
+}
+
+}  // namespace
+}  // namespace ferolith
