@@ -92,8 +92,8 @@ class ProgramWindowTest : public QObject {
     Workplace workplace;
     AutoAnswer answers;
     Session session(workplace, workplace.Options());
-    // A fresh settings file names the burn file "tmp".
-    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("tmp"));
+    // Without a settings file no burn file is chosen yet.
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString());
     QCOMPARE(session.program.State().DemoMode, 0);
 
     answers.ChooseFile(QString::fromStdString(workplace.burnFile));
