@@ -63,19 +63,16 @@ void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context, con
 }  // namespace
 
 int main(int argc, char** argv) {
-  // --help, --version and usage errors are answered before the display is
-  // needed.
+  // --help and --version are answered before the display is needed. Any
+  // other command line is read once the application object has taken out
+  // the toolkit's own options (such as -platform).
   const std::vector<std::string> rawArguments(argv, argv + argc);
   const std::optional<ferolith::DesktopStart> asked = ferolith::ParseCommandLine(rawArguments, "");
-  if (!asked) {
-    std::fprintf(stderr, "%s\n", ferolith::kUsage);
-    return 2;
-  }
-  if (asked->request == ferolith::DesktopStart::Request::Help) {
+  if (asked && asked->request == ferolith::DesktopStart::Request::Help) {
     std::printf("%s\n\n%s", ferolith::kUsage, ferolith::kHelp);
     return 0;
   }
-  if (asked->request == ferolith::DesktopStart::Request::Version) {
+  if (asked && asked->request == ferolith::DesktopStart::Request::Version) {
     std::printf("ferolith %s\n", FEROLITH_VERSION);
     return 0;
   }
