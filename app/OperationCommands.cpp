@@ -19,8 +19,6 @@ namespace ferolith {
 
 namespace {
 
-constexpr const char* kIdle = "Warte auf Eingaben";
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -42,7 +40,7 @@ class CommandFrame {
   ~CommandFrame() {
     c_.ui.EnableCancelButton(false);
     c_.state.CancelRequested = 0;
-    c_.ui.SetStatus(kIdle);
+    c_.ui.SetStatus(IdleStatusText(c_.state.DemoMode));
     c_.ui.ShowActivityWindow(false);
   }  // the busy mark goes last
   CommandFrame(const CommandFrame&) = delete;
@@ -54,6 +52,10 @@ class CommandFrame {
 };
 
 }  // namespace
+
+std::string IdleStatusText(int demoMode) {
+  return demoMode > 0 ? "Warte auf Eingaben  –  Demomodus: ohne Brenner" : "Warte auf Eingaben";
+}
 
 OperationCommands::OperationCommands(CommandContext context) : c_(std::move(context)) {}
 

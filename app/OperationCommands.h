@@ -28,6 +28,10 @@ inline constexpr const char* kReadOutFilter =
     "*.HEX IntelMCS|*.hex|*.HEX Motorola S1 Exorciser|*.hex|*.HEX Motorola S2 Exormax|*.hex|"
     "*.HEX Motorola S3 32Bit|*.hex||";
 
+// The status line while no command runs; in demo mode it says so, for as
+// long as the demo mode lasts.
+std::string IdleStatusText(int demoMode);
+
 // What the commands work with.
 struct CommandContext {
   UiServices& ui;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <string_view>
 
 #include "app/ControlIds.h"
 #include "core/NumberText.h"
@@ -14,16 +15,61 @@ namespace {
 
 struct NumberField {
   int control;
+  const char* label;  // the field's label in the dialog, named in its notices
   const std::string PreferencesForm::*text;
   std::uint32_t low;
   std::uint32_t high;
 };
 
 constexpr NumberField kNumberFields[] = {
-    {PrefsCtl::TimeOut, &PreferencesForm::timeOutText, 10000, 10000000},
-    {PrefsCtl::Correction, &PreferencesForm::correctionText, 70, 100},
-    {PrefsCtl::LineLength, &PreferencesForm::lineLengthText, 16, 255},
+    {PrefsCtl::TimeOut, "Timeout-Zähler", &PreferencesForm::timeOutText, 10000, 10000000},
+    {PrefsCtl::Correction, "Korrektur", &PreferencesForm::correctionText, 70, 100},
+    {PrefsCtl::LineLength, "Länge HEX-Zeile", &PreferencesForm::lineLengthText, 16, 255},
 };
+
+constexpr std::uint32_t kHighestPortAddress = 0xFFFF;  // the I/O address space
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// True when the port text is an address as the C language writes numbers:
+// hexadecimal after 0x, octal after a leading 0, decimal otherwise, every
+// character a digit of its base, within the I/O address space. Leading
+// blanks are skipped; what follows the address after a blank is a note of
+// the list's own entries ("0x378 (vorhanden: /dev/parport0)").
+bool IsPortAddress(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  std::string_view address = text.substr(first);
+  address = address.substr(0, address.find(' '));
+  int base = 10;
+  std::size_t at = 0;
+  if (address.size() > 1 && address[0] == '0' && (address[1] == 'x' || address[1] == 'X')) {
+    base = 16;
+    at = 2;
+  } else if (address.size() > 1 && address[0] == '0') {
+    base = 8;
+    at = 1;
+  }
+  if (at >= address.size()) return false;
+  std::uint32_t value = 0;
+  for (; at < address.size(); ++at) {
+    const int digit = DigitValue(address[at]);
+    if (digit < 0 || digit >= base) return false;
+    value = value * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
+    if (value > kHighestPortAddress) return false;
+  }
+  return true;
+}
+
+// A notice that names the field it is about, on a line of its own.
+std::string FieldNotice(const char* label, const std::string& notice) {
+  return std::string(label) + ":\n" + notice;
+}
 
 std::uint32_t NumberOf(const std::string& text) {
   std::uint32_t value = 0;
@@ -45,14 +91,18 @@ PreferencesForm PreferencesFromSettings(const Settings& settings) {
 }
 
 PreferencesCheck CheckPreferences(const PreferencesForm& form) {
+  if (!IsPortAddress(form.portText)) {
+    return {PrefsCtl::Port, FieldNotice("Portadresse", "Bitte eine Portadresse wie 0x378 eingeben (höchstens 0xFFFF).")};
+  }
   for (const NumberField& field : kNumberFields) {
     std::uint32_t value = 0;
     if (!IsWholeUnsigned(form.*field.text, &value)) {
-      return {field.control, "Bitte eine ganze positive Zahl eingeben."};
+      return {field.control, FieldNotice(field.label, "Bitte eine ganze positive Zahl eingeben.")};
     }
     if (value < field.low || value > field.high) {
       return {field.control,
-              FormatText("Bitte eine ganze Zahl zwischen %u und %u eingeben.", field.low, field.high)};
+              FieldNotice(field.label,
+                          FormatText("Bitte eine ganze Zahl zwischen %u und %u eingeben.", field.low, field.high))};
     }
   }
   return {};

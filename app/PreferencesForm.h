@@ -39,8 +39,10 @@ struct PreferencesCheck {
 
 PreferencesForm PreferencesFromSettings(const Settings& settings);
 
-// Checks timeout (10000..10000000), correction (70..100) and line length
-// (16..255) in control order; stops at the first field that fails.
+// Checks the port text (an address in the C language's notation, at most
+// 0xFFFF), timeout (10000..10000000), correction (70..100) and line length
+// (16..255) in control order; stops at the first field that fails. The
+// notice names the field.
 PreferencesCheck CheckPreferences(const PreferencesForm& form);
 
 // Applies a form that passed the check: the port text in the C language's

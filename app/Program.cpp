@@ -118,13 +118,17 @@ struct Program::Parts {
   void EnterDemoMode() {
     UsePort(std::make_unique<AbsentPort>());
     state.DemoMode = 1;
+    ui.SetStatus(IdleStatusText(state.DemoMode));
   }
 
-  // Runs a command that drives the programmer.
+  // Runs a command that drives the programmer; `caption` names it while it
+  // runs.
   template <typename Command>
-  ResultCode HardwareCommand(Command command) {
+  ResultCode HardwareCommand(const char* caption, Command command) {
     FollowPortAddress();
+    runningCommand = caption;
     const ResultCode result = command();
+    runningCommand.clear();
     SaveSimulationFile();
     return result;
   }
@@ -165,6 +169,7 @@ struct Program::Parts {
   DataFileLoader loader;
   OperationCommands commands;
   std::function<void(const AreaChecksum&)> areaObserver;
+  std::string runningCommand;
 };
 
 void Program::Parts::InsertSimulatedChip() {
@@ -379,26 +384,31 @@ ResultCode Program::FillLists() {
   Parts& p = *parts_;
   const ResultCode manufacturers = p.library.FillManufacturerList(p.manufacturers);
   if (manufacturers == Result::Ok) p.library.FillDeviceList(p.devices);
-  if (p.library.LoadSelectedDevice() == Result::Ok) p.InsertSimulatedChip();
+  // A library that cannot be opened has been reported once; loading the
+  // device from it would only say the same again.
+  if (manufacturers != Result::LibraryError && p.library.LoadSelectedDevice() == Result::Ok) {
+    p.InsertSimulatedChip();
+  }
   p.ui.EnableCancelButton(false);
   p.state.CancelRequested = 0;
+  p.ui.SetStatus(IdleStatusText(p.state.DemoMode));
   return manufacturers;
 }
 
 ResultCode Program::OnLeertest() {
-  return parts_->HardwareCommand([this] { return parts_->commands.OnLeertest(); });
+  return parts_->HardwareCommand("Leertest", [this] { return parts_->commands.OnLeertest(); });
 }
 ResultCode Program::OnAuslesen() {
-  return parts_->HardwareCommand([this] { return parts_->commands.OnAuslesen(); });
+  return parts_->HardwareCommand("Auslesen", [this] { return parts_->commands.OnAuslesen(); });
 }
 ResultCode Program::OnPruefen() {
-  return parts_->HardwareCommand([this] { return parts_->commands.OnPruefen(); });
+  return parts_->HardwareCommand("Prüfen", [this] { return parts_->commands.OnPruefen(); });
 }
 ResultCode Program::OnBrennen() {
-  return parts_->HardwareCommand([this] { return parts_->commands.OnBrennen(); });
+  return parts_->HardwareCommand("Brennen", [this] { return parts_->commands.OnBrennen(); });
 }
 ResultCode Program::OnInitRegister() {
-  return parts_->HardwareCommand([this] { return parts_->commands.OnInitRegister(); });
+  return parts_->HardwareCommand("InitRegister", [this] { return parts_->commands.OnInitRegister(); });
 }
 ResultCode Program::ChooseBurnFile() { return parts_->commands.ChooseBurnFile(); }
 
@@ -438,6 +448,8 @@ std::vector<MachinePort> Program::MachinePorts() const { return MachineParallelP
 
 bool Program::IsProgrammerBusy() { return parts_->commands.IsProgrammerBusy(); }
 
+const std::string& Program::RunningCommand() const { return parts_->runningCommand; }
+
 bool Program::Close(int windowX, int windowY) {
   Parts& p = *parts_;
   if (IsProgrammerBusy()) return false;
@@ -459,11 +471,12 @@ void Program::SetBurnFile(const std::string& path) {
 
 ResultCode Program::ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice) {
   return parts_->HardwareCommand(
-      [&] { return parts_->commands.ReadOutTo(path, dataFormat, readTwice); });
+      "Auslesen", [&] { return parts_->commands.ReadOutTo(path, dataFormat, readTwice); });
 }
 
 ResultCode Program::ReadInitRegister1InPlace(std::uint8_t& value) {
-  return parts_->HardwareCommand([&] { return parts_->commands.ReadInitRegister1InPlace(value); });
+  return parts_->HardwareCommand("InitRegister",
+                                 [&] { return parts_->commands.ReadInitRegister1InPlace(value); });
 }
 
 void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {

@@ -87,7 +87,8 @@ class Program {
   void LoadSettings();     // KALVENOR.INI with its validation messages
   void PrepareHardware();  // port access (or the simulator), detection loop, demo mode
   // Manufacturer and device lists, the selected device. Result::EndOfList
-  // when the library gave no manufacturer (the list shows "Keine Hersteller").
+  // when the library gave no manufacturer (the list shows "Keine Hersteller"),
+  // Result::LibraryError when it cannot be opened (told once, with its path).
   ResultCode FillLists();
 
   // The operation commands. Each returns the result of its chain: Ok on
@@ -146,6 +147,8 @@ class Program {
 
   // True while any process holds the programmer (the "KalvenorDevil" mark).
   bool IsProgrammerBusy();
+  // The caption of the command that runs ("Brennen"), empty while none does.
+  const std::string& RunningCommand() const;
   // Closing: false (and nothing done) while the programmer is busy;
   // otherwise stores the window position, saves the settings and shows the
   // socket reminder when EndMessage is on.

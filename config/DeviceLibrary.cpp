@@ -36,7 +36,7 @@ ResultCode DeviceLibrary::OpenLibrary() {
   CloseLibrary();
   file_ = OpenFile(LibraryPath(), "rb");
   if (file_ == nullptr) {
-    ui_.MessageInfo("Kann Bauteilbibliothek nicht öffnen !");
+    ui_.MessageInfo("Kann Bauteilbibliothek nicht öffnen !\n\n" + LibraryPath());
     return Result::LibraryError;
   }
   reader_.emplace(file_);
@@ -111,7 +111,8 @@ bool DeviceLibrary::IsListedDeviceLine(std::string_view line) const {
 
 ResultCode DeviceLibrary::FillManufacturerList(ChoiceList& manufacturers) {
   std::int64_t added = 0;
-  if (OpenLibrary() == Result::Ok) {
+  const bool opened = OpenLibrary() == Result::Ok;
+  if (opened) {
     LibraryCloser closer(*this);
     std::string name;
     while (NextManufacturerName(name) == Result::Ok) {
@@ -122,6 +123,7 @@ ResultCode DeviceLibrary::FillManufacturerList(ChoiceList& manufacturers) {
   }
   if (added == 0) manufacturers.Add("Keine Hersteller");
   manufacturers.Select(settings_.ManufIndex);
+  if (!opened) return Result::LibraryError;
   return added == 0 ? Result::EndOfList : Result::Ok;
 }
 

@@ -54,7 +54,8 @@ class DeviceLibrary {
 
   // Adds the manufacturers to `manufacturers` (not cleared first), or
   // "Keine Hersteller"; resets a ManufIndex beyond the list to 0 and selects
-  // it. Result::EndOfList when there is no manufacturer.
+  // it. Result::EndOfList when there is no manufacturer, Result::LibraryError
+  // (after the message) when the library cannot be opened.
   ResultCode FillManufacturerList(ChoiceList& manufacturers);
   // Refills `devices` with the valid devices of manufacturer ManufIndex, or
   // "Keine Bausteine"; resets a DeviceIndex beyond the list to 0 and selects

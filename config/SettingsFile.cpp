@@ -118,7 +118,10 @@ void LoadBurnFile(Settings& settings, const ProfileFile& file,
   settings.LastDirectory = dataPath;
   const PathParts directory = SplitPath(dataPath);
 
-  const PathParts lastFile = SplitPath(ReadText(file, kProgramSection, "LastFile", "tmp"));
+  // Without a LastFile no burn file is chosen yet: the field stays empty
+  // and the first "Prüfen" or "Brennen" offers the open dialog, instead of
+  // naming a file "tmp" that is not there.
+  const PathParts lastFile = SplitPath(ReadText(file, kProgramSection, "LastFile", ""));
   settings.BurnFilePath =
       JoinPath({directory.drive, directory.directory, lastFile.name, lastFile.extension});
   settings.BurnFileName = lastFile.name + lastFile.extension;

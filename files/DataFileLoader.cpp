@@ -1,5 +1,6 @@
 #include "files/DataFileLoader.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/TextFormat.h"
@@ -84,7 +85,8 @@ ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool q
 
   ResultCode result = Result::Ok;
   if (format == DataFormat::Binary) {
-    result = LoadBinaryFile(program ? device_.CodeEnd : device_.DataEnd);
+    result = program ? LoadBinaryFile(device_.CodeStart, device_.CodeEnd)
+                     : LoadBinaryFile(device_.DataStart, device_.DataEnd);
   } else {
     TextLineReader lines(loadFile_);
     const bool testChecksum = settings_.TestChecksum != 0;
@@ -96,7 +98,7 @@ ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool q
   return result == Result::Ok ? Result::Ok : Result::FileNotLoaded;
 }
 
-ResultCode DataFileLoader::LoadBinaryFile(std::uint32_t areaEnd) {
+ResultCode DataFileLoader::LoadBinaryFile(std::uint32_t areaStart, std::uint32_t areaEnd) {
   image_.lowestAddress = 0;
   const long long size = FileLength(loadFile_);
   if (size < 0) {
@@ -118,7 +120,29 @@ ResultCode DataFileLoader::LoadBinaryFile(std::uint32_t areaEnd) {
   }
   image_.byteCount = static_cast<std::uint32_t>(read);
   image_.highestAddress = image_.byteCount - 1;
+  SkipBlankFillBelow(areaStart);
   return Result::Ok;
+}
+
+void DataFileLoader::SkipBlankFillBelow(std::uint32_t areaStart) {
+  // A binary file starts at address 0, so a read-out of an area above 0
+  // writes the cells below it as 0xFF. Those bytes are no data: the area's
+  // data begin at its start. A byte below the start that is not blank is
+  // data, and the range check refuses it at its own address.
+  const std::uint32_t below = std::min(areaStart, image_.byteCount);
+  for (std::uint32_t address = 0; address < below; ++address) {
+    if (image_.bytes[address] != 0xFF) {
+      image_.lowestAddress = address;
+      return;
+    }
+  }
+  if (below == 0) return;
+  if (image_.byteCount > areaStart) {
+    image_.lowestAddress = areaStart;
+    image_.byteCount -= areaStart;
+  } else {
+    image_.StartCounting();  // nothing but blank fill: a file without data
+  }
 }
 
 bool DataFileLoader::InsideRange(MemoryArea area) {

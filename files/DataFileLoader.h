@@ -52,8 +52,11 @@ class DataFileLoader {
 
  private:
   ResultCode Load(const std::string& path, MemoryArea area, bool quietIfMissing, bool* missing);
-  // Reads the open load file as a binary image from address 0.
-  ResultCode LoadBinaryFile(std::uint32_t areaEnd);
+  // Reads the open load file as a binary image from address 0, for the
+  // area [areaStart, areaEnd).
+  ResultCode LoadBinaryFile(std::uint32_t areaStart, std::uint32_t areaEnd);
+  // Leaves the blank fill below an area's start out of the loaded data.
+  void SkipBlankFillBelow(std::uint32_t areaStart);
   // Shows the range message for `area` when the loaded addresses leave it.
   bool InsideRange(MemoryArea area);
 

@@ -12,6 +12,14 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
   start.options.workingDirectory = workingDirectory;
   // DebugNT=1 shows the port probe's report at start-up in a box.
   start.options.portReportAtStartUp = true;
+  if (arguments.size() == 2 && arguments[1] == "--help") {
+    start.request = DesktopStart::Request::Help;
+    return start;
+  }
+  if (arguments.size() == 2 && arguments[1] == "--version") {
+    start.request = DesktopStart::Request::Version;
+    return start;
+  }
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (argument == "--menu") {

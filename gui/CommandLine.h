@@ -10,6 +10,10 @@ namespace ferolith {
 
 // How the desktop program was started.
 struct DesktopStart {
+  // --help and --version print their text and end the program before any
+  // window (or display) is needed.
+  enum class Request { Run, Help, Version };
+  Request request = Request::Run;
   ProgramOptions options;
   // --menu: started from the desktop's menu, so the working folder is the
   // program's own folder in the user's data directory (platform/WorkingFolder.h)
@@ -19,7 +23,8 @@ struct DesktopStart {
 
 // The desktop program's command line:
 // "ferolith [--menu] [--simulate[=FILE]] [--simulate-absent=MODEL]
-// [--simulate-speed=real|fast|FACTOR] [--trace=FILE]".
+// [--simulate-speed=real|fast|FACTOR] [--trace=FILE]", or "ferolith --help"
+// or "ferolith --version" alone.
 // --simulate runs on the virtual programmer and chip; FILE keeps the chip's
 // contents between runs. --simulate-absent simulates too, with the virtual
 // programmer absent and its port reading as MODEL shows (high,
@@ -32,6 +37,30 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
-    "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]";
+    "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]\n"
+    "        ferolith --help | --version";
+
+// What --help prints: the usage and what each option does.
+inline constexpr const char* kHelp =
+    "Ferolith brennt, prüft und liest ACE-Mikrocontroller mit dem\n"
+    "Kalvenor-Programmiergerät an der parallelen Schnittstelle.\n"
+    "\n"
+    "Optionen:\n"
+    "  --menu                  im eigenen Arbeitsordner starten statt im aktuellen\n"
+    "                          Verzeichnis (so startet der Menüeintrag)\n"
+    "  --simulate[=DATEI]      das virtuelle Programmiergerät mit virtuellem Chip\n"
+    "                          benutzen; DATEI hält den Chip zwischen zwei Läufen\n"
+    "  --simulate-absent=MODELL\n"
+    "                          simulieren ohne Programmiergerät; der Port liest sich\n"
+    "                          wie MODELL: high, busy-inverted oder low\n"
+    "  --simulate-speed=TEMPO  simulieren im Takt des echten Geräts (real), FAKTOR-mal\n"
+    "                          schneller oder so schnell wie möglich (fast, Vorgabe)\n"
+    "  --trace=DATEI           jeden Portzugriff als Value Change Dump in DATEI\n"
+    "                          schreiben\n"
+    "  --help                  diese Hilfe zeigen\n"
+    "  --version               die Version zeigen\n"
+    "\n"
+    "KALVENOR.INI und ACELIST.CSV liegen im Arbeitsordner. Ohne Bildschirm:\n"
+    "ferolith-cli.\n";
 
 }  // namespace ferolith

@@ -1,5 +1,10 @@
 #include "gui/PrefsDlg.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/AccessKeys.h"
 #include "app/ControlIds.h"
 #include "core/UiServices.h"
 #include "gui/ControlLookup.h"
@@ -22,6 +27,9 @@ CPrefsDlg::CPrefsDlg(UiServices& ui, QWidget* parent, const std::vector<MachineP
       form_(std::make_unique<Ui::PrefsDlg>()),
       portChoices_(PortChoices(present)) {
   form_->setupUi(this);
+  for (const MarkedCaption& caption : kPreferencesCaptions) {
+    ControlById<QAbstractButton>(*this, caption.control)->setText(QString::fromUtf8(caption.text));
+  }
   for (const std::string& choice : portChoices_) form_->control1009->addItem(ToQt(choice));
   // Typed text stays as typed: an inline completion would turn 0x2 into 0x278.
   form_->control1009->setCompleter(nullptr);
@@ -58,7 +66,13 @@ void CPrefsDlg::accept() {
   const PreferencesCheck check = CheckPreferences(Form());
   if (check.failedControl != 0) {
     ui_.MessageInfo(check.notice);
-    if (QWidget* field = ControlById<QWidget>(*this, check.failedControl)) field->setFocus();
+    // Into the field, its text marked so that typing replaces it.
+    if (QWidget* field = ControlById<QWidget>(*this, check.failedControl)) {
+      field->setFocus(Qt::OtherFocusReason);
+      auto* edit = qobject_cast<QLineEdit*>(field);
+      if (auto* list = qobject_cast<QComboBox*>(field)) edit = list->lineEdit();
+      if (edit != nullptr) edit->selectAll();
+    }
     return;
   }
   QDialog::accept();

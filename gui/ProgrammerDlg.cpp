@@ -1,14 +1,18 @@
 #include "gui/ProgrammerDlg.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMoveEvent>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <limits>
 
+#include "app/AccessKeys.h"
 #include "app/ControlIds.h"
 #include "core/Settings.h"
 #include "gui/ActivityDlg.h"
@@ -48,7 +52,11 @@ CProgrammerDlg::CProgrammerDlg(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       form_(std::make_unique<Ui::ProgrammerDlg>()) {
   form_->setupUi(this);
+  for (const MarkedCaption& caption : kMainWindowCaptions) {
+    ControlById<QAbstractButton>(*this, caption.control)->setText(QString::fromUtf8(caption.text));
+  }
   LayOutInDialogUnits(*this);
+  windowSize_ = size();
   manufacturers_ = std::make_unique<ComboChoiceList>(*form_->control1004);
   devices_ = std::make_unique<ComboChoiceList>(*form_->control1011);
   panel_ = std::make_unique<InitRegister1View>(*this, *this);
@@ -98,7 +106,12 @@ void CProgrammerDlg::MessagePlain(const std::string& text) {
 }
 
 void CProgrammerDlg::SetStatus(const std::string& text) {
-  form_->control1016->setText(QString::fromStdString(text));
+  status_ = text;
+  ShowStatusLine();
+}
+
+void CProgrammerDlg::ShowStatusLine() {
+  form_->control1016->setText(QString::fromStdString(closeGate_.StatusLine(status_)));
 }
 
 void CProgrammerDlg::Repaint() { repaint(); }
@@ -155,12 +168,21 @@ std::optional<FileChoice> CProgrammerDlg::RunSaveDialog(const FileDialogRequest&
 
 void CProgrammerDlg::ShowPreferences() {
   if (settings_ == nullptr) return;
-  RunPreferencesDialog(*settings_, *this, this, machinePorts_ ? machinePorts_() : std::vector<MachinePort>{});
+  RunPreferencesDialog(*settings_, *this, this,
+                       program_ != nullptr ? program_->MachinePorts() : std::vector<MachinePort>{});
 }
 
-void CProgrammerDlg::reject() {
-  if (activity_ != nullptr) return;
-  QDialog::reject();
+void CProgrammerDlg::keyPressEvent(QKeyEvent* event) {
+  if (!event->matches(QKeySequence::Cancel)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  const std::string running = program_ != nullptr ? program_->RunningCommand() : std::string();
+  if (closeGate_.OnEscape(running) == CloseGate::Action::Cancel) {
+    form_->control1017->click();  // does nothing while "Abbrechen" is disabled
+  } else {
+    close();
+  }
 }
 
 void CProgrammerDlg::moveEvent(QMoveEvent* event) {
@@ -171,6 +193,14 @@ void CProgrammerDlg::moveEvent(QMoveEvent* event) {
   // The client area's top-left corner, as the move is reported.
   settings_->XKoord = geometry().x();
   settings_->YKoord = geometry().y();
+}
+
+void CProgrammerDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  // The size hints hold the template's size, but the window system may
+  // resize past them (X does for any client when no window manager enforces
+  // them): the window takes its own size back.
+  if (event->size() != windowSize_) resize(windowSize_);
 }
 
 void CProgrammerDlg::changeEvent(QEvent* event) {
@@ -187,9 +217,15 @@ void CProgrammerDlg::changeEvent(QEvent* event) {
 }
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {
-  const QRect frame = frameGeometry();
-  if (closeSteps_ && !closeSteps_(frame.left(), frame.top())) {
+  if (program_ != nullptr && closeGate_.OnCloseRequest(program_->RunningCommand()) == CloseGate::Action::Wait) {
     event->ignore();
+    ShowStatusLine();
+    return;
+  }
+  const QRect frame = frameGeometry();
+  if (program_ != nullptr && !program_->Close(frame.left(), frame.top())) {
+    event->ignore();
+    ShowStatusLine();  // no close waits any more
     return;
   }
   QDialog::closeEvent(event);

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include <QDialog>
 #include <QMessageBox>
 
+#include "app/CloseGate.h"
 #include "app/Program.h"
 #include "core/UiServices.h"
 #include "gui/ComboChoiceList.h"
@@ -69,16 +69,23 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   // StartupView.
   void ShowPreferences() override;
 
-  // Esc: ends the dialog without the closing steps, but not while a command
-  // runs (the nested message pump would otherwise end the window under it).
-  void reject() override;
-
  protected:
+  // Esc closes the window as its close button does; while a command runs it
+  // presses "Abbrechen" (CloseGate).
+  void keyPressEvent(QKeyEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // The window keeps the size of its template, as a dialog of its kind does.
+  void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A close request while a command runs waits for its end.
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Binds a button to a command; a close asked for while the command ran
+  // follows when it has ended.
+  template <typename Command>
+  void OnClick(int id, Command command);
+  void ShowStatusLine();
   Answer ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
                      QMessageBox::StandardButtons buttons, bool beep);
   void SetInputControlsEnabled(bool enabled);
@@ -89,11 +96,11 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   std::unique_ptr<InitRegister1View> panel_;
   std::unique_ptr<CActivityDlg> activity_;
   Settings* settings_ = nullptr;
-  // The machine's parallel ports for the preferences' list.
-  std::function<std::vector<MachinePort>()> machinePorts_;
-  // Closing steps of the program: false refuses the close request.
-  std::function<bool(int x, int y)> closeSteps_;
-  QSize windowSize_;  // the size taken once at start-up, kept on a maximise request
+  // The program the controls drive, once attached.
+  Program* program_ = nullptr;
+  CloseGate closeGate_;
+  std::string status_;  // the status line's text as last set
+  QSize windowSize_;  // the template's size, kept on a maximise request and any resize
   int restoreX_ = 0;
   int restoreY_ = 0;
 };

@@ -13,22 +13,26 @@
 
 namespace ferolith {
 
+template <typename Command>
+void CProgrammerDlg::OnClick(int id, Command command) {
+  connect(ControlById<QPushButton>(*this, id), &QPushButton::clicked, this, [this, command] {
+    command();
+    if (closeGate_.CloseIsDue()) close();
+  });
+}
+
 void CProgrammerDlg::Attach(Program& program) {
   BindSettings(program.State().settings);
-  closeSteps_ = [&program](int x, int y) { return program.Close(x, y); };
-  machinePorts_ = [&program] { return program.MachinePorts(); };
+  program_ = &program;
 
-  const auto onClick = [this](int id, auto command) {
-    connect(ControlById<QPushButton>(*this, id), &QPushButton::clicked, this, command);
-  };
-  onClick(Ctl::Leertest, [&program] { program.OnLeertest(); });
-  onClick(Ctl::Auslesen, [&program] { program.OnAuslesen(); });
-  onClick(Ctl::Brennen, [&program] { program.OnBrennen(); });
-  onClick(Ctl::Pruefen, [&program] { program.OnPruefen(); });
-  onClick(Ctl::NeueDatei, [&program] { program.ChooseBurnFile(); });
-  onClick(Ctl::InitRegister, [&program] { program.OnInitRegister(); });
-  onClick(Ctl::Abbrechen, [&program] { program.OnAbbrechen(); });
-  onClick(Ctl::Prefs, [&program] { program.OnPrefs(); });
+  OnClick(Ctl::Leertest, [&program] { program.OnLeertest(); });
+  OnClick(Ctl::Auslesen, [&program] { program.OnAuslesen(); });
+  OnClick(Ctl::Brennen, [&program] { program.OnBrennen(); });
+  OnClick(Ctl::Pruefen, [&program] { program.OnPruefen(); });
+  OnClick(Ctl::NeueDatei, [&program] { program.ChooseBurnFile(); });
+  OnClick(Ctl::InitRegister, [&program] { program.OnInitRegister(); });
+  OnClick(Ctl::Abbrechen, [&program] { program.OnAbbrechen(); });
+  OnClick(Ctl::Prefs, [&program] { program.OnPrefs(); });
 
   const auto onOption = [this](int id, auto command) {
     connect(ControlById<QCheckBox>(*this, id), &QCheckBox::clicked, this, command);
@@ -39,16 +43,13 @@ void CProgrammerDlg::Attach(Program& program) {
   onOption(Ctl::ChecksummenPruefen,
            [&program](bool checked) { program.OnChecksummenPruefen(checked); });
 
-  // Only the user's selections count; the fills select from code.
-  connect(form_->control1004, &QComboBox::activated, this,
-          [&program] { program.OnManufacturerChanged(); });
-  connect(form_->control1011, &QComboBox::activated, this,
-          [&program] { program.OnDeviceChanged(); });
+  // Only the user's choices count; the fills select from code.
+  connect(manufacturers_.get(), &ComboChoiceList::Chosen, this, [&program] { program.OnManufacturerChanged(); });
+  connect(devices_.get(), &ComboChoiceList::Chosen, this, [&program] { program.OnDeviceChanged(); });
 }
 
 void CProgrammerDlg::OnInitDialog(Program& program) {
   setWindowTitle(QStringLiteral("Ferolith V1.02"));
-  windowSize_ = size();
 
   program.LoadSettings();
   Settings& settings = program.State().settings;

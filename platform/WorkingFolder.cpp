@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <vector>
 
 #include "core/AtomicFile.h"
 #include "core/PathParts.h"
@@ -18,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kLibraryName = "ACELIST.CSV";
+constexpr const char* kBurnFileFolder = "samples";
 
 bool IsAbsolute(const std::string& path) { return !path.empty() && fs::path(path).is_absolute(); }
 
@@ -35,6 +37,24 @@ void CopyWhole(const std::string& from, const std::string& to) {
   if (in.bad()) return;
   AtomicFile out(SystemFileOps());
   if (out.Open(to) && out.Write(bytes)) out.Commit();
+}
+
+// The first start's copies: the library, and the sample burn files of the
+// sample folder's "samples" beside it, so that the open dialog of "Neue
+// Datei" finds something to burn. A file that is there already is the
+// user's and stays.
+void CopySamples(const std::string& sampleFolder, const std::string& folder) {
+  std::vector<fs::path> sources{fs::path(sampleFolder) / kLibraryName};
+  std::error_code error;
+  for (fs::directory_iterator entry(fs::path(sampleFolder) / kBurnFileFolder, error), end;
+       !error && entry != end; entry.increment(error)) {
+    if (entry->is_regular_file(error)) sources.push_back(entry->path());
+  }
+  for (const fs::path& source : sources) {
+    const std::string target = JoinDirectory(folder, source.filename().string());
+    if (fs::exists(target, error)) continue;
+    CopyWhole(source.string(), target);
+  }
 }
 
 }  // namespace
@@ -66,7 +86,7 @@ MenuFolder PrepareMenuFolder(const MenuFolderRequest& request) {
   }
   if (created) {
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, error);
-    CopyWhole(JoinDirectory(request.sampleFolder, kLibraryName), JoinDirectory(path, kLibraryName));
+    CopySamples(request.sampleFolder, path);
   }
   folder.path = path;
   return folder;

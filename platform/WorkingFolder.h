@@ -14,7 +14,9 @@ namespace ferolith {
 struct MenuFolderRequest {
   std::string xdgDataHome;   // $XDG_DATA_HOME; empty when unset
   std::string home;          // $HOME; empty when unset
-  std::string sampleFolder;  // holds the sample ACELIST.CSV copied on the first start
+  // Holds the sample ACELIST.CSV and, in its folder "samples", the sample
+  // burn files; all are copied on the first start.
+  std::string sampleFolder;
 };
 
 // The prepared folder, or the German text that tells the user why there is none.
@@ -29,7 +31,7 @@ struct MenuFolder {
 std::string MenuFolderPath(const std::string& xdgDataHome, const std::string& home);
 
 // Makes the folder on the first start (owner-only, with missing parents)
-// and copies the sample library into it then. A folder that exists already
+// and copies the sample library and burn files into it then. A folder that exists already
 // is used as it is: the sample is copied once, and nothing the user keeps
 // there is ever replaced.
 MenuFolder PrepareMenuFolder(const MenuFolderRequest& request);

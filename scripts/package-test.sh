@@ -103,13 +103,17 @@ HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb FEROLITH_MENU_COMMA
       exit 1
     fi
     import -window "$window" "$FEROLITH_SCREENSHOT"
-    # Esc leaves the main window; the program ends by itself.
+    # Esc closes the main window as its close button does (the settings
+    # are saved); the program ends by itself.
     xdotool windowfocus --sync "$window" key Escape
     wait "$program"
   '
 folder="$home/.local/share/ferolith"
 test -d "$folder"
 cmp "$folder/ACELIST.CSV" /usr/share/ferolith/ACELIST.CSV
-echo "   $folder made and seeded; screenshot build/package/menu-start.png"
+cmp "$folder/blink.hex" /usr/share/ferolith/samples/blink.hex
+cmp "$folder/blink.rex" /usr/share/ferolith/samples/blink.rex
+test -f "$folder/KALVENOR.INI"
+echo "   $folder made and seeded, settings saved at Esc; screenshot build/package/menu-start.png"
 
 echo "-- package step: $((SECONDS - started)) s"

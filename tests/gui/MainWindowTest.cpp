@@ -12,9 +12,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
 #include <algorithm>
 
+#include "app/AccessKeys.h"
 #include "app/ControlIds.h"
 #include "core/Settings.h"
 #include "gui/ControlLookup.h"
@@ -64,8 +66,9 @@ const ControlRow kControls[] = {
     {1024, "QCheckBox", "Weiteres Programmieren unmöglich"},
 };
 
+// The caption as the template has it: without the access key's mark.
 QString CaptionOf(const QWidget& widget) {
-  if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) return button->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) return QString(button->text()).remove('&');
   if (const auto* label = qobject_cast<const QLabel*>(&widget)) return label->text();
   if (const auto* group = qobject_cast<const QGroupBox*>(&widget)) return group->title();
   return {};
@@ -113,6 +116,45 @@ class MainWindowTest : public QObject {
     }
     QVERIFY((ControlById<QWidget>(dialog, Ctl::Abbrechen)->focusPolicy() & Qt::TabFocus) == 0);
     QVERIFY((dialog.windowFlags() & Qt::WindowMinMaxButtonsHint) == 0);
+    for (const MarkedCaption& caption : kMainWindowCaptions) {
+      QCOMPARE(ControlById<QAbstractButton>(dialog, caption.control)->text(), QString::fromUtf8(caption.text));
+    }
+  }
+
+  // Alt and the marked letter press each button and check box, the
+  // disabled "Abbrechen" included once it is enabled.
+  void accessKeysPressTheirControls() {
+    CProgrammerDlg dialog;
+    dialog.EnableCancelButton(true);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (const MarkedCaption& caption : kMainWindowCaptions) {
+      auto* control = ControlById<QAbstractButton>(dialog, caption.control);
+      int clicks = 0;
+      const QMetaObject::Connection counting =
+          connect(control, &QAbstractButton::clicked, [&clicks] { ++clicks; });
+      const QString text = QString::fromUtf8(caption.text);
+      const QChar key = text.at(text.indexOf('&') + 1).toUpper();
+      QTest::keyClick(&dialog, key.toLatin1(), Qt::AltModifier);
+      // The click is animated: wait for it, not for a time.
+      QTRY_COMPARE(clicks, 1);
+      disconnect(counting);
+    }
+  }
+
+  // The window keeps the size of its template, as a dialog of its kind
+  // does, also when the window system resizes it past the size hints (as X
+  // does for any client's request when no window manager enforces them).
+  void theWindowKeepsItsTemplateSize() {
+    CProgrammerDlg dialog;
+    const QSize size = dialog.size();
+    QCOMPARE(dialog.minimumSize(), size);
+    QCOMPARE(dialog.maximumSize(), size);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.windowHandle()->resize(size.width() + 200, size.height() + 100);
+    QTRY_COMPARE(dialog.windowHandle()->size(), size);
+    QCOMPARE(dialog.size(), size);
   }
 
   void noTextIsCutOffAndNothingOverlaps() {
@@ -239,18 +281,10 @@ class MainWindowTest : public QObject {
                qPrintable(control->objectName() + " lies under the activity window"));
     }
 
-    // Esc does not end the window while a command runs.
-    dialog.show();
-    dialog.reject();
-    QVERIFY(dialog.isVisible());
-
     dialog.ShowActivityWindow(false);
     for (const QWidget* window : QApplication::topLevelWidgets()) {
       QVERIFY(!(window->isVisible() && window->windowTitle() == "KalvenorDevil"));
     }
-    dialog.reject();
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
   }
 
   void deviceListsAreFilledAndSelectedFromCode() {
@@ -258,7 +292,7 @@ class MainWindowTest : public QObject {
     ChoiceList& devices = dialog.Devices();
     auto* box = ControlById<QComboBox>(dialog, Ctl::DeviceList);
     int userSelections = 0;
-    connect(box, &QComboBox::activated, [&userSelections] { ++userSelections; });
+    connect(&dialog.Devices(), &ComboChoiceList::Chosen, [&userSelections] { ++userSelections; });
     devices.Add("ACE1101 DIP8");
     devices.Add("ACE1202 DIP14");
     devices.Select(1);

@@ -31,7 +31,9 @@ QStringList RunAndPressOk(Settings& settings, std::function<void(CPrefsDlg&)> ed
       if (focusedControl != nullptr) {
         // The dialog's own focus child: the application's focus widget
         // depends on whether the platform has activated the window yet.
+        // The port list's edit field is a child of the list.
         const QWidget* focused = dialog.focusWidget();
+        while (focused != nullptr && !focused->objectName().startsWith("control")) focused = focused->parentWidget();
         *focusedControl = focused == nullptr ? 0 : focused->objectName().mid(7).toInt();
       }
       ControlById<QPushButton>(dialog, PrefsCtl::Cancel)->click();
@@ -64,8 +66,12 @@ class PrefsDlgTest : public QObject {
     for (int i = 0; i < port->count(); ++i) choices << port->itemText(i);
     QCOMPARE(choices, (QStringList{"0x3BC", "0x378", "0x278", "0x338", "0x238"}));
     QVERIFY(ControlById<QPushButton>(dialog, PrefsCtl::Ok)->isDefault());
-    QCOMPARE(ControlById<QCheckBox>(dialog, PrefsCtl::Beep)->text(), QString("Signalton"));
-    QCOMPARE(ControlById<QCheckBox>(dialog, PrefsCtl::EndMessage)->text(), QString("Schlußmeldung"));
+    // The template's captions, with access keys of their own.
+    QCOMPARE(ControlById<QCheckBox>(dialog, PrefsCtl::Beep)->text(), QString("&Signalton"));
+    QCOMPARE(ControlById<QCheckBox>(dialog, PrefsCtl::EndMessage)->text(), QString("Schluß&meldung"));
+    QCOMPARE(ControlById<QPushButton>(dialog, PrefsCtl::Ok)->text(), QString("&OK"));
+    QCOMPARE(ControlById<QPushButton>(dialog, PrefsCtl::Cancel)->text(), QString("&Abbrechen"));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
 
     Settings settings;
     settings.SetPortAdress(0x3BC);
@@ -162,10 +168,36 @@ class PrefsDlgTest : public QObject {
       }
     }
     Settings settings;
+    // Every notice names its field.
     QStringList notices = RunAndPressOk(settings, SetField(PrefsCtl::Correction, "101"));
-    QCOMPARE(notices, QStringList{"Bitte eine ganze Zahl zwischen 70 und 100 eingeben."});
+    QCOMPARE(notices, QStringList{"Korrektur:\nBitte eine ganze Zahl zwischen 70 und 100 eingeben."});
     notices = RunAndPressOk(settings, SetField(PrefsCtl::TimeOut, "zehn"));
-    QCOMPARE(notices, QStringList{"Bitte eine ganze positive Zahl eingeben."});
+    QCOMPARE(notices, QStringList{"Timeout-Zähler:\nBitte eine ganze positive Zahl eingeben."});
+  }
+
+  // A port text that is no address is refused like a number out of range:
+  // the notice names the field, the focus goes into it with the text
+  // marked, and nothing is applied.
+  void aPortTextThatIsNoAddressIsRefused() {
+    Settings settings;
+    const Settings before = settings;
+    int focused = 0;
+    QString marked;
+    const QStringList notices = RunAndPressOk(
+        settings,
+        [&marked](CPrefsDlg& dialog) {
+          auto* port = ControlById<QComboBox>(dialog, PrefsCtl::Port);
+          port->setEditText("hallo");
+          ControlById<QLineEdit>(dialog, PrefsCtl::TimeOut)->setText("20000");
+          QObject::connect(port->lineEdit(), &QLineEdit::selectionChanged, port->lineEdit(),
+                           [&marked, port] { marked = port->lineEdit()->selectedText(); });
+        },
+        &focused);
+    QCOMPARE(notices, QStringList{"Portadresse:\nBitte eine Portadresse wie 0x378 eingeben (höchstens 0xFFFF)."});
+    QCOMPARE(focused, int(PrefsCtl::Port));
+    QCOMPARE(marked, QString("hallo"));
+    QCOMPARE(settings.PortAdress, before.PortAdress);
+    QCOMPARE(settings.TimeOut, before.TimeOut);
   }
 
   void lineLengthIsRoundedDownToEven() {

@@ -3,8 +3,10 @@
 // instance per desktop.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -61,7 +63,9 @@ struct Session {
   Program program;
 
   Session(const Workplace& workplace, ProgramOptions options)
-      : markers((workplace.directory.Path() / "marks").string()),
+      : Session(workplace.directory.Path() / "marks", std::move(options)) {}
+  Session(const std::filesystem::path& marks, ProgramOptions options)
+      : markers(marks.string()),
         program(dialog, dialog, dialog.Manufacturers(), dialog.Devices(), markers, std::move(options)) {
     dialog.Attach(program);
     dialog.OnInitDialog(program);
@@ -71,8 +75,8 @@ struct Session {
 
   void Click(int id) { QTest::mouseClick(ControlById<QPushButton>(dialog, id), Qt::LeftButton); }
 
-  void ExpectIdle() {
-    QCOMPARE(ControlById<QLabel>(dialog, Ctl::Status)->text(), kIdle);
+  void ExpectIdle(const QString& idle = kIdle) {
+    QCOMPARE(ControlById<QLabel>(dialog, Ctl::Status)->text(), idle);
     QVERIFY(!ControlById<QWidget>(dialog, Ctl::Abbrechen)->isEnabled());
     for (const int id : kInputControls) QVERIFY(ControlById<QWidget>(dialog, id)->isEnabled());
     QCOMPARE(program.State().CancelRequested, 0);
@@ -92,8 +96,8 @@ class ProgramWindowTest : public QObject {
     Workplace workplace;
     AutoAnswer answers;
     Session session(workplace, workplace.Options());
-    // A fresh settings file names the burn file "tmp".
-    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("tmp"));
+    // Without a settings file no burn file is chosen yet.
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString());
     QCOMPARE(session.program.State().DemoMode, 0);
 
     answers.ChooseFile(QString::fromStdString(workplace.burnFile));
@@ -159,8 +163,6 @@ class ProgramWindowTest : public QObject {
       inPowerUp = chip != nullptr && !chip->InProgrammingMode();
       QTest::mouseClick(ControlById<QPushButton>(session.dialog, Ctl::Brennen), Qt::LeftButton);
       QTest::mouseClick(ControlById<QPushButton>(session.dialog, Ctl::Prefs), Qt::LeftButton);
-      QTest::keyClick(&session.dialog, Qt::Key_Escape);
-      session.dialog.close();
       QWidget* activity = nullptr;
       for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->windowTitle() == QStringLiteral("KalvenorDevil")) activity = window;
@@ -188,6 +190,176 @@ class ProgramWindowTest : public QObject {
     QCOMPARE(answers.Texts().filter(QStringLiteral("ACE-Adapter")).size(), 1);
     QCOMPARE(answers.Texts().last(), QStringLiteral("\nController ist gelöscht !\n"));
     session.ExpectIdle();
+  }
+
+  // Esc while idle closes the window as the close button does: the
+  // settings are saved and the socket reminder is shown.
+  void escWhileIdleClosesWithTheClosingSteps() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    QTest::mouseClick(ControlById<QCheckBox>(session.dialog, Ctl::BausteinPruefen), Qt::LeftButton);
+    QCOMPARE(session.program.State().settings.Verify, 0);
+    session.program.State().settings.EndMessage = 1;
+    QTest::keyClick(&session.dialog, Qt::Key_Escape);
+    QVERIFY(!session.dialog.isVisible());
+    QCOMPARE(answers.Texts(), QStringList{"Baustein jetzt unbedingt\naus dem Sockel nehmen !!!"});
+    std::ifstream ini(workplace.directory.Path() / "KALVENOR.INI");
+    const std::string saved((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    QVERIFY2(saved.find("Verify=0") != std::string::npos, saved.c_str());
+    QVERIFY2(saved.find("EndMessage=1") != std::string::npos, saved.c_str());
+  }
+
+  // Esc during a pass is "Abbrechen": the pass stops, the window stays.
+  void escDuringARunStopsIt() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    auto* abbrechen = ControlById<QPushButton>(session.dialog, Ctl::Abbrechen);
+    bool pressed = false;
+    answers.While([&] {
+      if (!abbrechen->isEnabled()) return false;
+      QTest::keyClick(&session.dialog, Qt::Key_Escape);
+      pressed = true;
+      return true;
+    });
+    session.Click(Ctl::Brennen);
+    QVERIFY(pressed);
+    QVERIFY2(!answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    QVERIFY(session.dialog.isVisible());
+    session.ExpectIdle();
+  }
+
+  // A close request during a run says why the window waits, lets the
+  // command finish and then closes with the closing steps.
+  void closingDuringARunWaitsForItsEnd() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    auto* abbrechen = ControlById<QPushButton>(session.dialog, Ctl::Abbrechen);
+    bool closed = true;
+    bool visible = false;
+    QString status;
+    answers.While([&] {
+      if (!abbrechen->isEnabled()) return false;
+      closed = session.dialog.close();
+      visible = session.dialog.isVisible();
+      status = ControlById<QLabel>(session.dialog, Ctl::Status)->text();
+      return true;
+    });
+    session.Click(Ctl::Brennen);
+    QVERIFY(!closed);
+    QVERIFY(visible);
+    QCOMPARE(status, QStringLiteral("Bitte warten, bis „Brennen“ fertig ist. Danach schließt das Fenster."));
+    // The command ran to its end, then the window closed and saved.
+    QVERIFY2(answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    QVERIFY(!session.dialog.isVisible());
+    QVERIFY(std::filesystem::exists(workplace.directory.Path() / "KALVENOR.INI"));
+  }
+
+  // Text typed into a list selects the entry it names, letter case aside;
+  // any other text is put back, so the list never shows another device
+  // than the one the chain uses. Enter in a list starts no command.
+  void typedListTextSelectsTheNamedEntryOrIsPutBack() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    session.dialog.activateWindow();  // back from the file dialog
+    QVERIFY(QTest::qWaitForWindowActive(&session.dialog));
+    auto* devices = ControlById<QComboBox>(session.dialog, Ctl::DeviceList);
+    auto* manufacturers = ControlById<QComboBox>(session.dialog, Ctl::ManufacturerList);
+    const Settings& settings = session.program.State().settings;
+    QCOMPARE(devices->currentText(), QString("QM1108-1K"));
+
+    // Keys as the user types them: to the widget that has the focus.
+    const auto type = [](QComboBox* list, const char* text) {
+      list->setFocus();
+      list->lineEdit()->selectAll();
+      QTest::keyClicks(QApplication::focusWidget(), text);
+    };
+    type(devices, "XYZ");
+    QCOMPARE(devices->currentText(), QString("XYZ"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!devices->hasFocus());
+    QCOMPARE(devices->currentText(), QString("QM1108-1K"));
+    QCOMPARE(settings.DeviceIndex, 0);
+
+    type(devices, "XYZ");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(devices->currentText(), QString("QM1108-1K"));
+
+    type(devices, "qm1108-2ke");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(devices->currentIndex(), 1);
+    QCOMPARE(devices->currentText(), QString("QM1108-2KE"));
+    QCOMPARE(settings.DeviceIndex, 1);
+    QCOMPARE(session.program.State().device.Name, std::string("QM1108-2KE"));
+
+    type(manufacturers, "brimwood MIKROSYSTEME");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(settings.ManufIndex, 1);
+    QCOMPARE(manufacturers->currentText(), QString("Brimwood Mikrosysteme"));
+    QCOMPARE(devices->itemText(0), QString("BW12-D8/14"));
+    // No Enter reached "Brennen", the default button: no socket box.
+    QCOMPARE(answers.Texts(), QStringList());
+    session.ExpectIdle();
+  }
+
+  // The first start from the menu in a fresh home: the built program makes
+  // its folder with the library and the sample burn files; the window there
+  // names no burn file yet, "Neue Datei" opens in the folder, and its
+  // sample burns.
+  void aFirstStartFromTheMenuFindsTheSamples() {
+    testing::TempDir home;
+    std::filesystem::create_directories(home.Path() / "run");
+    std::filesystem::permissions(home.Path() / "run", std::filesystem::perms::owner_all);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(home.Path().string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((home.Path() / "run").string()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove("XDG_DATA_HOME");
+    QProcess menuStart;
+    menuStart.setProcessEnvironment(environment);
+    menuStart.setWorkingDirectory(QString::fromStdString(home.Path().string()));
+    menuStart.start(QStringLiteral(FEROLITH_DESKTOP_PATH), {"--menu", "--simulate"});
+    const std::filesystem::path folder = home.Path() / ".local" / "share" / "ferolith";
+    const auto seeded = [&folder] {
+      for (const char* name : {"ACELIST.CSV", "blink.hex", "blink.rex"}) {
+        if (!std::filesystem::exists(folder / name)) return false;
+      }
+      return true;
+    };
+    // The copies come before the window, whose program holds its desktop
+    // mark while it waits for the user.
+    LockFileMarkers desktop((home.Path() / "run" / "kalvenor").string());
+    while (!desktop.Exists(Marker::ThisProgram) && menuStart.state() != QProcess::NotRunning) {
+      menuStart.waitForFinished(20);
+    }
+    QVERIFY2(menuStart.state() == QProcess::Running, menuStart.readAllStandardError().constData());
+    menuStart.kill();
+    menuStart.waitForFinished(-1);
+    QVERIFY(seeded());
+
+    AutoAnswer answers;
+    ProgramOptions options;
+    options.workingDirectory = folder.string();
+    options.simulate = true;
+    Session session(home.Path() / "marks", options);
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString());
+    QCOMPARE(session.program.State().settings.LastDirectory, folder.string() + "/");
+    answers.ChooseFile(QString::fromStdString((folder / "blink.hex").string()));
+    session.Click(Ctl::NeueDatei);
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("blink.hex"));
+    session.program.State().settings.DeviceIndex = 1;  // blink.hex with its data EEPROM: QM1108-2KE
+    session.program.OnDeviceChanged();
+    session.Click(Ctl::Brennen);
+    QVERIFY2(answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
   }
 
   void auslesenAsksAboutTheFilesItReallyWrites() {
@@ -244,11 +416,14 @@ class ProgramWindowTest : public QObject {
     QVERIFY(answers.Texts().contains("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus."));
     QCOMPARE(session.program.State().DemoMode, 1);
     QVERIFY(std::filesystem::exists(workplace.directory.Path() / "KALVENOR.INI"));
+    // The window says so for as long as the demo mode lasts.
+    const QString demoIdle = QStringLiteral("Warte auf Eingaben  –  Demomodus: ohne Brenner");
+    QCOMPARE(ControlById<QLabel>(session.dialog, Ctl::Status)->text(), demoIdle);
 
     session.Click(Ctl::Leertest);
     QCOMPARE(answers.Texts().last(),
              QString("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus."));
-    session.ExpectIdle();
+    session.ExpectIdle(demoIdle);
   }
 
   void portAddressFromPrefsIsOpenedForTheNextAccess() {

@@ -312,6 +312,9 @@ TEST_F(CommandChains, DemoModeRefusesEveryCommandAfterTheFileDialog) {
   const auto messages = ui_.Texts(Kind::Info);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), "Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.");
+  // The status line says so from now on, also after every refused command.
+  const std::string demoIdle = "Warte auf Eingaben  –  Demomodus: ohne Brenner";
+  EXPECT_EQ(ui_.Status(), demoIdle);
   ui_.Clear();
   State().settings.BurnFileName.clear();
   ui_.AnswerOpenDialog(FileChoice{dir_.File("x.hex"), "x.hex", 3});
@@ -323,6 +326,27 @@ TEST_F(CommandChains, DemoModeRefusesEveryCommandAfterTheFileDialog) {
     EXPECT_EQ(text, "Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus.");
   }
   EXPECT_EQ(ui_.Count(Kind::Info), 3);
+  EXPECT_EQ(ui_.Status(), demoIdle);
+  // Chosen without a command: the file dialog alone.
+  ui_.AnswerOpenDialog(FileChoice{dir_.File("y.hex"), "y.hex", 3});
+  EXPECT_EQ(P().ChooseBurnFile(), Result::Ok);
+  EXPECT_EQ(ui_.Status(), demoIdle);
+}
+
+// Without ACELIST.CSV the start-up says so once, naming the file it looked
+// for; each command that needs the device says it again.
+TEST_F(CommandChains, AMissingLibraryIsToldOnceWithItsPath) {
+  Start(kQuellmark, kDip8WithEeprom);
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  ui_.Clear();
+  manufacturers_.Clear();
+  EXPECT_EQ(P().FillLists(), Result::LibraryError);
+  const std::string missing = "Kann Bauteilbibliothek nicht öffnen !\n\n" + dir_.File("ACELIST.CSV");
+  EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{missing});
+  ui_.Clear();
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnLeertest(), Result::LibraryError);
+  EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{missing});
 }
 
 TEST_F(CommandChains, ABusyProgrammerOfAnotherProcessRefusesSilently) {

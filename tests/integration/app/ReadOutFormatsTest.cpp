@@ -60,6 +60,56 @@ TEST_F(ReadOutFormats, AuslesenWritesEveryFormatThatSrecCatReadsBack) {
   }
 }
 
+// What "Auslesen" writes, "Prüfen" accepts for the same chip: in every
+// format, with and without "Leerzellen speichern", for a program memory at
+// 0 and one above 0, and for a data EEPROM with data and a blank one. A
+// binary file starts at address 0, so the cells below an area above 0 are
+// written as 0xFF; they must load back as no data.
+TEST_F(ReadOutFormats, EveryReadOutVerifiesAgainstTheChipItWasReadFrom) {
+  Start(0, 0);
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Prüfstand;Y\n"
+                 "UNTEN-64;DIP8;12500;5000;4000;0x0000;0x0040;0xF000;16;0x2FF;ACE11;Y\n"
+                 "OBEN-64;DIP8;12500;5000;4000;0x0800;0x0040;0xF000;16;0x2FF;ACE11;Y\n");
+  for (const int device : {0, 1}) {
+    devices_.Clear();
+    P().FillLists();
+    devices_.Select(device);
+    P().OnDeviceChanged();
+    const std::uint32_t codeStart = State().device.CodeStart;
+    ASSERT_EQ(codeStart, device == 0 ? 0u : 0x800u);
+    for (const bool blankData : {false, true}) {
+      auto code = Pattern(0x40, 5);
+      code[0] = 0xFF;  // blank cells at both ends and inside
+      code[0x20] = 0xFF;
+      code[0x3F] = 0xFF;
+      for (std::uint32_t a = 0; a < 0x40; ++a) Chip().SetCode(codeStart + a, code[a]);
+      const auto data = Pattern(0x10, 9);
+      for (std::uint32_t a = 0; a < 0x10; ++a) Chip().SetData(0xF000 + a, blankData ? 0xFF : data[a]);
+      for (const int ffSave : {0, 1}) {
+        P().OnLeerzellenSpeichern(ffSave != 0);
+        for (const FormatCase& format : kFormats) {
+          const std::string name = "d" + std::to_string(device) + "b" + std::to_string(blankData) + "f" +
+                                   std::to_string(ffSave) + "x" + std::to_string(format.filterIndex);
+          SCOPED_TRACE(name);
+          ui_.Clear();
+          ui_.SetDefaultAnswer(Answer::Ok);
+          ui_.AnswerSaveDialog(FileChoice{dir_.File(name + ".hex"), name + ".hex", format.filterIndex});
+          ASSERT_EQ(P().OnAuslesen(), Result::Ok) << ::testing::PrintToString(ui_.Texts(Kind::Info));
+          ui_.Clear();
+          ASSERT_EQ(P().OnPruefen(), Result::Ok) << ::testing::PrintToString(ui_.Texts(Kind::Info));
+          EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Keine Fehler beim Prüfen"});
+          // Both areas were compared.
+          const auto status = ui_.Texts(Kind::Status);
+          EXPECT_EQ(std::count_if(status.begin(), status.end(),
+                                  [](const std::string& text) { return text.starts_with("EEpromspeicher prüfen"); }),
+                    1);
+        }
+      }
+    }
+  }
+}
+
 TEST_F(ReadOutFormats, TheSaveDialogProposesTheLastFormatAndNameAndKeepsHexCase) {
   Start(0, 1);
   Chip().SetCode(0x20, 0x42);  // a binary read-out of a blank chip is refused

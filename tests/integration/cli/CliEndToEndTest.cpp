@@ -187,6 +187,10 @@ TEST_F(CliEndToEnd, ProgramVerifyAndReadInEveryFormatOnTheSimulator) {
     Shell("srec_cat " + companion + " " + f.srecType +
           " -crop 0xF000 0xF040 -offset -0xF000 -o backee.bin -binary");
     EXPECT_EQ(Bytes("backee.bin"), Bytes("ee.bin"));
+    // What was read out verifies against the chip, its companion included.
+    CliRun back = Sim(std::string("-y verify ") + f.file);
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_NE(back.err.find("Meldung: Keine Fehler beim Prüfen"), std::string::npos) << back.err;
   }
 
   CliRun after = Sim("-y blank");
@@ -195,6 +199,38 @@ TEST_F(CliEndToEnd, ProgramVerifyAndReadInEveryFormatOnTheSimulator) {
             std::string::npos);
   CliRun retried = Sim("-y --on-error retry blank");
   EXPECT_EQ(retried.status, 4);
+}
+
+// A program memory above 0 and a blank data EEPROM: every read-out format
+// verifies against the chip it came from, the binary file with the blank
+// fill below 0x0800 that a binary file starting at 0 must carry.
+TEST_F(CliEndToEnd, ReadOutsOfAnAreaAbove0VerifyInEveryFormat) {
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Prüfstand;Y\nOBEN-64;DIP8;12500;5000;4000;0x0800;0x0040;0xF000;16;0x2FF;ACE11;Y\n");
+  const auto oben = [this](const std::string& arguments) {
+    return Cli("-q --simulate=chip.sim --manufacturer 0 --device 0 -y " + arguments);
+  };
+  WriteFileBytes(dir_.File("fw.hex"), ":0408000012FF345659\n:00000001FF\n");
+  CliRun program = oben("program fw.hex");
+  ASSERT_EQ(program.status, 0) << program.err;
+  for (const char* format : {"bin", "intel8", "intel32", "intelmcs", "s1", "s2", "s3"}) {
+    for (const char* blanks : {"--no-save-blank", "--save-blank"}) {
+      SCOPED_TRACE(std::string(format) + " " + blanks);
+      const std::string file = std::string("back-") + format + (blanks[2] == 'n' ? "" : "-ff") + ".img";
+      CliRun read = oben(std::string(blanks) + " --format " + format + " read " + file);
+      ASSERT_EQ(read.status, 0) << read.err;
+      CliRun verify = oben("verify " + file);
+      EXPECT_EQ(verify.status, 0) << verify.err;
+      EXPECT_NE(verify.err.find("Meldung: Keine Fehler beim Prüfen"), std::string::npos) << verify.err;
+    }
+  }
+  // The binary file holds 0x0800 blank bytes, then the area up to its last used cell.
+  EXPECT_EQ(Bytes("back-bin.img"), std::string(0x800, '\xFF') + std::string("\x12\xFF\x34\x56", 4));
+  // A byte below the area's start is data and is still refused.
+  WriteFileBytes(dir_.File("low.bin"), std::string(0x7FF, '\xFF') + std::string(2, '\x00'));
+  CliRun low = oben("verify low.bin");
+  EXPECT_EQ(low.status, 3);
+  EXPECT_NE(low.err.find("Kleinste gefundene Adresse: 2047"), std::string::npos) << low.err;
 }
 
 // The checksum lines cover the device's whole area with blank cells at

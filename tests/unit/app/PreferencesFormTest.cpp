@@ -51,11 +51,15 @@ TEST(PreferencesForm, NamesTheRangeOrAsksForANumberAndStopsAtTheFirstFailure) {
   form.lineLengthText = "3";
   PreferencesCheck check = CheckPreferences(form);
   EXPECT_EQ(check.failedControl, PrefsCtl::Correction);
-  EXPECT_EQ(check.notice, "Bitte eine ganze positive Zahl eingeben.");
+  EXPECT_EQ(check.notice, "Korrektur:\nBitte eine ganze positive Zahl eingeben.");
   form.correctionText = "85";
   check = CheckPreferences(form);
   EXPECT_EQ(check.failedControl, PrefsCtl::LineLength);
-  EXPECT_EQ(check.notice, "Bitte eine ganze Zahl zwischen 16 und 255 eingeben.");
+  EXPECT_EQ(check.notice, "Länge HEX-Zeile:\nBitte eine ganze Zahl zwischen 16 und 255 eingeben.");
+  form = ValidForm();
+  form.timeOutText = "9999";
+  EXPECT_EQ(CheckPreferences(form).notice,
+            "Timeout-Zähler:\nBitte eine ganze Zahl zwischen 10000 und 10000000 eingeben.");
   for (const char* garbage : {"", " ", "-1", "1e5", "99999999999999999999", "12 34"}) {
     form = ValidForm();
     form.timeOutText = garbage;
@@ -81,8 +85,8 @@ TEST(PreferencesForm, GarbageHugeNumbersAndEmptyTextInEveryCheckedField) {
       form.*f.field = text;
       const PreferencesCheck check = CheckPreferences(form);
       EXPECT_EQ(check.failedControl, f.control) << f.control << " '" << text << "'";
-      EXPECT_TRUE(check.notice == "Bitte eine ganze positive Zahl eingeben." ||
-                  check.notice.rfind("Bitte eine ganze Zahl zwischen ", 0) == 0)
+      EXPECT_TRUE(check.notice.ends_with("\nBitte eine ganze positive Zahl eingeben.") ||
+                  check.notice.find("\nBitte eine ganze Zahl zwischen ") != std::string::npos)
           << check.notice;
     }
   }
@@ -99,11 +103,31 @@ TEST(PreferencesForm, GarbageHugeNumbersAndEmptyTextInEveryCheckedField) {
   EXPECT_EQ(settings.HexLineLen, 254u);
 }
 
+// A port text is an address as C writes numbers, or it is refused first,
+// before the numbers, with a notice that names the field.
+TEST(PreferencesForm, APortTextThatIsNoAddressIsRefused) {
+  for (const char* good : {"0x378", "0X3bc", "888", "378", "0", "0377", " 0x278", "0xFFFF",
+                           "0x378 (vorhanden: /dev/parport0)"}) {
+    PreferencesForm form = ValidForm();
+    form.portText = good;
+    EXPECT_EQ(CheckPreferences(form).failedControl, 0) << good;
+  }
+  for (const char* bad : {"hallo", "", " ", "0x", "0x37g", "378h", "0389", "-0x378", "+888", "0x10000",
+                          "99999999999", "3,78", "Port 0x378"}) {
+    PreferencesForm form = ValidForm();
+    form.portText = bad;
+    form.timeOutText = "1";  // also wrong, but later in control order
+    const PreferencesCheck check = CheckPreferences(form);
+    EXPECT_EQ(check.failedControl, PrefsCtl::Port) << bad;
+    EXPECT_EQ(check.notice, "Portadresse:\nBitte eine Portadresse wie 0x378 eingeben (höchstens 0xFFFF).") << bad;
+  }
+}
+
 TEST(PreferencesForm, AppliesPortInAutomaticBaseAndEvenLineLength) {
   const struct {
     const char* text;
     std::int32_t port;
-  } ports[] = {{"0x278", 0x278}, {"378", 378}, {"888", 0x378}, {"0x3bc", 0x3BC}, {"Port", 0}};
+  } ports[] = {{"0x278", 0x278}, {"378", 378}, {"888", 0x378}, {"0x3bc", 0x3BC}};
   for (const auto& p : ports) {
     Settings settings;
     PreferencesForm form = ValidForm();

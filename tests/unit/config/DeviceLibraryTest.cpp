@@ -80,13 +80,14 @@ TEST_F(DeviceLibraryTest, MissingLibraryIsReportedAndTheListsSayItIsEmpty) {
   std::filesystem::remove(dir.File("ACELIST.CSV"));
   settings.ManufIndex = 1;
   MemoryChoiceList manufacturers;
-  EXPECT_EQ(library.FillManufacturerList(manufacturers), Result::EndOfList);
+  EXPECT_EQ(library.FillManufacturerList(manufacturers), Result::LibraryError);
   EXPECT_EQ(manufacturers.Names(), std::vector<std::string>{"Keine Hersteller"});
   EXPECT_EQ(settings.ManufIndex, 1);
   EXPECT_EQ(library.LoadSelectedDevice(), Result::LibraryError);
   EXPECT_EQ(library.LibraryPath(), dir.File("ACELIST.CSV"));
-  EXPECT_EQ(ui.Messages(), (std::vector<std::string>{"Kann Bauteilbibliothek nicht öffnen !",
-                                                      "Kann Bauteilbibliothek nicht öffnen !"}));
+  // Each message names the file it looked for.
+  const std::string missing = "Kann Bauteilbibliothek nicht öffnen !\n\n" + dir.File("ACELIST.CSV");
+  EXPECT_EQ(ui.Messages(), (std::vector<std::string>{missing, missing}));
 
   WriteLibrary("# nothing here\n:Off;N\n");
   MemoryChoiceList none;

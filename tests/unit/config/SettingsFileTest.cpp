@@ -69,8 +69,9 @@ TEST_F(SettingsFileTest, MissingFileGivesEveryDefaultSilently) {
   const std::string dataPath = directory;
 #endif
   EXPECT_EQ(settings.LastDirectory, dataPath);
-  EXPECT_EQ(settings.BurnFilePath, dataPath + "tmp");
-  EXPECT_EQ(settings.BurnFileName, "tmp");
+  // No burn file is chosen yet.
+  EXPECT_EQ(settings.BurnFilePath, dataPath);
+  EXPECT_EQ(settings.BurnFileName, "");
   EXPECT_FALSE(std::filesystem::exists(settings.IniPath));
 }
 

@@ -287,6 +287,45 @@ TEST_F(DataFileLoaderTest, BinaryFileBelowTheProgramMemoryIsOutside) {
   EXPECT_EQ(Messages(), std::vector<std::string>{
                             "Adresse außerhalb des Programmdatenbereichs !\n\n"
                             "Kleinste erlaubte Adresse: 2048\nKleinste gefundene Adresse: 0\n"});
+  // Blank bytes first do not hide a data byte below the start: it is named.
+  ui.Clear();
+  EXPECT_EQ(Load(std::string(0x7FF, '\xFF') + std::string("\x00\x42", 2), Device(0x0800, 0x0800)),
+            Result::FileNotLoaded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Adresse außerhalb des Programmdatenbereichs !\n\n"
+                            "Kleinste erlaubte Adresse: 2048\nKleinste gefundene Adresse: 2047\n"});
+}
+
+// A binary read-out of an area above 0 writes the cells below it as 0xFF,
+// since a binary file starts at address 0: that blank fill is no data, so
+// the file loads back into the area it was read from.
+TEST_F(DataFileLoaderTest, TheBlankFillBelowAnAreaIsNoData) {
+  const std::string code = std::string(0x800, '\xFF') + std::string("\x12\x34\xFF\x56", 4);
+  ASSERT_EQ(Load(code, Device(0x0800, 0x0800)), Result::Ok);
+  EXPECT_EQ(image->lowestAddress, 0x800u);
+  EXPECT_EQ(image->highestAddress, 0x803u);
+  EXPECT_EQ(image->byteCount, 4u);
+  EXPECT_EQ(image->bytes[0x800], 0x12);
+  EXPECT_EQ(image->bytes[0x803], 0x56);
+
+  const DeviceEntry device = Device(0, 0x0800, 0xF000, 0x40);
+  ASSERT_EQ(Load(std::string(0xF000, '\xFF') + std::string(0x40, '\x5A'), device, MemoryArea::DataEeprom),
+            Result::Ok);
+  EXPECT_EQ(image->lowestAddress, 0xF000u);
+  EXPECT_EQ(image->byteCount, 0x40u);
+  EXPECT_EQ(image->bytes[0xF03F], 0x5A);
+  // A blank data EEPROM is read out as one byte 0xFF: a file without data.
+  for (const std::size_t size : {std::size_t{1}, std::size_t{0xF000}}) {
+    ASSERT_EQ(Load(std::string(size, '\xFF'), device, MemoryArea::DataEeprom), Result::Ok) << size;
+    EXPECT_EQ(image->byteCount, 0u);
+    EXPECT_EQ(image->lowestAddress, 0xFFFFFFFFu);
+  }
+  EXPECT_TRUE(Messages().empty());
+
+  // An area at 0 keeps every byte as data, 0xFF included.
+  ASSERT_EQ(Load(std::string(3, '\xFF'), Device(0, 0x800)), Result::Ok);
+  EXPECT_EQ(image->byteCount, 3u);
+  EXPECT_EQ(image->lowestAddress, 0u);
 }
 
 TEST_F(DataFileLoaderTest, DataAboveTheProgramMemoryAreTooMany) {

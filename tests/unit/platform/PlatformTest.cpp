@@ -147,6 +147,9 @@ struct MenuStart {
     std::filesystem::create_directories(samples);
     std::filesystem::create_directories(home);
     WriteFileBytes((samples / "ACELIST.CSV").string(), ":Muster;Y\r\n");
+    std::filesystem::create_directories(samples / "samples");
+    WriteFileBytes((samples / "samples" / "blink.hex").string(), ":00000001FF\r\n");
+    WriteFileBytes((samples / "samples" / "blink.rex").string(), ":00000001FF\n");
   }
   MenuFolder Prepare() { return PrepareMenuFolder({"", home.string(), samples.string()}); }
 };
@@ -160,7 +163,10 @@ TEST(MenuFolder, TheFirstStartMakesTheFolderAndCopiesTheSampleLibrary) {
   EXPECT_EQ(ReadFileBytes((start.folder / "ACELIST.CSV").string()), ":Muster;Y\r\n");
   const auto perms = std::filesystem::status(start.folder).permissions();
   EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
-  // Only the library is copied; the settings file comes with the first save.
+  // The sample burn files come beside it, so that "Neue Datei" finds one.
+  EXPECT_EQ(ReadFileBytes((start.folder / "blink.hex").string()), ":00000001FF\r\n");
+  EXPECT_EQ(ReadFileBytes((start.folder / "blink.rex").string()), ":00000001FF\n");
+  // The settings file comes with the first save.
   EXPECT_FALSE(std::filesystem::exists(start.folder / "KALVENOR.INI"));
 
   const MenuFolder beside =
@@ -183,8 +189,12 @@ TEST(MenuFolder, LaterStartsNeverReplaceOrBringBackWhatTheUserKeepsThere) {
   EXPECT_EQ(ReadFileBytes((start.folder / "KALVENOR.INI").string()), "[Hardware]\r\n");
 
   std::filesystem::remove(library);  // removed on purpose: stays removed
+  std::filesystem::remove(start.folder / "blink.rex");
+  WriteFileBytes((start.folder / "blink.hex").string(), "mine");
   EXPECT_EQ(start.Prepare().error, "");
   EXPECT_FALSE(std::filesystem::exists(library));
+  EXPECT_FALSE(std::filesystem::exists(start.folder / "blink.rex"));
+  EXPECT_EQ(ReadFileBytes((start.folder / "blink.hex").string()), "mine");
 }
 
 TEST(MenuFolder, AFolderThatCannotBeMadeIsReportedInGerman) {
@@ -215,6 +225,7 @@ TEST(MenuFolder, WithoutASampleLibraryTheFolderIsMadeEmpty) {
   SKIP_ON_WINDOWS(kLinuxMenuStart);
   MenuStart start;
   std::filesystem::remove(start.samples / "ACELIST.CSV");
+  std::filesystem::remove_all(start.samples / "samples");
   const MenuFolder folder = start.Prepare();
   EXPECT_EQ(folder.error, "");
   EXPECT_TRUE(std::filesystem::is_empty(start.folder));
