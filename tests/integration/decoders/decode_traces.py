@@ -38,7 +38,8 @@ TRACE_CHANNELS = ('d0=D0:d1=D1:d2=D2:d3=D3:d4=D4:d5=D5:d6=D6:d7=D7:strobe=C0_STR
 # these port lines on the analyzer's D8-D15.
 ANALYZER_LINES = ['C0_STROBE', 'C1_AUTOFD', 'C2_INIT', 'C3_SELECTIN', 'S7_BUSY', 'S6_ACK', 'S5_PAPEROUT',
                   'S4_SELECT']
-ANALYZER_CHANNELS = 'd0=D0:d1=D1:d2=D2:d3=D3:d4=D4:d5=D5:d6=D6:d7=D7:strobe=D8:autofd=D9:init=D10:selectin=D11:busy=D12:ack=D13:paperout=D14:select=D15'
+ANALYZER_CHANNELS = ('d0=D0:d1=D1:d2=D2:d3=D3:d4=D4:d5=D5:d6=D6:d7=D7:'
+                     'strobe=D8:autofd=D9:init=D10:selectin=D11:busy=D12:ack=D13:paperout=D14:select=D15')
 INVERTED = {'C0_STROBE', 'C1_AUTOFD', 'C3_SELECTIN', 'S7_BUSY'}
 
 LIBRARY = (':Prüflabor;Y\n'
@@ -286,15 +287,17 @@ def case_faults(args):
     writes = completed_writes(run.changes)
     starts = [start for _, _, start, _ in writes]
 
-    # A strobe raised before "ready": BUSY answers only after the strobe.
-    reg, value, start, middle = writes[len(writes) // 2]
+    # A strobe raised before "ready": in one write BUSY (the analyzer's D12,
+    # low for "ready") keeps its level from the write's start until after
+    # the rising strobe, then answers "ready" and "taken" a microsecond apart.
+    _, _, start, middle = writes[len(writes) // 2]
     early = []
     for time, pins in run.pins:
         if start <= time <= middle:
-            pins = dict(pins, D12=early[-1][1]['D12'] if early else 1)
+            pins = dict(pins, D12=early[-1][1]['D12'])
         early.append((time, pins))
-    early += [(middle + 1, dict(early[-1][1], D12=0)), (middle + 2, dict(early[-1][1], D12=1))]
-    early.sort(key=lambda change: change[0])
+        if time == middle:
+            early += [(middle + 1, dict(pins, D12=0)), (middle + 2, dict(pins, D12=1))]
     link, chip = run.decoded('early-', early)
     check(warnings(link) == ['Strobe vor der Bereitmeldung des Programmiergeräts'],
           'faults: the early strobe is the link decoder\'s one warning: %s' % warnings(link))
@@ -308,13 +311,7 @@ def case_faults(args):
     load = next(i for i, w in enumerate(writes) if w[0] == 6 and w[1] & 0x10)
     clocks = [i for i, w in enumerate(writes) if i > load and w[0] == 10 and w[1] & 0x08]
     first, resume = starts[clocks[5]], starts[clocks[5] + 2]
-    held = None
-    dropped = []
-    for time, pins in run.pins:
-        if first <= time < resume:
-            held = held or (dropped[-1][1] if dropped else pins)
-            continue
-        dropped.append((time, pins))
+    dropped = [(time, pins) for time, pins in run.pins if not first <= time < resume]
     link, chip = run.decoded('dropped-', dropped)
     check(warnings(link) == [], 'faults: a dropped clock is a clean register exchange: %s' % warnings(link))
     check(warnings(chip)[:1] == ['Befehlswort mit 31 statt 32 Takten'],
