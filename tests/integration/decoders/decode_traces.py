@@ -63,7 +63,7 @@ def hex_record(address, data, kind=0):
     return ':' + ''.join('%02X' % b for b in fields) + '%02X' % (-sum(fields) & 0xFF) + '\n'
 
 
-# --- Value Change Dump: read into a list of (time, {name: 0/1}) changes -----
+# --- Value Change Dump: read into a list of (time, {name: 0/1}) changes ------
 
 def read_vcd(path):
     names = {}
@@ -93,30 +93,33 @@ def read_vcd(path):
 
 
 def states(changes, wanted):
-    """The wanted lines' full state at each time one of them changes."""
-    state = dict.fromkeys(wanted, 0)
+    """The wanted lines' full state, a tuple in the order of `wanted`, at
+    each time one of them changes."""
+    index = {name: i for i, name in enumerate(wanted)}
+    state = [0] * len(wanted)
     timeline = []
     for time, changed in changes:
-        relevant = {n: v for n, v in changed.items() if n in state}
+        relevant = [(index[n], v) for n, v in changed.items() if n in index]
         if not relevant:
             continue
-        state.update(relevant)
-        timeline.append((time, dict(state)))
+        for i, v in relevant:
+            state[i] = v
+        timeline.append((time, tuple(state)))
     return timeline
 
 
 def write_vcd(path, timeline, names):
-    ids = {name: chr(33 + i) for i, name in enumerate(names)}
+    ids = [chr(33 + i) for i in range(len(names))]
     with open(path, 'w') as vcd:
         vcd.write('$timescale 1 us $end\n$scope module analyzer $end\n')
-        for name in names:
-            vcd.write('$var wire 1 %s %s $end\n' % (ids[name], name))
+        for name, code in zip(names, ids):
+            vcd.write('$var wire 1 %s %s $end\n' % (code, name))
         vcd.write('$upscope $end\n$enddefinitions $end\n')
-        last = {}
+        last = (None,) * len(names)
         for time, state in timeline:
-            changed = [n for n in names if last.get(n) != state[n]]
+            changed = [i for i, (was, now) in enumerate(zip(last, state)) if was != now]
             if changed:
-                vcd.write('#%d\n' % time + ''.join('%d%s\n' % (state[n], ids[n]) for n in changed))
+                vcd.write('#%d\n' % time + ''.join('%d%s\n' % (state[i], ids[i]) for i in changed))
             last = state
         vcd.write('#%d\n' % (timeline[-1][0] + 10))
 
@@ -128,32 +131,34 @@ def completed_writes(changes):
     which no falling strobe precedes, as a write; it is left out here (the
     link decoder shows it as what it is)."""
     names = ['REG1', 'REG2', 'REG3'] + ['VAL%d' % i for i in range(8)] + ['WR', 'C0_STROBE']
+    wr, strobe = 11, 12
     writes = []
     strobe_fell = None
     previous = None
     for time, state in states(changes, names):
-        if previous is not None and previous['C0_STROBE'] == 1 and state['C0_STROBE'] == 0:
+        if previous is not None and previous[strobe] == 1 and state[strobe] == 0:
             strobe_fell = time
-        if previous is not None and previous['WR'] == 0 and state['WR'] == 1 and strobe_fell is not None:
-            reg = sum(state['REG%d' % i] << i for i in (1, 2, 3))
-            value = sum(state['VAL%d' % i] << i for i in range(8))
+        if previous is not None and previous[wr] == 0 and state[wr] == 1 and strobe_fell is not None:
+            reg = sum(state[i] << (i + 1) for i in range(3))
+            value = sum(state[3 + i] << i for i in range(8))
             writes.append((reg, value, strobe_fell, time))
         previous = state
     return writes
 
 
+# The port lines in the order of the analyzer's channels D0-D15.
+PORT_LINES = ['D%d' % i for i in range(8)] + ANALYZER_LINES
+BUSY_CHANNEL = PORT_LINES.index('S7_BUSY')
+
+
 def capture(timeline):
     """The port lines as the analyzer's channels D0-D15 see the pins."""
-    result = []
-    for time, state in timeline:
-        pins = {'D%d' % i: state['D%d' % i] for i in range(8)}
-        for i, line in enumerate(ANALYZER_LINES):
-            pins['D%d' % (8 + i)] = state[line] ^ (1 if line in INVERTED else 0)
-        result.append((time, pins))
-    return result
+    mask = tuple(1 if line in INVERTED else 0 for line in PORT_LINES)
+    return [(time, tuple(v ^ m for v, m in zip(state, mask))) for time, state in timeline]
 
 
-PORT_LINES = ['D%d' % i for i in range(8)] + ANALYZER_LINES
+def with_busy(pins, level):
+    return pins[:BUSY_CHANNEL] + (level,) + pins[BUSY_CHANNEL + 1:]
 
 
 # --- sigrok-cli ----------------------------------------------------------
@@ -294,10 +299,10 @@ def case_faults(args):
     early = []
     for time, pins in run.pins:
         if start <= time <= middle:
-            pins = dict(pins, D12=early[-1][1]['D12'])
+            pins = with_busy(pins, early[-1][1][BUSY_CHANNEL])
         early.append((time, pins))
         if time == middle:
-            early += [(middle + 1, dict(pins, D12=0)), (middle + 2, dict(pins, D12=1))]
+            early += [(middle + 1, with_busy(pins, 0)), (middle + 2, with_busy(pins, 1))]
     link, chip = run.decoded('early-', early)
     check(warnings(link) == ['Strobe vor der Bereitmeldung des Programmiergeräts'],
           'faults: the early strobe is the link decoder\'s one warning: %s' % warnings(link))
