@@ -10,9 +10,10 @@ CASE is one of:
   pruefen  a "Prüfen" of the same chip: the bytes read, address by address;
   initreg  "InitRegister" of a DIP14 chip: the two reads and the value the
            program printed, the trace decoded as written and as captured;
-  faults   a strobe raised before the programmer's "ready" and a dropped
-           clock pulse, each seeded into a capture, each shown as the
-           decoders' warning, and nothing else.
+  faults   a strobe raised before the programmer's "ready", a write the
+           programmer never confirms and a dropped clock pulse, each seeded
+           into a capture, each shown as the decoders' warning or timeout,
+           and nothing else.
 
 Each trace is decoded as a 16-channel logic analyzer would capture the port
 (the synthetic register and chip lines left out, STROBE, AUTOFD, SELECTIN
@@ -309,6 +310,21 @@ def case_faults(args):
     check(warnings(chip) == [], 'faults: the early strobe leaves the chip traffic intact: %s' % warnings(chip))
     check(register_writes(link) == [(r, v) for r, v, _, _ in writes],
           'faults: the write with the early strobe is still decoded')
+
+    # A write the programmer never confirms: in the middle of a delay (the
+    # same write of register 4 before and after it) BUSY stays at "ready"
+    # from the rising strobe on, until the next write begins.
+    held = next(i for i in range(1, len(writes) - 1)
+                if writes[i - 1][:2] == writes[i][:2] == writes[i + 1][:2] == (4, 0x20))
+    middle, following = writes[held][3], starts[held + 1]
+    unconfirmed = [(time, with_busy(pins, 0) if middle <= time < following else pins) for time, pins in run.pins]
+    link, chip = run.decoded('unconfirmed-', unconfirmed)
+    check([t for t in link if 'Timeout' in t] == ['R4 = 0x20: keine Bestätigung (Timeout)'],
+          'faults: the unconfirmed write is the link decoder\'s timeout: %s' % [t for t in link if 'Timeout' in t])
+    check(register_writes(link) == [(r, v) for i, (r, v, _, _) in enumerate(writes) if i != held],
+          'faults: every other write is decoded')
+    check(warnings(link) + warnings(chip) == [], 'faults: a timeout in a delay warns of nothing else: %s' %
+          (warnings(link) + warnings(chip)))
 
     # A dropped clock: the sixth clock pulse of the first command word (a
     # write of register 10 with the DIP14 clock bit, and the one after it)
