@@ -1,6 +1,10 @@
 #include "app/ProbeReport.h"
 
+#include <chrono>
+#include <cstdlib>
+
 #include "core/TextFormat.h"
+#include "link/PortTiming.h"
 #include "link/RegisterLink.h"
 
 namespace ferolith {
@@ -86,12 +90,53 @@ std::string MeasurementSection(const ProbeMeasurement& m) {
   return text;
 }
 
+// A time in `unit` with one decimal, written with the German decimal comma.
+template <typename Unit>
+std::string Decimal(std::chrono::nanoseconds time) {
+  std::string text = FormatText("%.1f", std::chrono::duration<double, Unit>(time).count());
+  for (char& c : text) {
+    if (c == '.') c = ',';
+  }
+  return text;
+}
+
+std::string TimingSection(const ProbeReport& report) {
+  const ProbeMeasurement& m = *report.measurement;
+  if (!m.loopBack) return "";
+  if (!m.timing) {
+    return report.untimedSimulator
+               ? "Zeitmessung: entfällt, der Simulator läuft ohne Echtzeit (--simulate-speed=real gibt ihm eine).\n"
+               : "";
+  }
+  const TimingMeasurement& t = *m.timing;
+  std::string text = FormatText("Zeitmessung mit der Uhr des Rechners, TimeBaseKorr %d:\n", t.timeBaseKorr);
+  if (!t.complete) return text + "  abgebrochen: das Programmiergerät antwortet nicht mehr\n";
+  const auto perWrite = t.writesTotal / (t.writes > 0 ? t.writes : 1);
+  text += FormatText("  %u Registerzugriffe: Median %s µs, längster %s µs, im Mittel %s µs\n", t.writes,
+                     Decimal<std::micro>(t.median).c_str(), Decimal<std::micro>(t.longest).c_str(),
+                     Decimal<std::micro>(perWrite).c_str());
+  text += FormatText("  Wartezeit von %u ms (%u Registerzugriffe): %s ms\n", t.delayMs, t.delayWrites,
+                     Decimal<std::milli>(t.delay).c_str());
+  const TimingFit fit = FitTimeBase(t);
+  text += FormatText("  Passender TimeBaseKorr: %lld", static_cast<long long>(fit.fittingKorr));
+  if (fit.fittingKorr < kLowestKorr || fit.fittingKorr > kHighestKorr) {
+    text += FormatText(" (einstellbar sind %lld bis %lld)", static_cast<long long>(kLowestKorr),
+                       static_cast<long long>(kHighestKorr));
+  }
+  text += "\n";
+  if (fit.percentOff == 0) return text + "  Wartezeiten stimmen\n";
+  return text + FormatText("  Wartezeiten %d %% zu %s\n", std::abs(fit.percentOff), fit.percentOff < 0 ? "kurz" : "lang");
+}
+
 const char* Verdict(int status) {
   switch (status) {
     case ProbeStatus::Answered:
       return "Ergebnis: Das Programmiergerät antwortet, die Rückschleife stimmt.";
     case ProbeStatus::LoopBackFault:
       return "Ergebnis: Das Programmiergerät antwortet, aber die Rückschleife stimmt nicht.";
+    case ProbeStatus::TimingOff:
+      return "Ergebnis: Das Programmiergerät antwortet, aber TimeBaseKorr passt nicht zu diesem Rechner: "
+             "den passenden Wert in KALVENOR.INI eintragen (Abschnitt Hardware).";
     case ProbeStatus::NoHandshake:
       return "Ergebnis: Kein Handshake. Programmiergerät eingeschaltet, Kabel und Port-Adresse richtig?";
     default:
@@ -107,7 +152,7 @@ int ProbeExitStatus(const ProbeReport& report) {
 
 std::string ProbeReportText(const ProbeReport& report) {
   std::string text = PortsSection(report) + RouteSection(report);
-  if (report.measurement) text += MeasurementSection(*report.measurement);
+  if (report.measurement) text += MeasurementSection(*report.measurement) + TimingSection(report);
   return text + Verdict(ProbeExitStatus(report)) + "\n";
 }
 

@@ -28,6 +28,8 @@ struct ProbeReport {
   std::int32_t portAdress = 0;
   PortRoute route;
   std::optional<ProbeMeasurement> measurement;  // none without port access
+  // The simulator runs as fast as it can: it has no time of its own to time.
+  bool untimedSimulator = false;
 };
 
 // ProbeStatus::NoPortAccess without a measurement, else the measurement's status.

@@ -304,7 +304,9 @@ ProbeReport Program::Parts::Probe() {
   report.portAdress = state.settings.PortAdress;
   report.route = route;
   if (state.DemoMode == 0 && servedAddress == state.settings.PortAdress) {
-    report.measurement = MeasurePort(LinkPort(), state.settings);
+    // The simulator's own pace is timed only when it keeps one.
+    report.untimedSimulator = options.simulate && !options.simulateSpeed.Paced();
+    report.measurement = MeasurePort(LinkPort(), state.settings, report.untimedSimulator ? nullptr : &clock);
   }
   return report;
 }

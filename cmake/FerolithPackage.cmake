@@ -77,6 +77,13 @@ install(FILES ${package_sources}/ACELIST.CSV DESTINATION ${CMAKE_INSTALL_DATADIR
 install(FILES ${package_sources}/samples/blink.hex ${package_sources}/samples/blink.rex
   DESTINATION ${CMAKE_INSTALL_DATADIR}/ferolith/samples)
 
+# The protocol decoders for sigrok (sigrok-cli, PulseView): SIGROKDECODE_DIR
+# names this folder, or the user copies the two into their decoder folder.
+install(DIRECTORY ${FEROLITH_ROOT}/decoders/kalvenor ${FEROLITH_ROOT}/decoders/kalvenor_ace
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/ferolith/decoders
+  FILES_MATCHING PATTERN "*.py"
+  PATTERN "__pycache__" EXCLUDE)
+
 # Debian's documentation files.
 install(FILES ${package_build}/copyright ${package_build}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ferolith)

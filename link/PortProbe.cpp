@@ -21,7 +21,7 @@ ResultCode Counted(const CountingPort& port, std::uint64_t& reads, Step step) {
 
 }  // namespace
 
-ProbeMeasurement MeasurePort(PortIo& port, const Settings& settings) {
+ProbeMeasurement MeasurePort(PortIo& port, const Settings& settings, MonotonicClock* clock) {
   CountingPort counted(port, settings.StatusPort);
   SilentUi quiet;
   RegisterLink link(counted, quiet, settings);
@@ -36,13 +36,16 @@ ProbeMeasurement MeasurePort(PortIo& port, const Settings& settings) {
   std::array<std::uint8_t, 3> read{};
   for (std::size_t i = 0; i < read.size(); ++i) read[i] = link.LoopBack(kLoopBackPatterns[i]);
   m.loopBack = read;
+  if (clock != nullptr) m.timing = MeasureTiming(link, *clock, settings.TimeBaseKorr);
   PowerSequencer(link, quiet, DeviceEntry{}).SafeState();
   return m;
 }
 
 int MeasurementStatus(const ProbeMeasurement& m) {
   if (m.strobe != Result::Ok || m.handshake != Result::Ok) return ProbeStatus::NoHandshake;
-  return *m.loopBack == kLoopBackPatterns ? ProbeStatus::Answered : ProbeStatus::LoopBackFault;
+  if (*m.loopBack != kLoopBackPatterns) return ProbeStatus::LoopBackFault;
+  if (m.timing && !m.timing->complete) return ProbeStatus::NoHandshake;
+  return m.timing && FitTimeBase(*m.timing).needsCorrection ? ProbeStatus::TimingOff : ProbeStatus::Answered;
 }
 
 }  // namespace ferolith

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 namespace ferolith {
@@ -30,7 +31,24 @@ std::optional<std::uint32_t> ReadBaseAddress(const fs::path& file) {
   return ParseBaseAddress(text);
 }
 
-// Names of the listed ports, sorted so that the first match is stable.
+// True when port `a` comes before port `b`: by the number after "parport",
+// so that parport2 comes before parport10 (both names are port directory
+// names: the prefix and digits). Leading zeros do not count; names of the
+// same number stay in a fixed order.
+bool ComesBefore(const std::string& a, const std::string& b) {
+  const auto number = [](const std::string& name) {
+    const std::size_t first = name.find_first_not_of('0', std::string_view("parport").size());
+    return std::string_view(name).substr(std::min(first, name.size()));
+  };
+  const std::string_view x = number(a);
+  const std::string_view y = number(b);
+  if (x.size() != y.size()) return x.size() < y.size();
+  if (x != y) return x < y;
+  return a < b;
+}
+
+// Names of the listed ports in the order of their numbers, so that the
+// first match is stable and the list reads as the kernel numbers them.
 std::vector<std::string> PortNames(const std::string& procRoot) {
   std::vector<std::string> names;
   std::error_code error;
@@ -39,7 +57,7 @@ std::vector<std::string> PortNames(const std::string& procRoot) {
     std::string name = it->path().filename().string();
     if (IsPortDirectoryName(name)) names.push_back(std::move(name));
   }
-  std::sort(names.begin(), names.end());
+  std::sort(names.begin(), names.end(), ComesBefore);
   return names;
 }
 

@@ -6,8 +6,11 @@
 #   3. asking before each step, as at a real programmer (here the simulator
 #      behind a wrapper): Enter runs a step, s skips it, the end of input
 #      skips the rest; with the programming step skipped, verification and
-#      every read-back comparison must fail.
-# Everything of the three runs stays in BUILD_DIR/bench-check/.
+#      every read-back comparison must fail;
+#   4. asking, on the simulator four times faster than the real programmer:
+#      the probe finds TimeBaseKorr off (status 78) and every later step is
+#      skipped before anything is programmed.
+# Everything of the four runs stays in BUILD_DIR/bench-check/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -50,4 +53,22 @@ expect_row asked "Brennen mit Prüfen  *übersprungen .*auf Wunsch"
 expect_row asked "Prüfen  *fehlgeschlagen .*Rückgabewert 6,"
 expect_row asked "Auslesen intel8 und vergleichen  *fehlgeschlagen .*Rückgabewert 1,"
 expect_row asked "InitRegister1 lesen  *übersprungen .*keine Eingabe"
-echo "bench-check: all three runs as expected"
+echo "-- a port faster than TimeBaseKorr says"
+# The simulator four times faster than the real programmer behind a wrapper,
+# run as at a real programmer: the probe finds the waits too short (78) and
+# nothing after it runs, whatever the answers.
+printf '#!/bin/sh\nexec "%s" --simulate="%s/fast.sim" --simulate-speed=4 "$@"\n' "$cli" "$out" >"$out/fast-cli"
+chmod +x "$out/fast-cli"
+if printf '\n\n\n\n\n\n\n\n\n\n\n\n' |
+    scripts/bench-check.sh --cli "$out/fast-cli" --device QM1108-2KE --work "$out/fast" >"$out/fast.txt"; then
+  cat "$out/fast.txt"; echo "bench-check passed with TimeBaseKorr off" >&2; exit 1
+fi
+tail -n 15 "$out/fast.txt"
+expect_row fast "Programmiergerät prüfen (probe)  *fehlgeschlagen .*Rückgabewert 78,"
+for step in Leertest "Brennen mit Prüfen" "InitRegister1 lesen"; do
+  expect_row fast "$step  *übersprungen .*TimeBaseKorr passt nicht"
+done
+if [ -e "$out/fast/step-2.log" ]; then
+  echo "bench-check ran a step after the probe with TimeBaseKorr off" >&2; exit 1
+fi
+echo "bench-check: all four runs as expected"

@@ -5,7 +5,8 @@
 #   scripts/bench-check.sh [--simulate | --simulate-absent=MODEL] [--cli PROGRAM]
 #                          [--manufacturer NAME|NR] [--device NAME|NR] [--work DIR]
 #
-# Steps, in this order: the programmer's probe; blank check; program a known
+# Steps, in this order: the programmer's probe (when it finds TimeBaseKorr off
+# by more than 20 %, status 78, every later step is skipped); blank check; program a known
 # pattern into program memory and data EEPROM with verification; verify; read
 # back in each of the seven formats and compare; read InitRegister1. The
 # pattern comes from resources/samples/bench-*: code at 0x0000 or 0x0800 and
@@ -91,6 +92,10 @@ record() {
 now() { local t=${EPOCHREALTIME/[.,]/}; echo "$t"; }
 
 answer_given=yes
+# Set once a step has shown that nothing after it may run; the reason.
+stop_reason=""
+# The exit status of the last step that ran.
+last_status=0
 # Asks before a step on a real programmer: 0 to run it, 1 to skip it.
 ask() {
   [ "$mode" = real ] || return 0
@@ -111,6 +116,10 @@ ask() {
 run_step() {
   local name=$1 start status
   shift
+  if [ -n "$stop_reason" ]; then
+    record "$name" übersprungen "" "$stop_reason"
+    return
+  fi
   if ! ask "$name"; then
     record "$name" übersprungen "" "$([ "$answer_given" = yes ] && echo "auf Wunsch" || echo "keine Eingabe")"
     return
@@ -119,6 +128,7 @@ run_step() {
   start=$(now)
   "$@" >"$step_log" 2>&1
   status=$?
+  last_status=$status
   local micros=$(($(now) - start))
   local took
   took=$(printf '%d.%02d s' $((micros / 1000000)) $((micros % 1000000 / 10000)))
@@ -199,6 +209,13 @@ EOF
 fi
 
 run_step "Programmiergerät prüfen (probe)" step_probe
+# probe's status 78: TimeBaseKorr does not fit this machine's port, so every
+# wait of a programming run would be too short (or needlessly long). Nothing
+# is programmed before it is corrected.
+if [ "$last_status" -eq 78 ]; then
+  stop_reason="TimeBaseKorr passt nicht (probe: Rückgabewert 78)"
+  echo "Abbruch: Die Wartezeiten passen nicht zu TimeBaseKorr; den Wert aus dem Bericht von probe in KALVENOR.INI eintragen." >&2
+fi
 run_step "Leertest" step_blank
 run_step "Brennen mit Prüfen" step_program
 run_step "Prüfen" step_verify

@@ -4,7 +4,8 @@
 #   1. lintian (no errors), desktop-file-validate, appstreamcli validate,
 #   2. installs it with dpkg,
 #   3. ferolith-cli --version and a simulator cycle from /usr/bin in a fresh
-#      folder seeded from /usr/share/ferolith,
+#      folder seeded from /usr/share/ferolith, and the installed protocol
+#      decoders on a trace of the installed program (with sigrok-cli),
 #   4. the menu entry's command with the simulator under Xvfb, in a fresh
 #      home: the window comes up without a message, the working folder is
 #      made and seeded; a screenshot goes to build/package/menu-start.png,
@@ -73,6 +74,26 @@ cp /usr/share/ferolith/ACELIST.CSV /usr/share/ferolith/samples/blink.hex \
   /usr/bin/ferolith-cli "${sim[@]}" --format intel8 convert blink.hex converted.hex
   cmp back.hex converted.hex
 ) 2>&1 | sed 's/^/   /'
+
+echo "-- the protocol decoders from /usr/share/ferolith/decoders"
+for file in kalvenor/__init__.py kalvenor/pd.py kalvenor_ace/__init__.py kalvenor_ace/pd.py; do
+  test -f "/usr/share/ferolith/decoders/$file"
+done
+if command -v sigrok-cli >/dev/null; then
+  # A detection's trace from the installed program, decoded with the
+  # installed decoders: its wake-up write must be there.
+  (
+    cd "$cycle"
+    XDG_RUNTIME_DIR="$cycle" /usr/bin/ferolith-cli -q --simulate --trace=detect.vcd detect
+    SIGROKDECODE_DIR=/usr/share/ferolith/decoders PYTHONDONTWRITEBYTECODE=1 sigrok-cli -I vcd -i detect.vcd \
+      -P "kalvenor:levels=register:d0=D0:d1=D1:d2=D2:d3=D3:d4=D4:d5=D5:d6=D6:d7=D7:strobe=C0_STROBE:autofd=C1_AUTOFD:init=C2_INIT:selectin=C3_SELECTIN:busy=S7_BUSY,kalvenor_ace" \
+      -A kalvenor=writes >decoded.txt
+    grep -q '^kalvenor-1: R12 = 0x80 ' decoded.txt
+    echo "   $(grep -c '^kalvenor-1: R' decoded.txt) register writes decoded"
+  )
+else
+  echo "   sigrok-cli is not installed: the decoders are not tried"
+fi
 
 echo "-- the menu entry's command under Xvfb"
 # The simulator action of the installed desktop entry, as a menu runs it.

@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -25,16 +26,19 @@ class NoPreferences : public StartupView {
 // One run of the program on the simulator, started up and with the burn
 // file chosen, as the command line leaves it before its command.
 struct Run {
-  Run(const testing::TempDir& dir, const std::string& traceFile) : markers(dir.File("marks")) {
+  Run(const testing::TempDir& dir, const std::string& traceFile, const std::string& burnFile = "image.hex",
+      sim::SimulationSpeed speed = {})
+      : markers(dir.File("marks")) {
     ProgramOptions options;
     options.workingDirectory = dir.Path().string();
     options.simulate = true;
     options.traceFile = traceFile;
+    options.simulateSpeed = speed;
     program = std::make_unique<Program>(ui, view, manufacturers, devices, markers, options);
     program->LoadSettings();
     program->PrepareHardware();
     program->FillLists();
-    program->SetBurnFile(dir.File("image.hex"));
+    program->SetBurnFile(dir.File(burnFile));
   }
   testing::ScriptedUi ui;
   NoPreferences view;
@@ -112,6 +116,71 @@ void BM_Brennen64KiBWithVerify(benchmark::State& state) { Brennen64KiB(state, fa
 void BM_Brennen64KiBWithVerifyTraced(benchmark::State& state) { Brennen64KiB(state, true); }
 BENCHMARK(BM_Brennen64KiBWithVerify)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Brennen64KiBWithVerifyTraced)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// A "Brennen" without Verify of QM1108-1K (1 KiB of program memory, no data
+// EEPROM; InitRegister1 programmed and read back) on the simulator at the
+// real programmer's pace or as fast as it goes, with and without the trace.
+// One iteration a case: at the real pace a run lasts what the real
+// programmer would take (some 18 s with TimeBaseKorr 85).
+//
+// "predicted_real_s" is the run's register writes times TimeBaseKorr, the
+// time the real programmer takes; "wall_per_predicted" the measured time
+// against it (1 at the real pace: the trace must not make it more);
+// "process_cpu_ms" the processor time of all threads (the paced simulator
+// sleeps most of the time, so this is what the trace costs there).
+void Brennen1KiB(benchmark::State& state, sim::SimulationSpeed speed, bool traced) {
+  constexpr double kTimeBaseKorrMicros = 85;
+  testing::TempDir dir;
+  std::filesystem::copy_file(testing::SourceDir() / "resources" / "ACELIST.CSV",
+                             dir.File("ACELIST.CSV"));
+  testing::WriteFileBytes(dir.File("KALVENOR.INI"),
+                          "[Hardware]\nTimeBaseKorr=85\n"
+                          "[Ferolith INI-Section]\nManufIndex=0\nDeviceIndex=0\nVerify=0\n");
+  std::string image(0x400, '\0');
+  std::mt19937 random(42);
+  for (char& byte : image) byte = static_cast<char>(random() % 255);
+  testing::WriteFileBytes(dir.File("image.bin"), image);
+  const std::string traceFile = traced ? dir.File("trace.vcd") : "";
+
+  std::uint64_t writes = 0;
+  std::clock_t processor = 0;
+  double wallSeconds = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto run = std::make_unique<Run>(dir, traceFile, "image.bin", speed);
+    run->ui.AnswerBoxes({Answer::Ok});
+    const std::uint64_t before = run->program->Simulator()->RegisterWrites();
+    const std::clock_t started = std::clock();
+    const auto wallStart = std::chrono::steady_clock::now();
+    state.ResumeTiming();
+    if (run->program->OnBrennen() != Result::Ok) {
+      state.SkipWithError("Brennen failed");
+      return;
+    }
+    writes += run->program->Simulator()->RegisterWrites() - before;
+    run.reset();
+    state.PauseTiming();
+    wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    processor += std::clock() - started;
+    if (traced) std::filesystem::remove(traceFile);
+    state.ResumeTiming();
+  }
+  const auto perRun = [&](double total) { return total / static_cast<double>(state.iterations()); };
+  const double predicted = perRun(static_cast<double>(writes)) * kTimeBaseKorrMicros / 1e6;
+  state.counters["register_writes"] = perRun(static_cast<double>(writes));
+  state.counters["predicted_real_s"] = predicted;
+  state.counters["wall_per_predicted"] = perRun(wallSeconds) / predicted;
+  state.counters["process_cpu_ms"] = perRun(1000.0 * static_cast<double>(processor) / CLOCKS_PER_SEC);
+}
+
+BENCHMARK_CAPTURE(Brennen1KiB, real, sim::SimulationSpeed{1}, false)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(Brennen1KiB, real_traced, sim::SimulationSpeed{1}, true)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_CAPTURE(Brennen1KiB, fast, sim::SimulationSpeed{0}, false)
+    ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK_CAPTURE(Brennen1KiB, fast_traced, sim::SimulationSpeed{0}, true)
+    ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 }  // namespace
 }  // namespace ferolith

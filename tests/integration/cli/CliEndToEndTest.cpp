@@ -833,6 +833,8 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
   }
   const std::string noHandshake =
       "Ergebnis: Kein Handshake. Programmiergerät eingeschaltet, Kabel und Port-Adresse richtig?\n";
+  const std::string untimed =
+      "Zeitmessung: entfällt, der Simulator läuft ohne Echtzeit (--simulate-speed=real gibt ihm eine).\n";
   const struct {
     const char* arguments;
     int status;
@@ -840,10 +842,10 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
   } cases[] = {
       {"--simulate probe", 0,
        "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät)\n" + answered + loopClean +
-           "Ergebnis: Das Programmiergerät antwortet, die Rückschleife stimmt.\n"},
+           untimed + "Ergebnis: Das Programmiergerät antwortet, die Rückschleife stimmt.\n"},
       {"--simulate-stuck-low 01 --simulate-stuck-high 0x80 probe", 8,
        "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, Eingänge fest auf 0: 0x01, "
-       "fest auf 1: 0x80)\n" + answered + stuck +
+       "fest auf 1: 0x80)\n" + answered + stuck + untimed +
            "Ergebnis: Das Programmiergerät antwortet, aber die Rückschleife stimmt nicht.\n"},
       {"--simulate-absent=high probe", 10,
        "Port-Adresse 0x378:\n  Zugang: simulator (virtuelles Programmiergerät, abwesend: high)\n"
@@ -870,6 +872,54 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
   EXPECT_EQ(Cli("--simulate-stuck-low 1ff probe").status, 64);
   // Without a port at the address: the message that says what to do, and 69.
   EXPECT_EQ(Cli("probe").status, 69);
+}
+
+// probe times the port by the machine's clock. The simulator at the real
+// programmer's pace takes TimeBaseKorr for a register write, so the probe
+// must find the configured value; four times faster, a quarter of it, with
+// the waits too short and the status that says so. A loaded machine can
+// only make the paced simulator slower, never faster: the bounds allow for
+// that (and for the paced simulator's catching up of up to 5 ms).
+TEST_F(CliEndToEnd, ProbeTimesTheSimulatorAtItsPaceAndSaysHowFarTimeBaseKorrIsOff) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nPortAdress=378\nTimeBaseKorr=80\n");
+  const std::regex fitting("Passender TimeBaseKorr: ([0-9]+)");
+  const std::regex off("Wartezeiten ([0-9]+) % zu (kurz|lang)\n");
+  const auto FittingOf = [&](const CliRun& run) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(run.out, match, fitting)) << run.out;
+    return match.empty() ? -1 : std::stoi(match[1]);
+  };
+  {
+    const CliRun real = Cli("--simulate --simulate-speed=real probe");
+    SCOPED_TRACE(real.out);
+    EXPECT_NE(real.out.find("Zeitmessung mit der Uhr des Rechners, TimeBaseKorr 80:\n"
+                            "  1000 Registerzugriffe: Median "),
+              std::string::npos);
+    EXPECT_NE(real.out.find("  Wartezeit von 200 ms (2501 Registerzugriffe): "), std::string::npos);
+    const int korr = FittingOf(real);
+    EXPECT_GE(korr, 78);
+    std::smatch match;
+    if (korr <= 96) {
+      EXPECT_EQ(real.status, 0);
+    } else {
+      ASSERT_TRUE(std::regex_search(real.out, match, off));
+      EXPECT_EQ(match[2], "lang") << "a loaded machine only makes the waits longer";
+    }
+  }
+  {
+    const CliRun quick = Cli("--simulate --simulate-speed=4 probe");
+    SCOPED_TRACE(quick.out);
+    EXPECT_EQ(quick.status, 78);
+    const int korr = FittingOf(quick);
+    EXPECT_GE(korr, 19);
+    EXPECT_LE(korr, 60);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(quick.out, match, off));
+    EXPECT_EQ(match[2], "kurz");
+    EXPECT_GE(std::stoi(match[1]), 25);
+    EXPECT_NE(quick.out.find("Ergebnis: Das Programmiergerät antwortet, aber TimeBaseKorr passt nicht"),
+              std::string::npos);
+  }
 }
 
 // The trace of a detection on the simulator, read back by sigrok-cli: every

@@ -314,5 +314,90 @@ TEST(RegisterLink, TheProbeMeasuresEachStepAndLeavesTheProgrammerSafe) {
   }
 }
 
+// A port whose accesses take a fixed time on a clock the test moves, and
+// whose `nth` data write takes `hiccup` longer (a scheduler's pause).
+class TimedPort final : public PortIo {
+ public:
+  TimedPort(PortIo& port, testing::ManualClock& clock, std::chrono::nanoseconds perAccess, std::uint16_t data,
+            int nth, std::chrono::nanoseconds hiccup)
+      : port_(port), clock_(clock), perAccess_(perAccess), data_(data), nth_(nth), hiccup_(hiccup) {}
+  std::uint8_t Read(std::uint16_t address) override {
+    clock_.Advance(perAccess_);
+    return port_.Read(address);
+  }
+  void Write(std::uint16_t address, std::uint8_t value) override {
+    clock_.Advance(perAccess_);
+    if (address == data_ && ++dataWrites_ == nth_) clock_.Advance(hiccup_);
+    port_.Write(address, value);
+  }
+
+ private:
+  PortIo& port_;
+  testing::ManualClock& clock_;
+  std::chrono::nanoseconds perAccess_;
+  std::uint16_t data_;
+  int nth_;
+  std::chrono::nanoseconds hiccup_;
+  int dataWrites_ = 0;
+};
+
+// The probe times register writes and one delay by the clock: a register
+// write is five port accesses here (data, register number, "ready", strobe,
+// "taken"), so 10.2 us an access is a 51 us write. The median ignores a
+// pause, the longest write shows it; the delay's length gives the
+// TimeBaseKorr that fits, and the status says when the setting is off by
+// more than 20 % and a value the settings accept would fit better.
+TEST(RegisterLink, TheProbeTimesRegisterWritesAndADelayByTheClock) {
+  using std::chrono::microseconds;
+  using std::chrono::nanoseconds;
+  struct Case {
+    nanoseconds perAccess;
+    std::int32_t korr;
+    std::int64_t fitting;
+    int percentOff;
+    int status;
+  };
+  const Case cases[] = {
+      {nanoseconds(10200), 85, 51, -40, ProbeStatus::TimingOff},  // the waits 40 % too short
+      {nanoseconds(17000), 85, 85, 0, ProbeStatus::Answered},
+      {nanoseconds(18600), 85, 93, 9, ProbeStatus::Answered},     // 9 % too long: tolerated
+      {nanoseconds(30000), 85, 150, 76, ProbeStatus::TimingOff},  // 100 fits better
+      {nanoseconds(30000), 100, 150, 50, ProbeStatus::Answered},  // already the highest value
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.perAccess.count() + c.korr);
+    SimulatedLink s;
+    s.settings.TimeBaseKorr = c.korr;
+    testing::ManualClock clock;
+    TimedPort timed(s.programmer, clock, c.perAccess, SimulatedLink::kBase, 50, microseconds(700));
+    const ProbeMeasurement m = MeasurePort(timed, s.settings, &clock);
+    ASSERT_TRUE(m.timing.has_value());
+    const TimingMeasurement& t = *m.timing;
+    EXPECT_TRUE(t.complete);
+    EXPECT_EQ(t.timeBaseKorr, c.korr);
+    EXPECT_EQ(t.writes, kTimedWrites);
+    EXPECT_EQ(t.median, 5 * c.perAccess);
+    EXPECT_EQ(t.longest, 5 * c.perAccess + microseconds(700));
+    EXPECT_EQ(t.delayMs, 200u);
+    EXPECT_EQ(t.delayWrites, 200000u / static_cast<std::uint32_t>(c.korr) + 1);
+    const TimingFit fit = FitTimeBase(t);
+    EXPECT_EQ(fit.fittingKorr, c.fitting);
+    EXPECT_EQ(fit.percentOff, c.percentOff);
+    EXPECT_EQ(MeasurementStatus(m), c.status);
+  }
+  // Without a clock nothing is timed; a programmer that stops answering
+  // during the timing ends it, and the probe reports no handshake.
+  SimulatedLink untimed;
+  EXPECT_FALSE(MeasurePort(untimed.programmer, untimed.settings).timing.has_value());
+  SimulatedLink off;
+  off.programmer.SwitchOffAfterWrites(400);
+  testing::ManualClock clock;
+  const ProbeMeasurement m = MeasurePort(off.programmer, off.settings, &clock);
+  ASSERT_TRUE(m.timing.has_value());
+  EXPECT_FALSE(m.timing->complete);
+  EXPECT_LT(m.timing->writes, kTimedWrites);
+  EXPECT_EQ(MeasurementStatus(m), ProbeStatus::NoHandshake);
+}
+
 }  // namespace
 }  // namespace ferolith

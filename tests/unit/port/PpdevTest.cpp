@@ -48,6 +48,18 @@ TEST(ParportLocator, MapsTheBaseAddressToItsDeviceNode) {
   EXPECT_FALSE(IsExistingParallelPort(0, proc));
 }
 
+TEST(ParportLocator, ListsThePortsInTheOrderOfTheirNumbers) {
+  TempDir root;
+  for (const char* name : {"parport10", "parport2", "parport1", "parport010", "parport0"}) {
+    AddPort(root, name, "888\n");
+  }
+  std::vector<std::string> names;
+  for (const ListedParport& port : ListParports(root.File("proc"), root.File("dev"))) names.push_back(port.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"parport0", "parport1", "parport2", "parport010", "parport10"}));
+  // Two ports at one address: the lower number is the one found.
+  EXPECT_EQ(FindParportDevice(888, root.File("proc"), root.File("dev")), root.File("dev") + "/parport0");
+}
+
 struct PpdevRig {
   static constexpr std::uint16_t kBase = 0x378;
   sim::VirtualProgrammer programmer{kBase};
