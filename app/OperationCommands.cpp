@@ -251,11 +251,14 @@ ResultCode OperationCommands::ChooseBurnFile() {
   return Result::Ok;
 }
 
-ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work) {
+ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work, bool patch) {
   switch (c_.loader.LoadCompanionFile(c_.state.CompanionFilePath)) {
-    case DataFileLoader::Companion::Loaded:
+    case DataFileLoader::Companion::Loaded: {
+      const ResultCode patched = patch ? PatchImage(MemoryArea::DataEeprom) : Result::Ok;
+      if (patched != Result::Ok) return patched;
       AreaInImage(MemoryArea::DataEeprom);
       return work();
+    }
     case DataFileLoader::Companion::Absent:
       return Result::Ok;  // no data EEPROM file: nothing to do
     default:
@@ -292,9 +295,14 @@ ResultCode OperationCommands::OnPruefen() {
   return BurnFileCommand([this] { return VerifyChain(); });
 }
 
+ResultCode OperationCommands::PatchImage(MemoryArea area) {
+  return c_.patchImage ? c_.patchImage(area) : Result::Ok;
+}
+
 ResultCode OperationCommands::ProgramChain() {
   const bool verify = c_.state.settings.Verify > 0;
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+  if (r == Result::Ok) r = PatchImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.ProgramArea(MemoryArea::ProgramMemory);
   if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, false);
@@ -303,7 +311,7 @@ ResultCode OperationCommands::ProgramChain() {
       ResultCode data = c_.operations.ProgramArea(MemoryArea::DataEeprom);
       if (data == Result::Ok && verify) data = c_.operations.VerifyArea(MemoryArea::DataEeprom, false);
       return data;
-    });
+    }, true);
   }
   if (r == Result::Ok) r = c_.operations.ProgramInitRegister1();
   if (r == Result::Ok) c_.ui.MessageInfo("Keine Fehler beim prüfen\n");

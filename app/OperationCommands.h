@@ -44,6 +44,10 @@ struct CommandContext {
   // burn or companion file loaded for programming or verifying, an area
   // read out and saved. Optional (the command line prints checksums).
   std::function<void(MemoryArea)> onAreaInImage;
+  // Called when "Brennen" has loaded one area's file into the image, before
+  // it is programmed: may change the image (a serial number); anything but
+  // Ok fails the chain with that result, after its message. Optional.
+  std::function<ResultCode(MemoryArea)> patchImage;
   // Pumps the window by elapsed time while the work of a command runs with
   // the input controls disabled; optional.
   PumpPacer* pacer = nullptr;
@@ -116,10 +120,13 @@ class OperationCommands {
   bool MayReplaceReadOutFiles();
   // Loads the companion file and runs `work` on it. A missing companion file
   // is nothing to do (0); one that was refused fails the chain with
-  // Result::FileNotLoaded, since its reason has been shown.
-  ResultCode CompanionStep(const std::function<ResultCode()>& work);
+  // Result::FileNotLoaded, since its reason has been shown. With `patch`,
+  // the image patch of "Brennen" comes first.
+  ResultCode CompanionStep(const std::function<ResultCode()>& work, bool patch = false);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
+  // The image patch of "Brennen" for an area just loaded.
+  ResultCode PatchImage(MemoryArea area);
 
   CommandContext c_;
 };

@@ -54,7 +54,11 @@ struct Program::Parts {
         loader(ui, state.image, state.device, state.settings),
         commands(CommandContext{ui, state, markers, library, loader, operations, readOut,
                                 [this] { InsertSimulatedChip(); },
-                                [this](MemoryArea area) { ReportArea(area); }, &pacer}) {
+                                [this](MemoryArea area) { ReportArea(area); },
+                                [this](MemoryArea area) {
+                                  return patchImage ? patchImage(area) : ResultCode(Result::Ok);
+                                },
+                                &pacer}) {
     progress.UsePacer(pacer);
     link.UsePacer(pacer);
     if (options.simulate) LoadSimulationFile();
@@ -165,6 +169,7 @@ struct Program::Parts {
   DataFileLoader loader;
   OperationCommands commands;
   std::function<void(const AreaChecksum&)> areaObserver;
+  std::function<ResultCode(MemoryArea)> patchImage;
 };
 
 void Program::Parts::InsertSimulatedChip() {
@@ -470,11 +475,25 @@ void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {
   parts_->areaObserver = std::move(observer);
 }
 
+void Program::OnCellCompared(const CellObserver& observer) {
+  parts_->operations.OnCellCompared(observer);
+  parts_->readOut.OnCellCompared(observer);
+}
+
+void Program::OnImageLoaded(std::function<ResultCode(MemoryArea)> patch) {
+  parts_->patchImage = std::move(patch);
+}
+
+ResultCode Program::LoadForSelectedDevice(const std::string& path, MemoryArea area) {
+  Parts& p = *parts_;
+  if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;
+  return p.loader.LoadDataFile(path, area);
+}
+
 ResultCode Program::Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                             MemoryArea area) {
   Parts& p = *parts_;
-  if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;
-  const ResultCode loaded = p.loader.LoadDataFile(input, area);
+  const ResultCode loaded = LoadForSelectedDevice(input, area);
   if (loaded != Result::Ok) return loaded;
   p.state.settings.DataFormat = dataFormat;
   const ResultCode written =

@@ -105,6 +105,7 @@ ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
   std::optional<Answer> answer;  // of the last mismatch box
   ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
     const std::uint8_t expected = image_.bytes[address];
+    if (cellObserver_) cellObserver_({area, address, expected, value});
     if (value != expected) {
       const auto shown = static_cast<unsigned long>(address);
       const auto shownExpected = static_cast<unsigned>(expected);

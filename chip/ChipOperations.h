@@ -5,6 +5,7 @@
 #include <string>
 
 #include "chip/AceProtocol.h"
+#include "chip/ComparedCell.h"
 #include "core/DataFormat.h"
 #include "core/DeviceEntry.h"
 #include "core/Progress.h"
@@ -68,6 +69,9 @@ class ChipOperations {
   ResultCode ReadCodeMemory();
   ResultCode ReadDataMemory();
 
+  // Told of every cell the verify loops compare (optional).
+  void OnCellCompared(CellObserver observer) { cellObserver_ = std::move(observer); }
+
  private:
   struct Bounds {
     std::uint32_t start;
@@ -112,6 +116,7 @@ class ChipOperations {
   MemoryImage& image_;
   const Settings& settings_;
   const int& cancelRequested_;
+  CellObserver cellObserver_;
 };
 
 }  // namespace ferolith

@@ -70,6 +70,14 @@ std::optional<std::uint8_t> HexByte(const std::string& value) {
   return static_cast<std::uint8_t>(ParseHex(digits));
 }
 
+CLI::Validator SerialFieldCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return ParseSerialField(value) ? "" : FormatText(texts::kBadSerialField, value.c_str());
+      },
+      "");
+}
+
 CLI::Validator SpeedCheck() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
@@ -261,6 +269,19 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddFlag(app, "--repeat", options.repeat);
   AddFlag(app, "--keep-going", options.keepGoing);
   AddOption(app, "--log", options.logFile);
+  AddFlag(app, "-l,--long", options.longList);
+  std::optional<std::string> serialField;
+  AddOption(app, "--serial", serialField)->check(SerialFieldCheck());
+  std::optional<std::uint32_t> serialStart;
+  AddOption(app, "--serial-start", serialStart)->check(WholeNumberFrom(0, 0xFFFFFFFFu));
+  std::optional<std::uint32_t> serialStep;
+  AddOption(app, "--serial-step", serialStep)->check(WholeNumberFrom(1, 0xFFFFFFFFu));
+  std::optional<std::string> serialFormat;
+  AddOption(app, "--serial-format", serialFormat)->check(OneOf({"le", "be", "bcd", "ascii"}));
+  std::optional<std::string> serialFile;
+  AddOption(app, "--serial-file", serialFile);
+  bool serialOverwrite = false;
+  AddFlag(app, "--serial-overwrite", serialOverwrite);
 
   std::vector<std::string> arguments;
   const CommandSlot commands[] = {
@@ -297,15 +318,37 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   options.command = chosen->command;
   // Options that belong to one command, or to another option.
   const char* needs[2] = {nullptr, nullptr};
-  if (options.command != Command::Program && (options.repeat || options.logFile)) {
-    needs[0] = options.repeat ? "--repeat" : "--log";
+  const char* serialDetail = serialStart    ? "--serial-start"
+                             : serialStep   ? "--serial-step"
+                             : serialFormat ? "--serial-format"
+                             : serialFile   ? "--serial-file"
+                             : serialOverwrite ? "--serial-overwrite"
+                                               : nullptr;
+  if (options.command != Command::Program && (options.repeat || options.logFile || serialField)) {
+    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : "--serial";
     needs[1] = "program";
+  } else if (serialDetail != nullptr && !serialField) {
+    needs[0] = serialDetail;
+    needs[1] = "--serial";
   } else if (options.keepGoing && !options.repeat) {
     needs[0] = "--keep-going";
     needs[1] = "--repeat";
+  } else if (options.longList && options.command != Command::Devices) {
+    needs[0] = "-l";
+    needs[1] = "devices";
   }
   if (needs[0] != nullptr) return ReportUsageError(FormatText(texts::kOnlyWith, needs[0], needs[1]), err);
 
+  if (serialField) {
+    SerialOptions serial;
+    serial.field = *ParseSerialField(*serialField);
+    serial.start = serialStart.value_or(1);
+    serial.step = serialStep.value_or(1);
+    serial.format = SerialFormatNamed(serialFormat.value_or("le")).value();
+    serial.counterFile = serialFile;
+    serial.overwrite = serialOverwrite;
+    options.serial = serial;
+  }
   if (options.command == Command::InitReg && !arguments.empty()) {
     options.initRegisterValue = HexByte(arguments.front());
     if (!options.initRegisterValue) return ReportUsageError(texts::kBadByte, err);

@@ -1,16 +1,21 @@
 #include "cli/CliRunner.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <vector>
 
 #include "app/Program.h"
 #include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "cli/DeviceTable.h"
+#include "cli/DifferenceReport.h"
 #include "cli/ProductionRun.h"
+#include "cli/SerialCounter.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
+#include "core/Utf8Path.h"
 #include "platform/Files.h"
 
 namespace ferolith::cli {
@@ -79,6 +84,7 @@ class Session {
       });
     }
     program_.OnAreaUsed([this](const AreaChecksum& area) { areas_.push_back(area); });
+    program_.OnCellCompared([this](const ComparedCell& cell) { differences_.Add(cell); });
   }
 
   int Run();
@@ -89,10 +95,24 @@ class Session {
   int ListDevices();
   int HardwareCommand();
   int ProgramCommand();
+  // Checks --serial against the device and the burn file before the first
+  // chip: 0, a usage error, or the status of a file that did not load.
+  int CheckSerialField();
+  // A usage error found once the device is known: its line, kUsageError.
+  int ReportUsage(const std::string& text);
+  // Writes the serial number of the chip being programmed into the image
+  // just loaded for `area`.
+  ResultCode PatchSerial(MemoryArea area);
+  // The next serial number for a chip about to be programmed; an abandoned
+  // outcome (after its message) when there is none.
+  ChipOutcome TakeSerial();
   // The checksum lines of the areas the command used, then forgets them. They
   // go to standard error instead when `written` (a file the command wrote)
   // is standard output itself, so that they never mix with the data.
   void PrintChecksums(const std::string& written = "");
+  // The summary of the cells that differed in the command's verification,
+  // after the chain's own messages on standard error; then forgets them.
+  void PrintDifferences();
   // After a pass that found only 0xFF: InitRegister1 too? Then the socket
   // may be empty, which the read traffic cannot tell from an erased chip.
   void WarnIfSocketMayBeEmpty();
@@ -105,7 +125,81 @@ class Session {
   MemoryChoiceList devices_;
   Program program_;
   std::vector<AreaChecksum> areas_;  // of the running command
+  DifferenceReport differences_;     // of the running command
+  std::optional<SerialCounter> serials_;
+  std::optional<std::uint64_t> chipSerial_;  // of the chip being programmed
 };
+
+int Session::ReportUsage(const std::string& text) {
+  env_.err << texts::kErrorPrefix << text << '\n';
+  return kUsageError;
+}
+
+int Session::CheckSerialField() {
+  const SerialOptions& serial = *options_.serial;
+  const ProgramState& state = program_.State();
+  const bool data = serial.field.area == MemoryArea::DataEeprom;
+  const std::string& file = data ? state.CompanionFilePath : state.settings.BurnFilePath;
+  // The field's place in the device's area first, whatever the files hold.
+  MemoryImage blank;
+  blank.FillBlank();
+  if (const auto outside = SerialFieldConflict(serial.field, state.device, blank, true)) {
+    return ReportUsage(*outside);
+  }
+  std::error_code error;
+  if (data && !std::filesystem::exists(PathFromUtf8(file), error)) {
+    return ReportUsage(FormatText(texts::kSerialNeedsCompanion, SerialFieldText(serial.field).c_str(),
+                                  file.c_str()));
+  }
+  const ResultCode loaded = program_.LoadForSelectedDevice(file, serial.field.area);
+  if (loaded != Result::Ok) return ResultNumber(loaded);
+  if (const auto conflict = SerialFieldConflict(serial.field, state.device, state.image, serial.overwrite)) {
+    return ReportUsage(*conflict);
+  }
+  serials_.emplace(serial.start, serial.step, serial.counterFile);
+  const auto first = serials_->Peek();
+  if (!first) {
+    env_.err << texts::kErrorPrefix << serials_->Error() << '\n';
+    return kLogError;
+  }
+  if (*first > LargestSerial(serial.format, serial.field.width)) {
+    return ReportUsage(FormatText(texts::kSerialTooLarge, static_cast<unsigned long long>(*first)));
+  }
+  return 0;
+}
+
+ResultCode Session::PatchSerial(MemoryArea area) {
+  if (!chipSerial_ || area != options_.serial->field.area) return Result::Ok;
+  const SerialOptions& serial = *options_.serial;
+  ProgramState& state = program_.State();
+  // The burn file may have changed since the run began.
+  if (const auto conflict = SerialFieldConflict(serial.field, state.device, state.image, serial.overwrite)) {
+    ui_.MessageInfo(FormatText(texts::kSerialPatchFailed, conflict->c_str()));
+    return Result::FileNotLoaded;
+  }
+  const std::vector<std::uint8_t> bytes = SerialBytes(*chipSerial_, serial.format, serial.field.width);
+  std::copy(bytes.begin(), bytes.end(), state.image.bytes.begin() + serial.field.address);
+  return Result::Ok;
+}
+
+ChipOutcome Session::TakeSerial() {
+  ChipOutcome outcome;
+  chipSerial_.reset();
+  if (!serials_) return outcome;
+  chipSerial_ = serials_->Take(LargestSerial(options_.serial->format, options_.serial->field.width));
+  if (!chipSerial_) {
+    env_.err << texts::kErrorPrefix << serials_->Error() << '\n';
+    outcome.abandoned = true;
+    outcome.result = kLogError;
+  }
+  outcome.serial = chipSerial_;
+  return outcome;
+}
+
+void Session::PrintDifferences() {
+  env_.err << differences_.Text() << std::flush;
+  differences_.Clear();
+}
 
 void Session::PrintChecksums(const std::string& written) {
   std::ostream& out = !written.empty() && IsStandardOutput(written) ? env_.err : env_.out;
@@ -130,19 +224,26 @@ void Session::WarnIfSocketMayBeEmpty() {
 
 int Session::ProgramCommand() {
   program_.SetBurnFile(options_.files.at(0));
-  if (!options_.repeat && !options_.logFile) {
+  if (options_.serial) {
+    if (const int status = CheckSerialField(); status != 0) return status;
+    program_.OnImageLoaded([this](MemoryArea area) { return PatchSerial(area); });
+  }
+  if (!options_.repeat && !options_.logFile && !options_.serial) {
     const ResultCode result = program_.OnBrennen();
     PrintChecksums();
+    PrintDifferences();
     return ResultNumber(result);
   }
   const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
                                     options_.logFile};
   ProductionRun run(env_, production, [this] {
-    ChipOutcome chip;
+    ChipOutcome chip = TakeSerial();
+    if (chip.abandoned) return chip;
     chip.result = ResultNumber(program_.OnBrennen());
     chip.device = program_.State().device.Name;
     chip.areas = areas_;
     PrintChecksums();
+    PrintDifferences();
     return chip;
   });
   return run.Run();
@@ -177,14 +278,26 @@ int Session::ListDevices() {
   const int selectedManufacturer = manufacturers_.Selected();
   const int selectedDevice = devices_.Selected();
   for (std::size_t m = 0; m < names.size(); ++m) {
-    env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
-             << '\n';
+    if (!options_.longList) {
+      env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
+               << '\n';
+    }
     manufacturers_.Select(static_cast<int>(m));
     // A manufacturer without valid devices lists none ("Keine Bausteine" is
     // the list's placeholder, no device).
     if (program_.OnManufacturerChanged() != Result::Ok) continue;
-    const auto& devices = devices_.Names();
+    const std::vector<std::string> devices = devices_.Names();
     for (std::size_t d = 0; d < devices.size(); ++d) {
+      if (options_.longList) {
+        // The device list holds exactly the lines the loader counts, so
+        // entry d is the device loaded.
+        devices_.Select(static_cast<int>(d));
+        program_.OnDeviceChanged();
+        env_.out << DeviceTableLine(static_cast<int>(m), names[m], static_cast<int>(d),
+                                    program_.State().device)
+                 << '\n';
+        continue;
+      }
       const bool selected =
           static_cast<int>(m) == selectedManufacturer && static_cast<int>(d) == selectedDevice;
       env_.out << "  " << d << ' ' << devices[d] << (selected ? " *" : "") << '\n';
@@ -210,6 +323,7 @@ int Session::HardwareCommand() {
       program_.SetBurnFile(options_.files.at(0));
       const ResultCode result = program_.OnPruefen();
       PrintChecksums();
+      PrintDifferences();
       return ResultNumber(result);
     }
     case Command::Read: {
@@ -220,6 +334,7 @@ int Session::HardwareCommand() {
       const bool blank = std::all_of(areas_.begin(), areas_.end(),
                                      [](const AreaChecksum& area) { return area.blank; });
       PrintChecksums(options_.files.at(0));
+      PrintDifferences();
       if (result == Result::Ok && blank) WarnIfSocketMayBeEmpty();
       return ResultNumber(result);
     }

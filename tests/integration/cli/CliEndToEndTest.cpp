@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -296,9 +297,10 @@ TEST_F(CliEndToEnd, ProductionRunsOnATerminalAndFromAPipe) {
   std::istringstream log(Bytes("run.csv"));
   std::string line;
   std::getline(log, line);
-  EXPECT_EQ(line, "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text");
+  EXPECT_EQ(line, "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text;"
+                  "Seriennummer");
   const std::regex entry("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d;"
-                         "QM1108-2KE;fw\\.hex;" + crc + ";;0;Erfolg");
+                         "QM1108-2KE;fw\\.hex;" + crc + ";;0;Erfolg;");
   int chips = 0;
   for (; std::getline(log, line); ++chips) EXPECT_TRUE(std::regex_match(line, entry)) << line;
   EXPECT_EQ(chips, 6);
@@ -346,7 +348,248 @@ TEST_F(CliEndToEnd, AProductionRunEndsCleanlyOnCtrlCAndItsLogSurvivesAKill) {
   std::size_t lines = 0;
   for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1)) ++lines;
   EXPECT_EQ(lines, 4u) << log;  // the header and three chips
-  EXPECT_TRUE(log.ends_with(";0;Erfolg\n")) << log;
+  EXPECT_TRUE(log.ends_with(";0;Erfolg;\n")) << log;
+}
+
+// "devices -l": one tab-separated line per listed device, with the numbers
+// --manufacturer and --device take.
+TEST_F(CliEndToEnd, DevicesLongListsEveryDeviceWithItsRangesTabSeparated) {
+  CliRun table = Cli("devices -l");
+  ASSERT_EQ(table.status, 0) << table.err;
+  std::istringstream lines(table.out);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 10) << line;
+    rows.push_back(line);
+  }
+  // The sample library's eleven enabled devices; the disabled ones are missing.
+  EXPECT_EQ(rows.size(), 11u) << table.out;
+  EXPECT_EQ(table.out.find("Muster"), std::string::npos);
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "0\tQuellmark Halbleiter\t1\tQM1108-2KE\tDIP8\tACE11\t0x0000-0x07FF\t2048"
+                      "\t0xF000-0xF03F\t64\t0x02FF"),
+            rows.end())
+      << table.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "0\tQuellmark Halbleiter\t0\tQM1108-1K\tDIP8\tACE11\t0x0000-0x03FF\t1024\t-\t0\t0x02FF"),
+            rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "1\tBrimwood Mikrosysteme\t2\tBW12-D14/64E\tDIP14\tACE12\t0x0000-0xFFFF\t65536"
+                      "\t0x0000-0x01FF\t512\t0x03FF"),
+            rows.end())
+      << table.out;
+  EXPECT_EQ(Cli("-l blank").status, 64);
+}
+
+// After a failed verification the command line sums up what differed.
+TEST_F(CliEndToEnd, AFailedVerificationIsSummedUpCellByCell) {
+  std::string firmware = PatternBytes(0x800);
+  WriteFileBytes(dir_.File("fw.bin"), firmware);
+  ASSERT_EQ(Sim("-y program fw.bin").status, 0);
+
+  // One byte changed: 0xED expected where the chip holds 0xEC (one bit 0 for 1).
+  ASSERT_EQ(static_cast<unsigned char>(firmware[0x123]), 0xEC);
+  firmware[0x123] = static_cast<char>(0xED);
+  WriteFileBytes(dir_.File("changed.bin"), firmware);
+  CliRun one = Sim("-y --on-error retry verify changed.bin");
+  EXPECT_EQ(one.status, 6);
+  const std::size_t box = one.err.find("Meldung: Programmspeicher Fehler");
+  const std::size_t summary = one.err.find(
+      "Abweichungen: 2048 Zelle(n) verglichen, 1 davon verschieden\n"
+      "  Programmspeicher 0x0123: erwartet 0xED, gelesen 0xEC\n"
+      "Bits: 0 lesen 1 statt 0, 1 lesen 0 statt 1\n");
+  EXPECT_NE(summary, std::string::npos) << one.err;
+  EXPECT_LT(box, summary);
+  EXPECT_EQ(one.err.find("Hinweis"), std::string::npos);
+
+  // Cancel at the first difference: the cells compared so far.
+  CliRun stopped = Sim("-y verify changed.bin");
+  EXPECT_EQ(stopped.status, 6);
+  EXPECT_NE(stopped.err.find("Abweichungen: 292 Zelle(n) verglichen, 1 davon verschieden\n"), std::string::npos)
+      << stopped.err;
+
+  // A blank chip against the pattern: every difference reads 0xFF.
+  std::filesystem::remove(dir_.File("chip.sim"));
+  CliRun blank = Sim("-y --on-error retry verify fw.bin");
+  EXPECT_EQ(blank.status, 6);
+  std::size_t notFF = 0;
+  for (const char c : firmware) notFF += static_cast<unsigned char>(c) != 0xFF ? 1 : 0;
+  std::size_t bits = 0;
+  for (const char c : PatternBytes(0x800)) bits += 8u - static_cast<unsigned>(std::popcount(static_cast<unsigned char>(c)));
+  EXPECT_NE(blank.err.find("Abweichungen: 2048 Zelle(n) verglichen, " + std::to_string(notFF) +
+                           " davon verschieden\n  Programmspeicher 0x0000: erwartet 0x0B, gelesen 0xFF\n"),
+            std::string::npos)
+      << blank.err;
+  EXPECT_NE(blank.err.find("  ... und " + std::to_string(notFF - 16) + " weitere\nBits: " + std::to_string(bits) +
+                           " lesen 1 statt 0, 0 lesen 0 statt 1\n"
+                           "Hinweis: jede abweichende Zelle liest sich als 0xFF - nicht programmiert?\n"),
+            std::string::npos)
+      << blank.err;
+  const std::string tail = blank.err.substr(blank.err.find("Abweichungen"));
+  EXPECT_EQ(std::count(tail.begin(), tail.end(), '\n'), 1 + 16 + 1 + 1 + 1) << tail;
+
+  // Read protection: every cell reads 0x00.
+  ASSERT_EQ(Sim("initreg 01").status, 0);
+  ASSERT_EQ(Sim("-y --no-verify program fw.bin").status, 0);
+  CliRun hidden = Sim("-y --on-error retry verify fw.bin");
+  EXPECT_EQ(hidden.status, 6);
+  EXPECT_NE(hidden.err.find("Hinweis: jede abweichende Zelle liest sich als 0x00"), std::string::npos)
+      << hidden.err;
+  EXPECT_EQ(hidden.err.find("0xFF - nicht programmiert"), std::string::npos);
+}
+
+// Serial numbers: each chip gets the next number in its field, in every
+// format, read back from the chip.
+TEST_F(CliEndToEnd, SerialNumbersArePatchedIntoEveryChipInEveryFormat) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  WriteFileBytes(dir_.File("fw.rex"), ":02F00000A5A5C4\r\n:00000001FF\r\n");
+  // A binary read-out holds each cell at its address, the data EEPROM's in the companion.
+  const auto chipBytes = [&](std::uint32_t address, std::size_t count) {
+    CliRun read = Sim("-y --save-blank --format bin read back.bin");
+    EXPECT_EQ(read.status, 0) << read.err;
+    const std::string bytes = Bytes(address >= 0xF000 ? "back.rex" : "back.bin");
+    return bytes.size() >= address + count ? bytes.substr(address, count) : std::string("(short)");
+  };
+  const struct {
+    const char* options;
+    std::uint32_t address;
+    std::string bytes;
+  } cases[] = {
+      {"--serial code:0x7F0:2 --serial-start 1234", 0x7F0, std::string("\xD2\x04", 2)},
+      {"--serial code:0x7F0:3 --serial-start 1234 --serial-format be", 0x7F0, std::string("\x00\x04\xD2", 3)},
+      {"--serial code:2032:3 --serial-start 1234 --serial-format bcd", 0x7F0, std::string("\x00\x12\x34", 3)},
+      {"--serial code:0x7FC:4 --serial-start 1234 --serial-format ascii", 0x7FC, "1234"},
+      {"--serial code:0x7FF:1 --serial-start 255", 0x7FF, "\xFF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    CliRun program = Sim(std::string("-y --verify ") + c.options + " program fw.hex");
+    ASSERT_EQ(program.status, 0) << program.err;
+    EXPECT_NE(program.out.find("Baustein 1, Seriennummer "), std::string::npos) << program.out;
+    EXPECT_EQ(chipBytes(c.address, c.bytes.size()), c.bytes);
+    // The checksum line describes what the chip got, the number included.
+    EXPECT_TRUE(program.out.starts_with("Programmspeicher 0x0000-0x07FF: " + ZlibSums("back.bin") + "\n"))
+        << program.out;
+    EXPECT_EQ(chipBytes(0x30, 3), "\x02\x33\x7A");  // the file's own data stays
+  }
+  // In the data EEPROM, three chips one after another, step 7.
+  std::vector<std::string> seen;
+  for (int chip = 0; chip < 3; ++chip) {
+    CliRun program = Sim("-y --serial data:0xF010:2 --serial-format be --serial-start 100 --serial-step 7 "
+                         "--serial-file counter.txt program fw.hex");
+    ASSERT_EQ(program.status, 0) << program.err;
+    seen.push_back(chipBytes(0xF010, 2));
+    EXPECT_EQ(chipBytes(0xF000, 2), "\xA5\xA5");
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{std::string("\x00\x64", 2), std::string("\x00\x6B", 2),
+                                            std::string("\x00\x72", 2)}));
+  EXPECT_EQ(Bytes("counter.txt"), "121\n");
+
+  // Verify checks the patched image: on a write-protected chip the next
+  // number does not arrive, and only the serial cell differs.
+  ASSERT_EQ(Sim("initreg 02").status, 0);
+  ASSERT_EQ(Sim("-y --serial code:0x7F0:1 --serial-start 5 program fw.hex").status, 0);
+  CliRun locked = Sim("-y --verify --on-error retry --serial code:0x7F0:1 --serial-start 6 program fw.hex");
+  EXPECT_EQ(locked.status, 6);
+  EXPECT_NE(locked.out.find("Baustein 1, Seriennummer 6: Prüfen fehlgeschlagen (Ergebnis 6)"), std::string::npos)
+      << locked.out;
+  EXPECT_NE(locked.err.find("1 davon verschieden\n  Programmspeicher 0x07F0: erwartet 0x06, gelesen 0x05\n"),
+            std::string::npos)
+      << locked.err;
+}
+
+TEST_F(CliEndToEnd, SerialFieldsThatCannotWorkAreUsageErrors) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const struct {
+    const char* arguments;
+    const char* error;
+  } refused[] = {
+      {"--serial code:0x7FF:2 program fw.hex",
+       "--serial code:0x07FF:2 liegt nicht im Programmspeicher von QM1108-2KE (0x0000-0x07FF)"},
+      {"--serial data:0xEFFF:1 program fw.hex",
+       "--serial data:0xEFFF:1 liegt nicht im Daten-EEPROM von QM1108-2KE (0xF000-0xF03F)"},
+      {"--serial code:0x31:2 program fw.hex",
+       "--serial code:0x0031:2 überdeckt Daten der Brenndatei (Adresse 0x0031 hält 0x33)"},
+      {"--serial code:0x100:1 --serial-start 256 program fw.hex",
+       "die Seriennummer 256 passt nicht in das Feld von --serial"},
+      {"--serial code:0x100:2 --serial-format ascii --serial-start 100 program fw.hex",
+       "die Seriennummer 100 passt nicht in das Feld von --serial"},
+      {"--serial code:0x100:2 --serial-format bcd --serial-start 10000 program fw.hex",
+       "die Seriennummer 10000 passt nicht in das Feld von --serial"},
+      {"--serial data:0xF000:1 program fw.hex", "braucht die Begleitdatei"},
+      {"--serial code:0x100:5 program fw.hex", "ist kein Feld BEREICH:ADRESSE:BREITE"},
+      {"--serial flash:0x100:1 program fw.hex", "ist kein Feld BEREICH:ADRESSE:BREITE"},
+      {"--serial code:0x100:1 verify fw.hex", "--serial geht nur zusammen mit program"},
+      {"--serial-start 5 program fw.hex", "--serial-start geht nur zusammen mit --serial"},
+      {"--serial code:0x100:1 --serial-format hex program fw.hex", "'hex' ist nicht erlaubt"},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.arguments);
+    CliRun run = Sim(std::string("-y ") + r.arguments);
+    EXPECT_EQ(run.status, 64);
+    EXPECT_NE(run.err.find(r.error), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Meldung: Keine Fehler"), std::string::npos);
+  }
+  EXPECT_EQ(Sim("-y --serial code:0x31:2 --serial-overwrite program fw.hex").status, 0);
+  EXPECT_EQ(Cli("-q --simulate --device QM1108-1K -y --serial data:0xF000:1 program fw.hex").status, 64);
+
+  // A counter that is not a number is not guessed at.
+  WriteFileBytes(dir_.File("counter.txt"), "zwölf\n");
+  CliRun bad = Sim("-y --serial code:0x100:2 --serial-file counter.txt program fw.hex");
+  EXPECT_EQ(bad.status, 74);
+  EXPECT_NE(bad.err.find("der Zähler 'counter.txt' enthält keine Seriennummer"), std::string::npos) << bad.err;
+  EXPECT_EQ(Bytes("counter.txt"), "zwölf\n");
+}
+
+// The counter survives a run killed between two chips: the next run goes on
+// with the next number; every number handed out has its log line.
+TEST_F(CliEndToEnd, ASerialCounterHandsOutNoNumberTwiceAcrossAKilledRun) {
+  SKIP_ON_WINDOWS(kNeedsTerminalDriver);
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const std::string serial = "-y --repeat --log run.csv --serial code:0x7F0:2 --serial-file counter.txt ";
+  CliRun killed = Drive("pipe", R"([["send","\n"],["wait","Baustein 2,"],["wait","\n"],["signal","KILL"]])",
+                        serial + "program fw.hex");
+  EXPECT_EQ(killed.status, 128 + 9);
+  EXPECT_EQ(Bytes("counter.txt"), "3\n");
+  CliRun again = Drive("pipe", R"([["send","\n"],["close"]])", serial + "program fw.hex");
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("Baustein 1, Seriennummer 3: Erfolg (Ergebnis 0)\n"
+                           "Programmspeicher 0x0000-0x07FF"),
+            std::string::npos)
+      << again.out;
+  EXPECT_NE(again.out.find("Baustein 2, Seriennummer 4: Erfolg"), std::string::npos);
+  EXPECT_EQ(Bytes("counter.txt"), "5\n");
+
+  std::istringstream log(Bytes("run.csv"));
+  std::string line;
+  std::getline(log, line);
+  EXPECT_TRUE(line.ends_with(";Ergebnis;Text;Seriennummer")) << line;
+  std::vector<std::string> numbers;
+  while (std::getline(log, line)) numbers.push_back(line.substr(line.rfind(';') + 1));
+  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3", "4"}));
+}
+
+// A device or file name may hold the separator, a quote or a line break:
+// the log quotes such fields as CSV readers expect.
+TEST_F(CliEndToEnd, TheProductionLogQuotesSeparatorsQuotesAndLineBreaks) {
+  SKIP_ON_WINDOWS("a file name with a line break");
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Eigenbau;Y\r\nSPEZIAL \"A\";DIP8;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n");
+  // Each special character in a field of its own, so that each one alone
+  // must bring the quotes.
+  WriteFileBytes(dir_.File("a\nb.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  WriteFileBytes(dir_.File("a;b.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  ASSERT_EQ(Cli("-q --simulate -y --log run.csv program \"$(printf 'a\\nb.hex')\"").status, 0);
+  CliRun run = Cli("-q --simulate -y --log run.csv program 'a;b.hex'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Read back by Python's csv module, an independent reader.
+  WriteFileBytes(dir_.File("fields.py"),
+                 "import csv\n"
+                 "rows = list(csv.reader(open('run.csv', newline='', encoding='utf-8'), delimiter=';'))\n"
+                 "print(len(rows), [len(row) for row in rows], rows[1][1] == 'SPEZIAL \"A\"',\n"
+                 "      rows[1][2] == 'a\\nb.hex', rows[2][2] == 'a;b.hex', rows[2][5:])\n");
+  Shell("python3 fields.py >fields.txt");
+  EXPECT_EQ(Bytes("fields.txt"), "3 [8, 8, 8] True True True ['0', 'Erfolg', '']\n") << Bytes("run.csv");
 }
 
 TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
@@ -706,7 +949,8 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--f"), "--format\n");
   EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
   const std::string options = Complete("-");
-  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n"}) {
+  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n", "--serial\n",
+                             "--serial-overwrite\n", "-l\n"}) {
     EXPECT_NE(options.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Complete("--format ''"), Allowed("--format"));
@@ -714,6 +958,8 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--on-error ''"), Allowed("--on-error"));
   EXPECT_EQ(Complete("--area ''"), Allowed("--area"));
   EXPECT_EQ(Complete("--simulate-absent ''"), Allowed("--simulate-absent"));
+  EXPECT_EQ(Complete("--serial-format ''"), Allowed("--serial-format"));
+  EXPECT_EQ(Complete("--serial d"), "data:\n");
   EXPECT_EQ(Complete("--format s"), "s1\ns2\ns3\n");
 
   // After the command: file names.
@@ -721,6 +967,7 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("-y program f"), "fw.hex\n");
   EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
   EXPECT_EQ(Complete("--log f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--serial-file f"), "fw.hex\n");
 }
 
 TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
