@@ -31,12 +31,16 @@ std::string CompanionOf(const PathParts& parts) {
   return parts.drive + parts.directory + parts.name + ".rex";
 }
 
+std::string BusyMarkOf(const CommandContext& c) {
+  return c.busyMark ? c.busyMark() : std::string(Marker::ProgrammerBusy);
+}
+
 // The frame of every command that drives the programmer: it marks the
 // programmer as in use and shows the activity window for as long as it
 // lives, and its end runs the closing steps on every path out.
 class CommandFrame {
  public:
-  explicit CommandFrame(CommandContext& c) : c_(c), busy_(c.markers.Hold(Marker::ProgrammerBusy)) {
+  explicit CommandFrame(CommandContext& c) : c_(c), busy_(c.markers.Hold(BusyMarkOf(c))) {
     c_.ui.ShowActivityWindow(true);
   }
   ~CommandFrame() {
@@ -57,7 +61,7 @@ class CommandFrame {
 
 OperationCommands::OperationCommands(CommandContext context) : c_(std::move(context)) {}
 
-bool OperationCommands::IsProgrammerBusy() { return c_.markers.Exists(Marker::ProgrammerBusy); }
+bool OperationCommands::IsProgrammerBusy() { return c_.markers.Exists(BusyMarkOf(c_)); }
 
 ResultCode OperationCommands::ShowDemoRefusal() {
   c_.ui.MessageInfo("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus.");

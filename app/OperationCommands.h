@@ -51,6 +51,9 @@ struct CommandContext {
   // Pumps the window by elapsed time while the work of a command runs with
   // the input controls disabled; optional.
   PumpPacer* pacer = nullptr;
+  // The name of the "programmer in use" mark of the port the commands
+  // drive; Marker::ProgrammerBusy when not given.
+  std::function<std::string()> busyMark;
 };
 
 // The operation commands behind the main window's buttons, free of any

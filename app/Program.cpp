@@ -58,7 +58,7 @@ struct Program::Parts {
                                 [this](MemoryArea area) {
                                   return patchImage ? patchImage(area) : ResultCode(Result::Ok);
                                 },
-                                &pacer}) {
+                                &pacer, [this] { return BusyMarkName(); }}) {
     progress.UsePacer(pacer);
     link.UsePacer(pacer);
     if (options.simulate) LoadSimulationFile();
@@ -124,6 +124,19 @@ struct Program::Parts {
     state.DemoMode = 1;
   }
 
+  // The "programmer in use" mark: the family's own for the port of
+  // KALVENOR.INI, one per port for another port given for the run.
+  std::string BusyMarkName() const {
+    if (!options.portOverride || *options.portOverride == iniPortAdress) return Marker::ProgrammerBusy;
+    return FormatText("%s 0x%X", Marker::ProgrammerBusy, static_cast<unsigned>(*options.portOverride));
+  }
+  // KALVENOR.INI is written with its own PortAdress, never the run's.
+  void SaveSettings() {
+    Settings saved = state.settings;
+    if (options.portOverride) saved.SetPortAdress(iniPortAdress);
+    ferolith::SaveSettings(saved);
+  }
+
   // Runs a command that drives the programmer.
   template <typename Command>
   ResultCode HardwareCommand(Command command) {
@@ -170,6 +183,7 @@ struct Program::Parts {
   OperationCommands commands;
   std::function<void(const AreaChecksum&)> areaObserver;
   std::function<ResultCode(MemoryArea)> patchImage;
+  std::int32_t iniPortAdress = 0;  // PortAdress as read, while the run uses another port
 };
 
 void Program::Parts::InsertSimulatedChip() {
@@ -341,9 +355,14 @@ void Program::LoadSettings() {
     for (const MachinePort& port : MachinePorts()) bases.push_back(port.base);
     return bases;
   });
+  Parts& p = *parts_;
+  if (p.options.portOverride) {
+    p.iniPortAdress = p.state.settings.PortAdress;
+    p.state.settings.SetPortAdress(*p.options.portOverride);
+  }
 }
 
-void Program::SaveSettings() { ferolith::SaveSettings(parts_->state.settings); }
+void Program::SaveSettings() { parts_->SaveSettings(); }
 
 void Program::PrepareHardware() {
   Parts& p = *parts_;
@@ -360,7 +379,7 @@ void Program::PrepareHardware() {
     if (!p.FollowPortAddress()) {
       // The address from the dialog has no port: demo mode, saved as at the
       // end of the attempts.
-      ferolith::SaveSettings(state.settings);
+      p.SaveSettings();
       break;
     }
     const ResultCode result = p.link.DetectProgrammer();
@@ -368,7 +387,7 @@ void Program::PrepareHardware() {
       ++attempts;
       if (attempts == state.settings.SearchHardware) {
         p.ui.MessageInfo("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.");
-        ferolith::SaveSettings(state.settings);
+        p.SaveSettings();
         p.EnterDemoMode();
       } else {
         p.view.ShowPreferences();
@@ -448,7 +467,7 @@ bool Program::Close(int windowX, int windowY) {
   if (IsProgrammerBusy()) return false;
   p.state.settings.XKoord = windowX;
   p.state.settings.YKoord = windowY;
-  ferolith::SaveSettings(p.state.settings);
+  p.SaveSettings();
   if (p.state.settings.EndMessage > 0) {
     p.ui.MessageInfo("Baustein jetzt unbedingt\naus dem Sockel nehmen !!!");
   }

@@ -57,6 +57,11 @@ struct ProgramOptions {
   bool simulateEmptySocket = false;
   // How fast the virtual programmer runs (default: as fast as it can).
   sim::SimulationSpeed simulateSpeed;
+  // The port base address for this run instead of PortAdress (which stays
+  // as it is in KALVENOR.INI); nothing: PortAdress. A port other than
+  // KALVENOR.INI's has a "programmer in use" mark of its own, so that
+  // programs on different ports run side by side.
+  std::optional<std::int32_t> portOverride;
   // The clock of the window's time-based pumps and of a paced simulator;
   // nullptr for the machine's steady clock. Not owned; tests pass one they
   // advance.

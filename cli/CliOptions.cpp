@@ -78,6 +78,26 @@ CLI::Validator SerialFieldCheck() {
       "");
 }
 
+// A port base address in hex, with or without 0x, 0x1 to 0xFFFF.
+std::optional<std::int32_t> PortAddress(const std::string& value) {
+  const std::string digits =
+      value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
+  if (digits.empty() || digits.size() > 4 ||
+      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return std::nullopt;
+  }
+  const auto address = static_cast<std::int32_t>(ParseHex(digits));
+  return address != 0 ? std::optional<std::int32_t>(address) : std::nullopt;
+}
+
+CLI::Validator PortCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return PortAddress(value) ? "" : FormatText(texts::kBadPort, value.c_str());
+      },
+      "");
+}
+
 CLI::Validator SpeedCheck() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
@@ -282,6 +302,8 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddOption(app, "--serial-file", serialFile);
   bool serialOverwrite = false;
   AddFlag(app, "--serial-overwrite", serialOverwrite);
+  std::optional<std::string> port;
+  AddOption(app, "--port", port)->check(PortCheck());
 
   std::vector<std::string> arguments;
   const CommandSlot commands[] = {
@@ -339,6 +361,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   }
   if (needs[0] != nullptr) return ReportUsageError(FormatText(texts::kOnlyWith, needs[0], needs[1]), err);
 
+  if (port) options.port = PortAddress(*port);
   if (serialField) {
     SerialOptions serial;
     serial.field = *ParseSerialField(*serialField);

@@ -65,6 +65,7 @@ ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironmen
   program.traceFile = options.traceFile;
   program.simulateSpeed = options.speed;
   program.simulateEmptySocket = options.emptySocket;
+  program.portOverride = options.port;
   return program;
 }
 

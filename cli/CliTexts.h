@@ -91,6 +91,10 @@ inline constexpr OptionText kOptionTexts[] = {
      "Platte geschrieben, so dass keine Nummer zweimal vergeben wird, auch nicht über Läufe, "
      "Abstürze und mehrere Prozesse hinweg"},
     {"--serial-overwrite", "", "die Seriennummer darf Daten der Brenndatei überschreiben"},
+    {"--port", "ADRESSE",
+     "Basisadresse der Schnittstelle für diesen Lauf (hex, etwa 0x278) statt PortAdress, ohne "
+     "KALVENOR.INI zu ändern; jede Schnittstelle hat ihre eigene Belegt-Marke, so laufen "
+     "mehrere Programmiergeräte zugleich"},
     {"-l,--long", "",
      "devices: je Baustein eine Zeile mit Tabulatoren (Hersteller-Nr, Hersteller, Nr, Name, "
      "Gehäuse, Chip-Typ, Programmspeicher und Größe, Daten-EEPROM und Größe, "
@@ -186,6 +190,7 @@ inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein
 inline constexpr const char* kBadSpeed =
     "'%s' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5";
 inline constexpr const char* kBadMask = "'%s' ist kein Byte in Hex, etwa 80 oder 0x01";
+inline constexpr const char* kBadPort = "'%s' ist keine Portadresse in Hex, etwa 0x378 oder 278";
 inline constexpr const char* kNotUnderstood = "Aufruf nicht verstanden: %s";
 inline constexpr const char* kNoManufacturer =
     "kein Hersteller '%s' in der Bauteilbibliothek (siehe: ferolith-cli devices)";

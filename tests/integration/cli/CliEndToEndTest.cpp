@@ -5,6 +5,7 @@
 #else
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -591,6 +592,91 @@ TEST_F(CliEndToEnd, TheProductionLogQuotesSeparatorsQuotesAndLineBreaks) {
   Shell("python3 fields.py >fields.txt");
   EXPECT_EQ(Bytes("fields.txt"), "3 [8, 8, 8] True True True ['0', 'Erfolg', '']\n") << Bytes("run.csv");
 }
+
+#ifndef _WIN32
+// --port: a run on another port than KALVENOR.INI's has a "programmer in
+// use" mark of its own; the family's mark stays that of KALVENOR.INI's port.
+TEST_F(CliEndToEnd, EachPortHasItsOwnProgrammerInUseMark) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\r\nPortAdress=378\r\n");
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  std::filesystem::create_directories(dir_.File("kalvenor"));
+  // Another process holds a mark: this test, with a lock of its own.
+  const auto holding = [&](const std::string& mark, const std::string& arguments) {
+    const int fd = ::open(dir_.File("kalvenor/" + mark + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    const int status = Sim(arguments).status;
+    ::close(fd);
+    return status;
+  };
+  EXPECT_EQ(holding("KalvenorDevil", "-y program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil", "-y --port 378 program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil", "-y --port 0x278 program fw.hex"), 0);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y --port 0x278 program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y --port 3BC program fw.hex"), 0);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y program fw.hex"), 0);
+  // The run's port is not saved, also when a command writes KALVENOR.INI.
+  EXPECT_EQ(Sim("--port 0x278 initreg 3c").status, 0);
+  EXPECT_NE(Bytes("KALVENOR.INI").find("PortAdress=378"), std::string::npos) << Bytes("KALVENOR.INI");
+  EXPECT_EQ(Cli("--port 0x10000 devices").status, 64);
+  EXPECT_EQ(Cli("--port 0 devices").status, 64);
+}
+
+// A gang of two simulated programmers on one serial counter and one log, at
+// the same time: every chip programmed once, no number twice.
+TEST_F(CliEndToEnd, TwoProgrammersOnOneCounterHandOutEveryNumberOnce) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const std::string run = "-q --manufacturer 0 --device QM1108-2KE -y --repeat --log run.csv "
+                          "--serial code:0x7F0:2 --serial-file counter.txt program fw.hex";
+  // The first chip starts the log and the counter.
+  ASSERT_EQ(Cli("-q --simulate=first.sim --manufacturer 0 --device QM1108-2KE -y --log run.csv "
+                "--serial code:0x7F0:2 --serial-file counter.txt program fw.hex")
+                .status,
+            0);
+  const auto bench = [&](const char* name, const char* port) {
+    return std::string("(printf '\\n\\n\\n\\n' | XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH " --simulate=") + name +
+           ".sim --port " + port + " " + run + " >" + name + ".txt 2>" + name + ".err; echo $? >" + name +
+           ".status)";
+  };
+  Shell("(" + bench("a", "0x278") + " & " + bench("b", "0x3BC") + " & wait)");
+  EXPECT_EQ(Bytes("a.status"), "0\n") << Bytes("a.err");
+  EXPECT_EQ(Bytes("b.status"), "0\n") << Bytes("b.err");
+
+  std::vector<int> numbers;
+  for (const char* name : {"a", "b"}) {
+    const std::string out = Bytes(std::string(name) + ".txt");
+    const std::regex result("Baustein \\d, Seriennummer (\\d+): Erfolg");
+    int last = 0;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), result); it != std::sregex_iterator(); ++it) {
+      last = std::stoi((*it)[1]);
+      numbers.push_back(last);
+    }
+    // The chip in the programmer holds the last number it got.
+    WriteFileBytes(dir_.File("copy.sim"), Bytes(std::string(name) + ".sim"));
+    ASSERT_EQ(Cli("-q --simulate=copy.sim --manufacturer 0 --device QM1108-2KE -y --save-blank --format bin "
+                  "read back.bin")
+                  .status,
+              0);
+    EXPECT_EQ(Bytes("back.bin").substr(0x7F0, 2), std::string(1, static_cast<char>(last)) + '\0') << name;
+  }
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(numbers, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+
+  // The shared log: whole lines, each number once.
+  std::istringstream log(Bytes("run.csv"));
+  std::string line;
+  std::getline(log, line);
+  std::vector<int> logged;
+  const std::regex entry("[^;]+;QM1108-2KE;fw\\.hex;[0-9A-F]{8};;0;Erfolg;(\\d+)");
+  while (std::getline(log, line)) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, entry)) << line;
+    logged.push_back(std::stoi(match[1]));
+  }
+  std::sort(logged.begin(), logged.end());
+  EXPECT_EQ(logged, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(Bytes("counter.txt"), "12\n");
+}
+#endif
 
 TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
   WriteFileBytes(dir_.File("bad.hex"), ":0300300002337A1F\r\n:00000001FF\r\n");
