@@ -299,6 +299,13 @@ ResultCode OperationCommands::OnPruefen() {
   return BurnFileCommand([this] { return VerifyChain(); });
 }
 
+ResultCode OperationCommands::ProgramStep(MemoryArea area, bool verify) {
+  if (onlyChanged_) return c_.operations.ProgramChangedArea(area);
+  ResultCode r = c_.operations.ProgramArea(area);
+  if (r == Result::Ok && verify) r = c_.operations.VerifyArea(area, false);
+  return r;
+}
+
 ResultCode OperationCommands::PatchImage(MemoryArea area) {
   return c_.patchImage ? c_.patchImage(area) : Result::Ok;
 }
@@ -308,14 +315,9 @@ ResultCode OperationCommands::ProgramChain() {
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = PatchImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
-  if (r == Result::Ok) r = c_.operations.ProgramArea(MemoryArea::ProgramMemory);
-  if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, false);
+  if (r == Result::Ok) r = ProgramStep(MemoryArea::ProgramMemory, verify);
   if (c_.state.device.DataEnd != 0 && r == Result::Ok) {
-    r = CompanionStep([this, verify] {
-      ResultCode data = c_.operations.ProgramArea(MemoryArea::DataEeprom);
-      if (data == Result::Ok && verify) data = c_.operations.VerifyArea(MemoryArea::DataEeprom, false);
-      return data;
-    }, true);
+    r = CompanionStep([this, verify] { return ProgramStep(MemoryArea::DataEeprom, verify); }, true);
   }
   if (r == Result::Ok) r = c_.operations.ProgramInitRegister1();
   if (r == Result::Ok) c_.ui.MessageInfo("Keine Fehler beim prüfen\n");

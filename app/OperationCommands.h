@@ -95,6 +95,10 @@ class OperationCommands {
 
   bool IsProgrammerBusy();
 
+  // "Brennen" reads each area first and programs only the cells that
+  // differ from the file, then reads those back (whatever Verify says).
+  void SetOnlyChanged(bool onlyChanged) { onlyChanged_ = onlyChanged; }
+
  private:
   ResultCode ShowDemoRefusal();
   // The refusals before a command, in the order most commands test them:
@@ -131,7 +135,11 @@ class OperationCommands {
   // The image patch of "Brennen" for an area just loaded.
   ResultCode PatchImage(MemoryArea area);
 
+  // One area of "Brennen": programmed and, as asked, verified.
+  ResultCode ProgramStep(MemoryArea area, bool verify);
+
   CommandContext c_;
+  bool onlyChanged_ = false;
 };
 
 }  // namespace ferolith

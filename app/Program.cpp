@@ -499,6 +499,8 @@ void Program::OnCellCompared(const CellObserver& observer) {
   parts_->readOut.OnCellCompared(observer);
 }
 
+void Program::SetOnlyChanged(bool onlyChanged) { parts_->commands.SetOnlyChanged(onlyChanged); }
+
 void Program::OnImageLoaded(std::function<ResultCode(MemoryArea)> patch) {
   parts_->patchImage = std::move(patch);
 }

@@ -152,6 +152,9 @@ class Program {
   // range check, as a conversion does: Ok, or the loader's result after its
   // message.
   ResultCode LoadForSelectedDevice(const std::string& path, MemoryArea area);
+  // "Brennen" programs only the cells that differ from the file (see
+  // OperationCommands::SetOnlyChanged).
+  void SetOnlyChanged(bool onlyChanged);
   // Told of every cell a verification compares: "Prüfen", the verification
   // passes of "Brennen" and the two passes of a read-out read twice.
   void OnCellCompared(const CellObserver& observer);

@@ -302,6 +302,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddOption(app, "--serial-file", serialFile);
   bool serialOverwrite = false;
   AddFlag(app, "--serial-overwrite", serialOverwrite);
+  AddFlag(app, "--only-changed", options.onlyChanged);
   std::optional<std::string> port;
   AddOption(app, "--port", port)->check(PortCheck());
 
@@ -346,8 +347,9 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
                              : serialFile   ? "--serial-file"
                              : serialOverwrite ? "--serial-overwrite"
                                                : nullptr;
-  if (options.command != Command::Program && (options.repeat || options.logFile || serialField)) {
-    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : "--serial";
+  if (options.command != Command::Program &&
+      (options.repeat || options.logFile || serialField || options.onlyChanged)) {
+    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : serialField ? "--serial" : "--only-changed";
     needs[1] = "program";
   } else if (serialDetail != nullptr && !serialField) {
     needs[0] = serialDetail;

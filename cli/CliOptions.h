@@ -63,6 +63,7 @@ struct CliOptions {
   std::optional<std::string> logFile;  // program: one CSV line per chip appended
   bool longList = false;               // devices -l: one tab-separated line per device
   std::optional<SerialOptions> serial;  // program --serial
+  bool onlyChanged = false;             // program --only-changed
   std::optional<std::int32_t> port;      // --port: the port for this run instead of PortAdress
 };
 

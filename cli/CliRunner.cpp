@@ -225,6 +225,7 @@ void Session::WarnIfSocketMayBeEmpty() {
 
 int Session::ProgramCommand() {
   program_.SetBurnFile(options_.files.at(0));
+  program_.SetOnlyChanged(options_.onlyChanged);
   if (options_.serial) {
     if (const int status = CheckSerialField(); status != 0) return status;
     program_.OnImageLoaded([this](MemoryArea area) { return PatchSerial(area); });

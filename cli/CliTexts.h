@@ -91,6 +91,9 @@ inline constexpr OptionText kOptionTexts[] = {
      "Platte geschrieben, so dass keine Nummer zweimal vergeben wird, auch nicht über Läufe, "
      "Abstürze und mehrere Prozesse hinweg"},
     {"--serial-overwrite", "", "die Seriennummer darf Daten der Brenndatei überschreiben"},
+    {"--only-changed", "",
+     "program: jeden Bereich erst lesen, nur die Zellen brennen, die sich von der Datei "
+     "unterscheiden, und nur diese danach prüfen"},
     {"--port", "ADRESSE",
      "Basisadresse der Schnittstelle für diesen Lauf (hex, etwa 0x278) statt PortAdress, ohne "
      "KALVENOR.INI zu ändern; jede Schnittstelle hat ihre eigene Belegt-Marke, so laufen "
