@@ -468,9 +468,12 @@ TEST_F(CliEndToEnd, SerialNumbersArePatchedIntoEveryChipInEveryFormat) {
     ASSERT_EQ(program.status, 0) << program.err;
     EXPECT_NE(program.out.find("Baustein 1, Seriennummer "), std::string::npos) << program.out;
     EXPECT_EQ(chipBytes(c.address, c.bytes.size()), c.bytes);
-    // The checksum line describes what the chip got, the number included.
+#ifndef _WIN32
+    // The checksum line describes what the chip got, the number included
+    // (zlib through python3, which the Windows runs do not have).
     EXPECT_TRUE(program.out.starts_with("Programmspeicher 0x0000-0x07FF: " + ZlibSums("back.bin") + "\n"))
         << program.out;
+#endif
     EXPECT_EQ(chipBytes(0x30, 3), "\x02\x33\x7A");  // the file's own data stays
   }
   // In the data EEPROM, three chips one after another, step 7.
