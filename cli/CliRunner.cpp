@@ -191,7 +191,9 @@ ChipOutcome Session::TakeSerial() {
   if (!chipSerial_) {
     env_.err << texts::kErrorPrefix << serials_->Error() << '\n';
     outcome.abandoned = true;
-    outcome.result = kLogError;
+    // A number too large for the field is a limit of the call; anything
+    // else is the counter file.
+    outcome.result = serials_->Exhausted() ? kUsageError : kLogError;
   }
   outcome.serial = chipSerial_;
   return outcome;

@@ -55,6 +55,7 @@ std::optional<std::uint64_t> SerialCounter::Take(std::uint64_t largest) {
   if (!file_) {
     if (next_ > largest) {
       error_ = FormatText(texts::kSerialTooLarge, static_cast<unsigned long long>(next_));
+      exhausted_ = true;
       return std::nullopt;
     }
     const std::uint64_t number = next_;
@@ -70,6 +71,7 @@ std::optional<std::uint64_t> SerialCounter::Take(std::uint64_t largest) {
   if (!number) return std::nullopt;
   if (*number > largest) {
     error_ = FormatText(texts::kSerialTooLarge, static_cast<unsigned long long>(*number));
+    exhausted_ = true;
     return std::nullopt;
   }
   AtomicFile counter(SystemFileOps());

@@ -31,6 +31,8 @@ class SerialCounter {
   std::optional<std::uint64_t> Peek();
 
   const std::string& Error() const { return error_; }
+  // True when the last Take failed because the number did not fit.
+  bool Exhausted() const { return exhausted_; }
 
  private:
   // The number in the counter file, `next_` when there is none yet.
@@ -40,6 +42,7 @@ class SerialCounter {
   std::uint64_t step_;
   std::optional<std::string> file_;
   std::string error_;
+  bool exhausted_ = false;
 };
 
 }  // namespace ferolith::cli

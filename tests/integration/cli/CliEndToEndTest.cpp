@@ -537,6 +537,24 @@ TEST_F(CliEndToEnd, SerialFieldsThatCannotWorkAreUsageErrors) {
   EXPECT_EQ(Sim("-y --serial code:0x31:2 --serial-overwrite program fw.hex").status, 0);
   EXPECT_EQ(Cli("-q --simulate --device QM1108-1K -y --serial data:0xF000:1 program fw.hex").status, 64);
 
+  // A number that stops fitting ends the run before its chip; the counter
+  // keeps it.
+  CliRun full = Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --repeat --serial code:0x100:1 "
+                    "--serial-start 254 --serial-file full.txt program fw.hex");
+  EXPECT_EQ(full.status, 0) << full.err;
+#ifndef _WIN32
+  Shell("printf '\\n\\n\\n' | XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH " -q --simulate --manufacturer 0 "
+        "--device QM1108-2KE -y --repeat --serial code:0x100:1 --serial-file full.txt program fw.hex "
+        ">full.txt.out 2>full.txt.err; echo $? >full.status");
+  EXPECT_EQ(Bytes("full.status"), "64\n");
+  EXPECT_NE(Bytes("full.txt.out").find("Baustein 1, Seriennummer 255: Erfolg (Ergebnis 0)\n"
+                                      "Serie beendet: 1 Baustein(e), davon 0 fehlgeschlagen\n"),
+            std::string::npos)
+      << Bytes("full.txt.out");
+  EXPECT_NE(Bytes("full.txt.err").find("die Seriennummer 256 passt nicht"), std::string::npos);
+  EXPECT_EQ(Bytes("full.txt"), "256\n");
+#endif
+
   // A counter that is not a number is not guessed at.
   WriteFileBytes(dir_.File("counter.txt"), "zwölf\n");
   CliRun bad = Sim("-y --serial code:0x100:2 --serial-file counter.txt program fw.hex");
