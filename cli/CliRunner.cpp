@@ -1,7 +1,6 @@
 #include "cli/CliRunner.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <ostream>
 #include <vector>
 
@@ -11,11 +10,10 @@
 #include "cli/DeviceTable.h"
 #include "cli/DifferenceReport.h"
 #include "cli/ProductionRun.h"
-#include "cli/SerialCounter.h"
+#include "cli/SerialRun.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
-#include "core/Utf8Path.h"
 #include "platform/Files.h"
 
 namespace ferolith::cli {
@@ -96,17 +94,6 @@ class Session {
   int ListDevices();
   int HardwareCommand();
   int ProgramCommand();
-  // Checks --serial against the device and the burn file before the first
-  // chip: 0, a usage error, or the status of a file that did not load.
-  int CheckSerialField();
-  // A usage error found once the device is known: its line, kUsageError.
-  int ReportUsage(const std::string& text);
-  // Writes the serial number of the chip being programmed into the image
-  // just loaded for `area`.
-  ResultCode PatchSerial(MemoryArea area);
-  // The next serial number for a chip about to be programmed; an abandoned
-  // outcome (after its message) when there is none.
-  ChipOutcome TakeSerial();
   // The checksum lines of the areas the command used, then forgets them. They
   // go to standard error instead when `written` (a file the command wrote)
   // is standard output itself, so that they never mix with the data.
@@ -127,77 +114,8 @@ class Session {
   Program program_;
   std::vector<AreaChecksum> areas_;  // of the running command
   DifferenceReport differences_;     // of the running command
-  std::optional<SerialCounter> serials_;
-  std::optional<std::uint64_t> chipSerial_;  // of the chip being programmed
+  std::optional<SerialRun> serialRun_;  // program --serial
 };
-
-int Session::ReportUsage(const std::string& text) {
-  env_.err << texts::kErrorPrefix << text << '\n';
-  return kUsageError;
-}
-
-int Session::CheckSerialField() {
-  const SerialOptions& serial = *options_.serial;
-  const ProgramState& state = program_.State();
-  const bool data = serial.field.area == MemoryArea::DataEeprom;
-  const std::string& file = data ? state.CompanionFilePath : state.settings.BurnFilePath;
-  // The field's place in the device's area first, whatever the files hold.
-  MemoryImage blank;
-  blank.FillBlank();
-  if (const auto outside = SerialFieldConflict(serial.field, state.device, blank, true)) {
-    return ReportUsage(*outside);
-  }
-  std::error_code error;
-  if (data && !std::filesystem::exists(PathFromUtf8(file), error)) {
-    return ReportUsage(FormatText(texts::kSerialNeedsCompanion, SerialFieldText(serial.field).c_str(),
-                                  file.c_str()));
-  }
-  const ResultCode loaded = program_.LoadForSelectedDevice(file, serial.field.area);
-  if (loaded != Result::Ok) return ResultNumber(loaded);
-  if (const auto conflict = SerialFieldConflict(serial.field, state.device, state.image, serial.overwrite)) {
-    return ReportUsage(*conflict);
-  }
-  serials_.emplace(serial.start, serial.step, serial.counterFile);
-  const auto first = serials_->Peek();
-  if (!first) {
-    env_.err << texts::kErrorPrefix << serials_->Error() << '\n';
-    return kLogError;
-  }
-  if (*first > LargestSerial(serial.format, serial.field.width)) {
-    return ReportUsage(FormatText(texts::kSerialTooLarge, static_cast<unsigned long long>(*first)));
-  }
-  return 0;
-}
-
-ResultCode Session::PatchSerial(MemoryArea area) {
-  if (!chipSerial_ || area != options_.serial->field.area) return Result::Ok;
-  const SerialOptions& serial = *options_.serial;
-  ProgramState& state = program_.State();
-  // The burn file may have changed since the run began.
-  if (const auto conflict = SerialFieldConflict(serial.field, state.device, state.image, serial.overwrite)) {
-    ui_.MessageInfo(FormatText(texts::kSerialPatchFailed, conflict->c_str()));
-    return Result::FileNotLoaded;
-  }
-  const std::vector<std::uint8_t> bytes = SerialBytes(*chipSerial_, serial.format, serial.field.width);
-  std::copy(bytes.begin(), bytes.end(), state.image.bytes.begin() + serial.field.address);
-  return Result::Ok;
-}
-
-ChipOutcome Session::TakeSerial() {
-  ChipOutcome outcome;
-  chipSerial_.reset();
-  if (!serials_) return outcome;
-  chipSerial_ = serials_->Take(LargestSerial(options_.serial->format, options_.serial->field.width));
-  if (!chipSerial_) {
-    env_.err << texts::kErrorPrefix << serials_->Error() << '\n';
-    outcome.abandoned = true;
-    // A number too large for the field is a limit of the call; anything
-    // else is the counter file.
-    outcome.result = serials_->Exhausted() ? kUsageError : kLogError;
-  }
-  outcome.serial = chipSerial_;
-  return outcome;
-}
 
 void Session::PrintDifferences() {
   env_.err << differences_.Text() << std::flush;
@@ -229,8 +147,9 @@ int Session::ProgramCommand() {
   program_.SetBurnFile(options_.files.at(0));
   program_.SetOnlyChanged(options_.onlyChanged);
   if (options_.serial) {
-    if (const int status = CheckSerialField(); status != 0) return status;
-    program_.OnImageLoaded([this](MemoryArea area) { return PatchSerial(area); });
+    serialRun_.emplace(*options_.serial, program_, ui_, env_.err);
+    if (const int status = serialRun_->Check(); status != 0) return status;
+    program_.OnImageLoaded([this](MemoryArea area) { return serialRun_->Patch(area); });
   }
   if (!options_.repeat && !options_.logFile && !options_.serial) {
     const ResultCode result = program_.OnBrennen();
@@ -241,7 +160,7 @@ int Session::ProgramCommand() {
   const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
                                     options_.logFile};
   ProductionRun run(env_, production, [this] {
-    ChipOutcome chip = TakeSerial();
+    ChipOutcome chip = serialRun_ ? serialRun_->Take() : ChipOutcome{};
     if (chip.abandoned) return chip;
     chip.result = ResultNumber(program_.OnBrennen());
     chip.device = program_.State().device.Name;
