@@ -29,12 +29,16 @@ std::string CompanionOf(const PathParts& parts) {
   return parts.drive + parts.directory + parts.name + ".rex";
 }
 
+std::string BusyMarkOf(const CommandContext& c) {
+  return c.busyMark ? c.busyMark() : std::string(Marker::ProgrammerBusy);
+}
+
 // The frame of every command that drives the programmer: it marks the
 // programmer as in use and shows the activity window for as long as it
 // lives, and its end runs the closing steps on every path out.
 class CommandFrame {
  public:
-  explicit CommandFrame(CommandContext& c) : c_(c), busy_(c.markers.Hold(Marker::ProgrammerBusy)) {
+  explicit CommandFrame(CommandContext& c) : c_(c), busy_(c.markers.Hold(BusyMarkOf(c))) {
     c_.ui.ShowActivityWindow(true);
   }
   ~CommandFrame() {
@@ -59,7 +63,7 @@ std::string IdleStatusText(int demoMode) {
 
 OperationCommands::OperationCommands(CommandContext context) : c_(std::move(context)) {}
 
-bool OperationCommands::IsProgrammerBusy() { return c_.markers.Exists(Marker::ProgrammerBusy); }
+bool OperationCommands::IsProgrammerBusy() { return c_.markers.Exists(BusyMarkOf(c_)); }
 
 ResultCode OperationCommands::ShowDemoRefusal() {
   c_.ui.MessageInfo("Keine Aktionen des Brenners möglich !\n\nProgramm läuft im Demomodus.");
@@ -253,11 +257,14 @@ ResultCode OperationCommands::ChooseBurnFile() {
   return Result::Ok;
 }
 
-ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work) {
+ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& work, bool patch) {
   switch (c_.loader.LoadCompanionFile(c_.state.CompanionFilePath)) {
-    case DataFileLoader::Companion::Loaded:
+    case DataFileLoader::Companion::Loaded: {
+      const ResultCode patched = patch ? PatchImage(MemoryArea::DataEeprom) : Result::Ok;
+      if (patched != Result::Ok) return patched;
       AreaInImage(MemoryArea::DataEeprom);
       return work();
+    }
     case DataFileLoader::Companion::Absent:
       return Result::Ok;  // no data EEPROM file: nothing to do
     default:
@@ -294,18 +301,25 @@ ResultCode OperationCommands::OnPruefen() {
   return BurnFileCommand([this] { return VerifyChain(); });
 }
 
+ResultCode OperationCommands::ProgramStep(MemoryArea area, bool verify) {
+  if (onlyChanged_) return c_.operations.ProgramChangedArea(area);
+  ResultCode r = c_.operations.ProgramArea(area);
+  if (r == Result::Ok && verify) r = c_.operations.VerifyArea(area, false);
+  return r;
+}
+
+ResultCode OperationCommands::PatchImage(MemoryArea area) {
+  return c_.patchImage ? c_.patchImage(area) : Result::Ok;
+}
+
 ResultCode OperationCommands::ProgramChain() {
   const bool verify = c_.state.settings.Verify > 0;
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
+  if (r == Result::Ok) r = PatchImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
-  if (r == Result::Ok) r = c_.operations.ProgramArea(MemoryArea::ProgramMemory);
-  if (r == Result::Ok && verify) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, false);
+  if (r == Result::Ok) r = ProgramStep(MemoryArea::ProgramMemory, verify);
   if (c_.state.device.DataEnd != 0 && r == Result::Ok) {
-    r = CompanionStep([this, verify] {
-      ResultCode data = c_.operations.ProgramArea(MemoryArea::DataEeprom);
-      if (data == Result::Ok && verify) data = c_.operations.VerifyArea(MemoryArea::DataEeprom, false);
-      return data;
-    });
+    r = CompanionStep([this, verify] { return ProgramStep(MemoryArea::DataEeprom, verify); }, true);
   }
   if (r == Result::Ok) r = c_.operations.ProgramInitRegister1();
   if (r == Result::Ok) c_.ui.MessageInfo("Keine Fehler beim prüfen\n");

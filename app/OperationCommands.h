@@ -48,9 +48,16 @@ struct CommandContext {
   // burn or companion file loaded for programming or verifying, an area
   // read out and saved. Optional (the command line prints checksums).
   std::function<void(MemoryArea)> onAreaInImage;
+  // Called when "Brennen" has loaded one area's file into the image, before
+  // it is programmed: may change the image (a serial number); anything but
+  // Ok fails the chain with that result, after its message. Optional.
+  std::function<ResultCode(MemoryArea)> patchImage;
   // Pumps the window by elapsed time while the work of a command runs with
   // the input controls disabled; optional.
   PumpPacer* pacer = nullptr;
+  // The name of the "programmer in use" mark of the port the commands
+  // drive; Marker::ProgrammerBusy when not given.
+  std::function<std::string()> busyMark;
 };
 
 // The operation commands behind the main window's buttons, free of any
@@ -92,6 +99,10 @@ class OperationCommands {
 
   bool IsProgrammerBusy();
 
+  // "Brennen" reads each area first and programs only the cells that
+  // differ from the file, then reads those back (whatever Verify says).
+  void SetOnlyChanged(bool onlyChanged) { onlyChanged_ = onlyChanged; }
+
  private:
   ResultCode ShowDemoRefusal();
   // The refusals before a command, in the order most commands test them:
@@ -120,12 +131,19 @@ class OperationCommands {
   bool MayReplaceReadOutFiles();
   // Loads the companion file and runs `work` on it. A missing companion file
   // is nothing to do (0); one that was refused fails the chain with
-  // Result::FileNotLoaded, since its reason has been shown.
-  ResultCode CompanionStep(const std::function<ResultCode()>& work);
+  // Result::FileNotLoaded, since its reason has been shown. With `patch`,
+  // the image patch of "Brennen" comes first.
+  ResultCode CompanionStep(const std::function<ResultCode()>& work, bool patch = false);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
+  // The image patch of "Brennen" for an area just loaded.
+  ResultCode PatchImage(MemoryArea area);
+
+  // One area of "Brennen": programmed and, as asked, verified.
+  ResultCode ProgramStep(MemoryArea area, bool verify);
 
   CommandContext c_;
+  bool onlyChanged_ = false;
 };
 
 }  // namespace ferolith

@@ -54,7 +54,11 @@ struct Program::Parts {
         loader(ui, state.image, state.device, state.settings),
         commands(CommandContext{ui, state, markers, library, loader, operations, readOut,
                                 [this] { InsertSimulatedChip(); },
-                                [this](MemoryArea area) { ReportArea(area); }, &pacer}) {
+                                [this](MemoryArea area) { ReportArea(area); },
+                                [this](MemoryArea area) {
+                                  return patchImage ? patchImage(area) : ResultCode(Result::Ok);
+                                },
+                                &pacer, [this] { return BusyMarkName(); }}) {
     progress.UsePacer(pacer);
     link.UsePacer(pacer);
     if (options.simulate) LoadSimulationFile();
@@ -121,6 +125,19 @@ struct Program::Parts {
     ui.SetStatus(IdleStatusText(state.DemoMode));
   }
 
+  // The "programmer in use" mark: the family's own for the port of
+  // KALVENOR.INI, one per port for another port given for the run.
+  std::string BusyMarkName() const {
+    if (!options.portOverride || *options.portOverride == iniPortAdress) return Marker::ProgrammerBusy;
+    return FormatText("%s 0x%X", Marker::ProgrammerBusy, static_cast<unsigned>(*options.portOverride));
+  }
+  // KALVENOR.INI is written with its own PortAdress, never the run's.
+  void SaveSettings() {
+    Settings saved = state.settings;
+    if (options.portOverride) saved.SetPortAdress(iniPortAdress);
+    ferolith::SaveSettings(saved);
+  }
+
   // Runs a command that drives the programmer; `caption` names it while it
   // runs.
   template <typename Command>
@@ -170,6 +187,8 @@ struct Program::Parts {
   OperationCommands commands;
   std::function<void(const AreaChecksum&)> areaObserver;
   std::string runningCommand;
+  std::function<ResultCode(MemoryArea)> patchImage;
+  std::int32_t iniPortAdress = 0;  // PortAdress as read, while the run uses another port
 };
 
 void Program::Parts::InsertSimulatedChip() {
@@ -343,9 +362,14 @@ void Program::LoadSettings() {
     for (const MachinePort& port : MachinePorts()) bases.push_back(port.base);
     return bases;
   });
+  Parts& p = *parts_;
+  if (p.options.portOverride) {
+    p.iniPortAdress = p.state.settings.PortAdress;
+    p.state.settings.SetPortAdress(*p.options.portOverride);
+  }
 }
 
-void Program::SaveSettings() { ferolith::SaveSettings(parts_->state.settings); }
+void Program::SaveSettings() { parts_->SaveSettings(); }
 
 void Program::PrepareHardware() {
   Parts& p = *parts_;
@@ -362,7 +386,7 @@ void Program::PrepareHardware() {
     if (!p.FollowPortAddress()) {
       // The address from the dialog has no port: demo mode, saved as at the
       // end of the attempts.
-      ferolith::SaveSettings(state.settings);
+      p.SaveSettings();
       break;
     }
     const ResultCode result = p.link.DetectProgrammer();
@@ -370,7 +394,7 @@ void Program::PrepareHardware() {
       ++attempts;
       if (attempts == state.settings.SearchHardware) {
         p.ui.MessageInfo("Kann Hardware nicht finden !\n\nProgramm geht in den Demomodus.");
-        ferolith::SaveSettings(state.settings);
+        p.SaveSettings();
         p.EnterDemoMode();
       } else {
         p.view.ShowPreferences();
@@ -457,7 +481,7 @@ bool Program::Close(int windowX, int windowY) {
   if (IsProgrammerBusy()) return false;
   p.state.settings.XKoord = windowX;
   p.state.settings.YKoord = windowY;
-  ferolith::SaveSettings(p.state.settings);
+  p.SaveSettings();
   if (p.state.settings.EndMessage > 0) {
     p.ui.MessageInfo("Baustein jetzt unbedingt\naus dem Sockel nehmen !!!");
   }
@@ -485,11 +509,27 @@ void Program::OnAreaUsed(std::function<void(const AreaChecksum&)> observer) {
   parts_->areaObserver = std::move(observer);
 }
 
+void Program::OnCellCompared(const CellObserver& observer) {
+  parts_->operations.OnCellCompared(observer);
+  parts_->readOut.OnCellCompared(observer);
+}
+
+void Program::SetOnlyChanged(bool onlyChanged) { parts_->commands.SetOnlyChanged(onlyChanged); }
+
+void Program::OnImageLoaded(std::function<ResultCode(MemoryArea)> patch) {
+  parts_->patchImage = std::move(patch);
+}
+
+ResultCode Program::LoadForSelectedDevice(const std::string& path, MemoryArea area) {
+  Parts& p = *parts_;
+  if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;
+  return p.loader.LoadDataFile(path, area);
+}
+
 ResultCode Program::Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                             MemoryArea area) {
   Parts& p = *parts_;
-  if (p.library.LoadSelectedDevice() != Result::Ok) return Result::LibraryError;
-  const ResultCode loaded = p.loader.LoadDataFile(input, area);
+  const ResultCode loaded = LoadForSelectedDevice(input, area);
   if (loaded != Result::Ok) return loaded;
   p.state.settings.DataFormat = dataFormat;
   const ResultCode written =

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ProgramState.h"
+#include "chip/ComparedCell.h"
 #include "core/DataFormat.h"
 #include "core/PumpPacer.h"
 #include "core/ResultCode.h"
@@ -56,6 +57,11 @@ struct ProgramOptions {
   bool simulateEmptySocket = false;
   // How fast the virtual programmer runs (default: as fast as it can).
   sim::SimulationSpeed simulateSpeed;
+  // The port base address for this run instead of PortAdress (which stays
+  // as it is in KALVENOR.INI); nothing: PortAdress. A port other than
+  // KALVENOR.INI's has a "programmer in use" mark of its own, so that
+  // programs on different ports run side by side.
+  std::optional<std::int32_t> portOverride;
   // The clock of the window's time-based pumps and of a paced simulator;
   // nullptr for the machine's steady clock. Not owned; tests pass one they
   // advance.
@@ -139,6 +145,20 @@ class Program {
   // "Prüfen" (as soon as the file is loaded), what was read and saved for a
   // read-out, what was written for a conversion.
   void OnAreaUsed(std::function<void(const AreaChecksum&)> observer);
+  // Called by "Brennen" for each area's file loaded into the image, before
+  // it is programmed: may change the image (State().image); anything but Ok
+  // fails the chain with that result.
+  void OnImageLoaded(std::function<ResultCode(MemoryArea)> patch);
+  // Loads `path` into the image for `area` of the selected device, with the
+  // range check, as a conversion does: Ok, or the loader's result after its
+  // message.
+  ResultCode LoadForSelectedDevice(const std::string& path, MemoryArea area);
+  // "Brennen" programs only the cells that differ from the file (see
+  // OperationCommands::SetOnlyChanged).
+  void SetOnlyChanged(bool onlyChanged);
+  // Told of every cell a verification compares: "Prüfen", the verification
+  // passes of "Brennen" and the two passes of a read-out read twice.
+  void OnCellCompared(const CellObserver& observer);
 
   // The simulator, while the program's port is the virtual programmer (else
   // nullptr: a real run, demo mode, or before start-up).

@@ -96,6 +96,77 @@ ResultCode ChipOperations::ProgramLoop(MemoryArea area) {
   return failed || cancelRequested_ != 0 ? Result::ProgramFailed : Result::Ok;
 }
 
+// One read pass finds the cells that differ from the image; only those are
+// written and then read back. The cells read equal in the first pass need
+// no second look.
+ResultCode ChipOperations::ProgramChangedLoop(MemoryArea area) {
+  const Bounds bounds = AreaBounds(area);
+  progress_.ProgressStart(bounds.end - bounds.start);
+  std::vector<std::uint32_t> changed;
+  ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
+    if (value != image_.bytes[address]) changed.push_back(address);
+    progress_.ProgressStep();
+    return cancelRequested_ == 0;
+  });
+  if (cancelRequested_ != 0) return Result::ProgramFailed;
+  if (protocol_.ReadErrorFlag() != Result::Ok) return Result::VerifyFailed;
+  if (changed.empty()) return Result::Ok;
+  progress_.ProgressReset();
+  progress_.ProgressStart(static_cast<std::uint32_t>(changed.size()));
+  if (!WriteCells(area, changed)) return Result::ProgramFailed;
+  return VerifyCells(area, changed) ? Result::Ok : Result::VerifyFailed;
+}
+
+bool ChipOperations::WriteCells(MemoryArea area, const std::vector<std::uint32_t>& addresses) {
+  const bool code = area == MemoryArea::ProgramMemory;
+  bool failed = false;
+  for (const std::uint32_t address : addresses) {
+    const std::uint8_t value = image_.bytes[address];
+    const ResultCode written =
+        code ? protocol_.WriteCodeByte(address, value) : protocol_.WriteDataByte(address, value);
+    std::optional<Answer> answer;
+    if (written != Result::Ok) {
+      failed = true;
+      const auto shown = static_cast<unsigned long>(address);
+      answer = ui_.MessageRetryCancel(
+          code ? FormatText("Programmspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown)
+               : FormatText("Datenspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown));
+    }
+    progress_.ProgressStep();
+    if (answer == Answer::Cancel || cancelRequested_ != 0) return false;
+  }
+  return !failed;
+}
+
+// Pipelined as the area reads are: a priming read of the first cell, then
+// for each cell the read of the next one (of the first again after the
+// last), whose byte belongs to the cell.
+bool ChipOperations::VerifyCells(MemoryArea area, const std::vector<std::uint32_t>& addresses) {
+  const bool code = area == MemoryArea::ProgramMemory;
+  protocol_.ClearReadErrorFlag();
+  ReadAreaByte(area, addresses.front());
+  if (protocol_.ReadErrorFlag() != Result::Ok) return false;
+  std::optional<Answer> answer;
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    const std::uint32_t address = addresses[i];
+    const std::uint8_t value = ReadAreaByte(area, addresses[i + 1 < addresses.size() ? i + 1 : 0]);
+    if (protocol_.ReadErrorFlag() != Result::Ok) return false;
+    const std::uint8_t expected = image_.bytes[address];
+    if (cellObserver_) cellObserver_({area, address, expected, value});
+    if (value != expected) {
+      const auto shown = static_cast<unsigned long>(address);
+      answer = ui_.MessageRetryCancel(
+          code ? FormatText("Programmspeicher Fehler\nan Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n",
+                            shown, shown, static_cast<unsigned>(expected), static_cast<unsigned>(value))
+               : FormatText("EEPROM Fehler an Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n", shown,
+                            shown, static_cast<unsigned>(expected), static_cast<unsigned>(value)));
+      if (answer == Answer::Cancel) return false;
+    }
+    if (cancelRequested_ != 0) return false;
+  }
+  return !answer;
+}
+
 // The whole area is compared, also the cells the file did not set (they
 // are expected blank). Retry goes on, but any mismatch fails the pass.
 ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
@@ -105,6 +176,7 @@ ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
   std::optional<Answer> answer;  // of the last mismatch box
   ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
     const std::uint8_t expected = image_.bytes[address];
+    if (cellObserver_) cellObserver_({area, address, expected, value});
     if (value != expected) {
       const auto shown = static_cast<unsigned long>(address);
       const auto shownExpected = static_cast<unsigned>(expected);

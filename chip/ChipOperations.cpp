@@ -76,6 +76,19 @@ ResultCode ChipOperations::ProgramArea(MemoryArea area) {
              &ChipOperations::ProgramLoop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
 }
 
+ResultCode ChipOperations::ProgramChangedArea(MemoryArea area) {
+  const auto count = static_cast<unsigned long>(image_.byteCount);
+  const auto highest = static_cast<unsigned long>(image_.highestAddress);
+  const bool code = area == MemoryArea::ProgramMemory;
+  return RunAreaPass(
+      area, {code ? kBannerProgram : nullptr,
+             code ? FormatText("Programmspeicher Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count,
+                               highest, highest)
+                  : FormatText("EEPROM Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count, highest,
+                               highest),
+             &ChipOperations::ProgramChangedLoop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
+}
+
 ResultCode ChipOperations::VerifyArea(MemoryArea area, bool askSocket) {
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);

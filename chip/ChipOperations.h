@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "chip/AceProtocol.h"
+#include "chip/ComparedCell.h"
 #include "core/DataFormat.h"
 #include "core/DeviceEntry.h"
 #include "core/Progress.h"
@@ -43,6 +45,12 @@ class ChipOperations {
   // ProgramFailed or HandshakeTimeout. A cell that failed to program fails
   // the pass, also when the user went on past it with Retry.
   ResultCode ProgramArea(MemoryArea area);
+  // Powers up once for three passes over one area: reads it and compares
+  // it with the image, programs only the cells that differ, and reads
+  // those back; powers down. Ok, ProgramFailed (a write failed or the pass
+  // was stopped), VerifyFailed (a cell written reads back wrong, or a read
+  // ending failed) or HandshakeTimeout. The socket box as ProgramArea.
+  ResultCode ProgramChangedArea(MemoryArea area);
   // Powers up, compares one area with the image, powers down; Ok,
   // VerifyFailed or HandshakeTimeout. The socket box is shown only for
   // program memory and only when asked.
@@ -67,6 +75,9 @@ class ChipOperations {
   // the protocol's ReadErrorFlag.
   ResultCode ReadCodeMemory();
   ResultCode ReadDataMemory();
+
+  // Told of every cell the verify loops compare (optional).
+  void OnCellCompared(CellObserver observer) { cellObserver_ = std::move(observer); }
 
  private:
   struct Bounds {
@@ -97,6 +108,13 @@ class ChipOperations {
   // before the area (none: no box yet).
   std::optional<Answer> BlankCheckArea(MemoryArea area, std::optional<Answer> answer);
   ResultCode ProgramLoop(MemoryArea area);
+  ResultCode ProgramChangedLoop(MemoryArea area);
+  // Writes the image's bytes at `addresses`; false when a write failed
+  // (reported, each with its Retry/Cancel box) or the pass was stopped.
+  bool WriteCells(MemoryArea area, const std::vector<std::uint32_t>& addresses);
+  // Reads `addresses` back, pipelined, and compares them with the image;
+  // false on a mismatch (reported), a failed read ending or a stop.
+  bool VerifyCells(MemoryArea area, const std::vector<std::uint32_t>& addresses);
   ResultCode VerifyLoop(MemoryArea area);
   ResultCode ReadLoop(MemoryArea area);
   void StartPass(const std::string& status);
@@ -112,6 +130,7 @@ class ChipOperations {
   MemoryImage& image_;
   const Settings& settings_;
   const int& cancelRequested_;
+  CellObserver cellObserver_;
 };
 
 }  // namespace ferolith

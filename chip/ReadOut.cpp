@@ -1,5 +1,6 @@
 #include "chip/ReadOut.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/TextFormat.h"
@@ -38,18 +39,23 @@ ResultCode ReadOut::ReadAreaTwice(MemoryArea area) {
                                         image_.bytes.begin() + cells.end);
   result = ReadArea(area, false);
   if (result != Result::Ok) return result;
+  // Every cell is compared, so that an observer sees all differences; the
+  // message names the first.
+  std::optional<std::uint32_t> firstDifference;
   for (std::uint32_t address = cells.first; address < cells.end; ++address) {
     const std::uint8_t before = first[address - cells.first];
-    if (image_.bytes[address] == before) continue;
-    ui_.MessageInfo(FormatText(
-        "Die zwei Lesedurchgänge unterscheiden sich !\n\n%s an Adresse 0x%04lX\n"
-        "1. Lesen: 0x%02X\n2. Lesen: 0x%02X\n\nEs wurde nichts gespeichert.",
-        area == MemoryArea::ProgramMemory ? "Programmspeicher" : "Daten-EEPROM",
-        static_cast<unsigned long>(address), static_cast<unsigned>(before),
-        static_cast<unsigned>(image_.bytes[address])));
-    return Result::NotBlankOrReadOut;
+    if (cellObserver_) cellObserver_({area, address, before, image_.bytes[address]});
+    if (image_.bytes[address] != before && !firstDifference) firstDifference = address;
   }
-  return Result::Ok;
+  if (!firstDifference) return Result::Ok;
+  const std::uint32_t address = *firstDifference;
+  ui_.MessageInfo(FormatText(
+      "Die zwei Lesedurchgänge unterscheiden sich !\n\n%s an Adresse 0x%04lX\n"
+      "1. Lesen: 0x%02X\n2. Lesen: 0x%02X\n\nEs wurde nichts gespeichert.",
+      area == MemoryArea::ProgramMemory ? "Programmspeicher" : "Daten-EEPROM",
+      static_cast<unsigned long>(address), static_cast<unsigned>(first[address - cells.first]),
+      static_cast<unsigned>(image_.bytes[address])));
+  return Result::NotBlankOrReadOut;
 }
 
 ResultCode ReadOut::ReadArea(MemoryArea area, bool askSocket) {

@@ -41,6 +41,9 @@ class ReadOut {
   // agree; otherwise Result::NotBlankOrReadOut after a message that names
   // the first address whose bytes differ.
   ResultCode ReadAreaTwice(MemoryArea area);
+  // Told of every cell ReadAreaTwice compares, the first pass's byte as the
+  // one expected (optional).
+  void OnCellCompared(CellObserver observer) { cellObserver_ = std::move(observer); }
 
  private:
   ChipOperations& operations_;
@@ -52,6 +55,7 @@ class ReadOut {
   const Settings& settings_;
   const int& cancelRequested_;
   FileOps& fileOps_;
+  CellObserver cellObserver_;
 };
 
 }  // namespace ferolith

@@ -70,6 +70,34 @@ std::optional<std::uint8_t> HexByte(const std::string& value) {
   return static_cast<std::uint8_t>(ParseHex(digits));
 }
 
+CLI::Validator SerialFieldCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return ParseSerialField(value) ? "" : FormatText(texts::kBadSerialField, value.c_str());
+      },
+      "");
+}
+
+// A port base address in hex, with or without 0x, 0x1 to 0xFFFF.
+std::optional<std::int32_t> PortAddress(const std::string& value) {
+  const std::string digits =
+      value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
+  if (digits.empty() || digits.size() > 4 ||
+      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return std::nullopt;
+  }
+  const auto address = static_cast<std::int32_t>(ParseHex(digits));
+  return address != 0 ? std::optional<std::int32_t>(address) : std::nullopt;
+}
+
+CLI::Validator PortCheck() {
+  return CLI::Validator(
+      [](std::string& value) -> std::string {
+        return PortAddress(value) ? "" : FormatText(texts::kBadPort, value.c_str());
+      },
+      "");
+}
+
 CLI::Validator SpeedCheck() {
   return CLI::Validator(
       [](std::string& value) -> std::string {
@@ -261,6 +289,22 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddFlag(app, "--repeat", options.repeat);
   AddFlag(app, "--keep-going", options.keepGoing);
   AddOption(app, "--log", options.logFile);
+  AddFlag(app, "-l,--long", options.longList);
+  std::optional<std::string> serialField;
+  AddOption(app, "--serial", serialField)->check(SerialFieldCheck());
+  std::optional<std::uint32_t> serialStart;
+  AddOption(app, "--serial-start", serialStart)->check(WholeNumberFrom(0, 0xFFFFFFFFu));
+  std::optional<std::uint32_t> serialStep;
+  AddOption(app, "--serial-step", serialStep)->check(WholeNumberFrom(1, 0xFFFFFFFFu));
+  std::optional<std::string> serialFormat;
+  AddOption(app, "--serial-format", serialFormat)->check(OneOf({"le", "be", "bcd", "ascii"}));
+  std::optional<std::string> serialFile;
+  AddOption(app, "--serial-file", serialFile);
+  bool serialOverwrite = false;
+  AddFlag(app, "--serial-overwrite", serialOverwrite);
+  AddFlag(app, "--only-changed", options.onlyChanged);
+  std::optional<std::string> port;
+  AddOption(app, "--port", port)->check(PortCheck());
 
   std::vector<std::string> arguments;
   const CommandSlot commands[] = {
@@ -297,15 +341,39 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   options.command = chosen->command;
   // Options that belong to one command, or to another option.
   const char* needs[2] = {nullptr, nullptr};
-  if (options.command != Command::Program && (options.repeat || options.logFile)) {
-    needs[0] = options.repeat ? "--repeat" : "--log";
+  const char* serialDetail = serialStart    ? "--serial-start"
+                             : serialStep   ? "--serial-step"
+                             : serialFormat ? "--serial-format"
+                             : serialFile   ? "--serial-file"
+                             : serialOverwrite ? "--serial-overwrite"
+                                               : nullptr;
+  if (options.command != Command::Program &&
+      (options.repeat || options.logFile || serialField || options.onlyChanged)) {
+    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : serialField ? "--serial" : "--only-changed";
     needs[1] = "program";
+  } else if (serialDetail != nullptr && !serialField) {
+    needs[0] = serialDetail;
+    needs[1] = "--serial";
   } else if (options.keepGoing && !options.repeat) {
     needs[0] = "--keep-going";
     needs[1] = "--repeat";
+  } else if (options.longList && options.command != Command::Devices) {
+    needs[0] = "-l";
+    needs[1] = "devices";
   }
   if (needs[0] != nullptr) return ReportUsageError(FormatText(texts::kOnlyWith, needs[0], needs[1]), err);
 
+  if (port) options.port = PortAddress(*port);
+  if (serialField) {
+    SerialOptions serial;
+    serial.field = *ParseSerialField(*serialField);
+    serial.start = serialStart.value_or(1);
+    serial.step = serialStep.value_or(1);
+    serial.format = SerialFormatNamed(serialFormat.value_or("le")).value();
+    serial.counterFile = serialFile;
+    serial.overwrite = serialOverwrite;
+    options.serial = serial;
+  }
   if (options.command == Command::InitReg && !arguments.empty()) {
     options.initRegisterValue = HexByte(arguments.front());
     if (!options.initRegisterValue) return ReportUsageError(texts::kBadByte, err);

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/SerialNumber.h"
 #include "core/DataFormat.h"
 #include "sim/AbsentStatus.h"
 #include "sim/PacedProgrammer.h"
@@ -18,6 +19,16 @@ inline constexpr int kUsageError = 64;
 // Exit status when the log of a production run cannot be written
 // (sysexits' EX_IOERR).
 inline constexpr int kLogError = 74;
+
+// program --serial: a serial number patched into each chip's image.
+struct SerialOptions {
+  SerialField field;
+  std::uint64_t start = 1;
+  std::uint64_t step = 1;
+  SerialFormat format = SerialFormat::LittleEndian;
+  std::optional<std::string> counterFile;  // --serial-file
+  bool overwrite = false;                  // --serial-overwrite: the field may cover file data
+};
 
 enum class Command { Devices, Detect, Probe, Blank, Program, Verify, Read, InitReg, Convert };
 
@@ -50,6 +61,10 @@ struct CliOptions {
   bool repeat = false;                 // program: one chip after another
   bool keepGoing = false;              // --repeat: go on after a failed chip
   std::optional<std::string> logFile;  // program: one CSV line per chip appended
+  bool longList = false;               // devices -l: one tab-separated line per device
+  std::optional<SerialOptions> serial;  // program --serial
+  bool onlyChanged = false;             // program --only-changed
+  std::optional<std::int32_t> port;      // --port: the port for this run instead of PortAdress
 };
 
 // Parses the arguments. Returns the options, or the exit status when the

@@ -7,7 +7,10 @@
 #include "app/Program.h"
 #include "cli/CliTexts.h"
 #include "cli/ConsoleUi.h"
+#include "cli/DeviceTable.h"
+#include "cli/DifferenceReport.h"
 #include "cli/ProductionRun.h"
+#include "cli/SerialRun.h"
 #include "config/ChoiceList.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
@@ -60,6 +63,7 @@ ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironmen
   program.traceFile = options.traceFile;
   program.simulateSpeed = options.speed;
   program.simulateEmptySocket = options.emptySocket;
+  program.portOverride = options.port;
   return program;
 }
 
@@ -79,6 +83,7 @@ class Session {
       });
     }
     program_.OnAreaUsed([this](const AreaChecksum& area) { areas_.push_back(area); });
+    program_.OnCellCompared([this](const ComparedCell& cell) { differences_.Add(cell); });
   }
 
   int Run();
@@ -93,6 +98,9 @@ class Session {
   // go to standard error instead when `written` (a file the command wrote)
   // is standard output itself, so that they never mix with the data.
   void PrintChecksums(const std::string& written = "");
+  // The summary of the cells that differed in the command's verification,
+  // after the chain's own messages on standard error; then forgets them.
+  void PrintDifferences();
   // After a pass that found only 0xFF: InitRegister1 too? Then the socket
   // may be empty, which the read traffic cannot tell from an erased chip.
   void WarnIfSocketMayBeEmpty();
@@ -105,7 +113,14 @@ class Session {
   MemoryChoiceList devices_;
   Program program_;
   std::vector<AreaChecksum> areas_;  // of the running command
+  DifferenceReport differences_;     // of the running command
+  std::optional<SerialRun> serialRun_;  // program --serial
 };
+
+void Session::PrintDifferences() {
+  env_.err << differences_.Text() << std::flush;
+  differences_.Clear();
+}
 
 void Session::PrintChecksums(const std::string& written) {
   std::ostream& out = !written.empty() && IsStandardOutput(written) ? env_.err : env_.out;
@@ -130,19 +145,28 @@ void Session::WarnIfSocketMayBeEmpty() {
 
 int Session::ProgramCommand() {
   program_.SetBurnFile(options_.files.at(0));
-  if (!options_.repeat && !options_.logFile) {
+  program_.SetOnlyChanged(options_.onlyChanged);
+  if (options_.serial) {
+    serialRun_.emplace(*options_.serial, program_, ui_, env_.err);
+    if (const int status = serialRun_->Check(); status != 0) return status;
+    program_.OnImageLoaded([this](MemoryArea area) { return serialRun_->Patch(area); });
+  }
+  if (!options_.repeat && !options_.logFile && !options_.serial) {
     const ResultCode result = program_.OnBrennen();
     PrintChecksums();
+    PrintDifferences();
     return ResultNumber(result);
   }
   const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
                                     options_.logFile};
   ProductionRun run(env_, production, [this] {
-    ChipOutcome chip;
+    ChipOutcome chip = serialRun_ ? serialRun_->Take() : ChipOutcome{};
+    if (chip.abandoned) return chip;
     chip.result = ResultNumber(program_.OnBrennen());
     chip.device = program_.State().device.Name;
     chip.areas = areas_;
     PrintChecksums();
+    PrintDifferences();
     return chip;
   });
   return run.Run();
@@ -177,14 +201,26 @@ int Session::ListDevices() {
   const int selectedManufacturer = manufacturers_.Selected();
   const int selectedDevice = devices_.Selected();
   for (std::size_t m = 0; m < names.size(); ++m) {
-    env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
-             << '\n';
+    if (!options_.longList) {
+      env_.out << m << ' ' << names[m] << (static_cast<int>(m) == selectedManufacturer ? " *" : "")
+               << '\n';
+    }
     manufacturers_.Select(static_cast<int>(m));
     // A manufacturer without valid devices lists none ("Keine Bausteine" is
     // the list's placeholder, no device).
     if (program_.OnManufacturerChanged() != Result::Ok) continue;
-    const auto& devices = devices_.Names();
+    const std::vector<std::string> devices = devices_.Names();
     for (std::size_t d = 0; d < devices.size(); ++d) {
+      if (options_.longList) {
+        // The device list holds exactly the lines the loader counts, so
+        // entry d is the device loaded.
+        devices_.Select(static_cast<int>(d));
+        program_.OnDeviceChanged();
+        env_.out << DeviceTableLine(static_cast<int>(m), names[m], static_cast<int>(d),
+                                    program_.State().device)
+                 << '\n';
+        continue;
+      }
       const bool selected =
           static_cast<int>(m) == selectedManufacturer && static_cast<int>(d) == selectedDevice;
       env_.out << "  " << d << ' ' << devices[d] << (selected ? " *" : "") << '\n';
@@ -210,6 +246,7 @@ int Session::HardwareCommand() {
       program_.SetBurnFile(options_.files.at(0));
       const ResultCode result = program_.OnPruefen();
       PrintChecksums();
+      PrintDifferences();
       return ResultNumber(result);
     }
     case Command::Read: {
@@ -220,6 +257,7 @@ int Session::HardwareCommand() {
       const bool blank = std::all_of(areas_.begin(), areas_.end(),
                                      [](const AreaChecksum& area) { return area.blank; });
       PrintChecksums(options_.files.at(0));
+      PrintDifferences();
       if (result == Result::Ok && blank) WarnIfSocketMayBeEmpty();
       return ResultNumber(result);
     }

@@ -77,6 +77,31 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--log", "DATEI",
      "program: je Baustein eine CSV-Zeile an DATEI anhängen (Zeit, Baustein, Brenndatei, "
      "CRC-32 je Bereich, Ergebnis)"},
+    {"--serial", "BEREICH:ADRESSE:BREITE",
+     "program: jedem Baustein eine Seriennummer in BREITE (1 bis 4) Bytes ab ADRESSE "
+     "(dezimal oder 0x-hex) im BEREICH code oder data geben; sie steht in der Ergebniszeile "
+     "und im Protokoll"},
+    {"--serial-start", "N", "erste Seriennummer (Vorgabe 1; mit --serial-file nur für einen neuen Zähler)"},
+    {"--serial-step", "N", "Abstand der Seriennummern (Vorgabe 1)"},
+    {"--serial-format", "le|be|bcd|ascii",
+     "Seriennummer binär mit dem niedrigsten (le, Vorgabe) oder höchsten Byte zuerst (be), "
+     "gepackt BCD oder als ASCII-Ziffern"},
+    {"--serial-file", "DATEI",
+     "Zähler der Seriennummern in DATEI: vor jedem Baustein gesperrt weitergezählt und auf die "
+     "Platte geschrieben, so dass keine Nummer zweimal vergeben wird, auch nicht über Läufe, "
+     "Abstürze und mehrere Prozesse hinweg"},
+    {"--serial-overwrite", "", "die Seriennummer darf Daten der Brenndatei überschreiben"},
+    {"--only-changed", "",
+     "program: jeden Bereich erst lesen, nur die Zellen brennen, die sich von der Datei "
+     "unterscheiden, und nur diese danach prüfen"},
+    {"--port", "ADRESSE",
+     "Basisadresse der Schnittstelle für diesen Lauf (hex, etwa 0x278) statt PortAdress, ohne "
+     "KALVENOR.INI zu ändern; jede Schnittstelle hat ihre eigene Belegt-Marke, so laufen "
+     "mehrere Programmiergeräte zugleich"},
+    {"-l,--long", "",
+     "devices: je Baustein eine Zeile mit Tabulatoren (Hersteller-Nr, Hersteller, Nr, Name, "
+     "Gehäuse, Chip-Typ, Programmspeicher und Größe, Daten-EEPROM und Größe, "
+     "InitRegister1-Adresse)"},
 };
 
 inline constexpr CommandText kCommandTexts[] = {
@@ -127,7 +152,8 @@ inline constexpr std::string_view kFooter =
     "6 Prüfen fehlgeschlagen; 7 Brennen fehlgeschlagen oder Programmiergerät belegt;\n"
     "8 Programmiergerät nicht gefunden (Demomodus);\n"
     "10 Zeitüberschreitung im Handshake; 13 Fehler der Bauteilbibliothek;\n"
-    "74 Protokoll (--log) nicht schreibbar; 64 falscher Aufruf.\n"
+    "74 Protokoll (--log) oder Zähler (--serial-file) nicht schreibbar;\n"
+    "64 falscher Aufruf.\n"
     "Eine Serie (--repeat) endet mit dem Wert des ersten fehlgeschlagenen Bausteins.\n"
     "probe: 0 Programmiergerät antwortet, Rückschleife in Ordnung;\n"
     "8 Handshake in Ordnung, Rückschleife falsch; 10 kein Handshake;\n"
@@ -167,6 +193,7 @@ inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein
 inline constexpr const char* kBadSpeed =
     "'%s' ist keine Geschwindigkeit: real, fast oder ein Faktor größer 0, etwa 10 oder 2.5";
 inline constexpr const char* kBadMask = "'%s' ist kein Byte in Hex, etwa 80 oder 0x01";
+inline constexpr const char* kBadPort = "'%s' ist keine Portadresse in Hex, etwa 0x378 oder 278";
 inline constexpr const char* kNotUnderstood = "Aufruf nicht verstanden: %s";
 inline constexpr const char* kNoManufacturer =
     "kein Hersteller '%s' in der Bauteilbibliothek (siehe: ferolith-cli devices)";
@@ -193,12 +220,50 @@ inline constexpr std::string_view kEmptySocket =
     "Warnung: Alle Zellen und InitRegister1 lesen sich als 0xFF. Steckt ein Baustein im "
     "Sockel?\n         Ein leerer Sockel liest sich genau wie ein gelöschter Chip.";
 
+// The summary after a failed verification: cells compared and differing,
+// one line per listed cell (area, address, expected, read), the rest
+// counted, the bits by direction, and a hint when all read alike.
+inline constexpr const char* kDifferenceHeading =
+    "Abweichungen: %llu Zelle(n) verglichen, %llu davon verschieden";
+inline constexpr const char* kDifferenceCell = "  %s 0x%04X: erwartet 0x%02X, gelesen 0x%02X";
+inline constexpr const char* kDifferenceMore = "  ... und %llu weitere";
+inline constexpr const char* kDifferenceBits =
+    "Bits: %llu lesen 1 statt 0, %llu lesen 0 statt 1";
+inline constexpr std::string_view kDifferenceAllFF =
+    "Hinweis: jede abweichende Zelle liest sich als 0xFF - nicht programmiert?";
+inline constexpr std::string_view kDifferenceAll00 =
+    "Hinweis: jede abweichende Zelle liest sich als 0x00 - Leseschutz gesetzt oder SerialOut auf Masse?";
+
+// Serial numbers (program --serial).
+inline constexpr const char* kSerialOutsideArea =
+    "--serial %s liegt nicht im %s von %s (0x%04X-0x%04X)";
+inline constexpr const char* kSerialNoArea = "--serial %s: %s hat kein %s";
+inline constexpr const char* kSerialOverlapsData =
+    "--serial %s überdeckt Daten der Brenndatei (Adresse 0x%04X hält 0x%02X); "
+    "--serial-overwrite erlaubt das";
+inline constexpr const char* kSerialNeedsCompanion =
+    "--serial %s braucht die Begleitdatei '%s' für das Daten-EEPROM";
+inline constexpr const char* kSerialTooLarge =
+    "die Seriennummer %llu passt nicht in das Feld von --serial";
+inline constexpr const char* kBadSerialField =
+    "--serial: '%s' ist kein Feld BEREICH:ADRESSE:BREITE, etwa code:0x07F0:2 (BEREICH code "
+    "oder data, BREITE 1 bis 4)";
+inline constexpr const char* kCounterUnreadable =
+    "der Zähler '%s' enthält keine Seriennummer (eine Zeile mit Ziffern)";
+inline constexpr const char* kCounterNotLocked = "der Zähler '%s' kann nicht gesperrt werden: %s";
+inline constexpr const char* kCounterNotWritten =
+    "der Zähler '%s' kann nicht geschrieben werden: %s; die Serie endet hier";
+inline constexpr const char* kSerialPatchFailed =
+    "Die Seriennummer passt nicht mehr in die Brenndatei:\n\n%s";
+
 // Production runs (program --repeat, --log).
 inline constexpr const char* kChipResult = "Baustein %u: %s (Ergebnis %d)";
+inline constexpr const char* kChipResultWithSerial = "Baustein %u, Seriennummer %llu: %s (Ergebnis %d)";
 inline constexpr const char* kNextChip = "Nächsten Baustein einsetzen, dann Enter (q = Ende): ";
 inline constexpr const char* kRunSummary = "Serie beendet: %u Baustein(e), davon %u fehlgeschlagen";
 inline constexpr std::string_view kLogHeader =
-    "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text";
+    "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text;"
+    "Seriennummer";
 inline constexpr const char* kLogNotOpened = "das Protokoll '%s' kann nicht geöffnet werden";
 inline constexpr const char* kLogNotWritten =
     "das Protokoll '%s' kann nicht geschrieben werden; die Serie endet hier";

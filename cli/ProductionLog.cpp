@@ -49,7 +49,8 @@ bool ProductionLog::Append(const Entry& entry) {
   const std::string line = IsoLocalTime(entry.time) + ';' + Field(entry.device) + ';' +
                            Field(entry.burnFile) + ';' + Crc(entry.codeCrc) + ';' +
                            Crc(entry.dataCrc) + ';' + std::to_string(entry.result) + ';' +
-                           Field(std::string(texts::ResultTextOf(entry.result))) + '\n';
+                           Field(std::string(texts::ResultTextOf(entry.result))) + ';' +
+                           (entry.serial ? std::to_string(*entry.serial) : std::string()) + '\n';
   file_ << line << std::flush;
   return static_cast<bool>(file_);
 }

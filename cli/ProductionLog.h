@@ -21,6 +21,7 @@ class ProductionLog {
     std::optional<std::uint32_t> codeCrc;  // empty when the area was not used
     std::optional<std::uint32_t> dataCrc;
     int result = 0;
+    std::optional<std::uint64_t> serial;  // empty without --serial
   };
 
   // Opens `path` for appending; false when it cannot be opened.

@@ -59,6 +59,10 @@ int ProductionRun::Run() {
   int status = 0;
   for (;;) {
     const ChipOutcome chip = programChip_();
+    if (chip.abandoned) {
+      if (status == 0) status = chip.result;
+      break;
+    }
     ++chips;
     if (chip.result != 0) {
       ++failed;
@@ -67,16 +71,21 @@ int ProductionRun::Run() {
     if (options_.logFile &&
         !log.Append({std::time(nullptr), chip.device, options_.burnFile,
                      CrcOf(chip.areas, MemoryArea::ProgramMemory),
-                     CrcOf(chip.areas, MemoryArea::DataEeprom), chip.result})) {
+                     CrcOf(chip.areas, MemoryArea::DataEeprom), chip.result, chip.serial})) {
       env_.err << texts::kErrorPrefix
                << FormatText(texts::kLogNotWritten, options_.logFile->c_str()) << '\n';
       if (status == 0) status = kLogError;
       break;
     }
+    const std::string resultText(texts::ResultTextOf(chip.result));
+    if (options_.repeat || chip.serial) {
+      env_.out << (chip.serial ? FormatText(texts::kChipResultWithSerial, chips,
+                                            static_cast<unsigned long long>(*chip.serial),
+                                            resultText.c_str(), chip.result)
+                               : FormatText(texts::kChipResult, chips, resultText.c_str(), chip.result))
+               << std::endl;
+    }
     if (!options_.repeat) return status;
-    env_.out << FormatText(texts::kChipResult, chips,
-                           std::string(texts::ResultTextOf(chip.result)).c_str(), chip.result)
-             << std::endl;
     if (StopRequested() || (chip.result != 0 && !options_.keepGoing) || !WaitForNextChip()) break;
   }
   if (options_.repeat) env_.out << FormatText(texts::kRunSummary, chips, failed) << std::endl;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,7 +13,11 @@ namespace ferolith::cli {
 
 // What programming one chip gave.
 struct ChipOutcome {
+  // True when the chip was never started (its serial number could not be
+  // had): the run ends with `result`, the chip is neither counted nor logged.
+  bool abandoned = false;
   int result = 0;
+  std::optional<std::uint64_t> serial;  // the chip's serial number, with --serial
   std::string device;
   std::vector<AreaChecksum> areas;  // the areas the burn and companion files filled
 };
@@ -25,7 +30,8 @@ struct ProductionOptions {
 };
 
 // "program --repeat" and "program --log": programs one chip after another.
-// After each chip the result line goes to standard output (with --repeat)
+// After each chip the result line goes to standard output (with --repeat,
+// and for every chip with a serial number)
 // and the log line to the log; then the run waits for the next chip: an
 // empty line on standard input goes on, "q" or the end of input stops (on a
 // terminal it asks in German first; from a pipe it reads silently). The run

@@ -5,12 +5,14 @@
 #else
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -332,9 +334,10 @@ TEST_F(CliEndToEnd, ProductionRunsOnATerminalAndFromAPipe) {
   std::istringstream log(Bytes("run.csv"));
   std::string line;
   std::getline(log, line);
-  EXPECT_EQ(line, "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text");
+  EXPECT_EQ(line, "Zeit;Baustein;Brenndatei;CRC-32 Programmspeicher;CRC-32 Daten-EEPROM;Ergebnis;Text;"
+                  "Seriennummer");
   const std::regex entry("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d;"
-                         "QM1108-2KE;fw\\.hex;" + crc + ";;0;Erfolg");
+                         "QM1108-2KE;fw\\.hex;" + crc + ";;0;Erfolg;");
   int chips = 0;
   for (; std::getline(log, line); ++chips) EXPECT_TRUE(std::regex_match(line, entry)) << line;
   EXPECT_EQ(chips, 6);
@@ -382,7 +385,405 @@ TEST_F(CliEndToEnd, AProductionRunEndsCleanlyOnCtrlCAndItsLogSurvivesAKill) {
   std::size_t lines = 0;
   for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1)) ++lines;
   EXPECT_EQ(lines, 4u) << log;  // the header and three chips
-  EXPECT_TRUE(log.ends_with(";0;Erfolg\n")) << log;
+  EXPECT_TRUE(log.ends_with(";0;Erfolg;\n")) << log;
+}
+
+// "devices -l": one tab-separated line per listed device, with the numbers
+// --manufacturer and --device take.
+TEST_F(CliEndToEnd, DevicesLongListsEveryDeviceWithItsRangesTabSeparated) {
+  CliRun table = Cli("devices -l");
+  ASSERT_EQ(table.status, 0) << table.err;
+  std::istringstream lines(table.out);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 10) << line;
+    rows.push_back(line);
+  }
+  // The sample library's eleven enabled devices; the disabled ones are missing.
+  EXPECT_EQ(rows.size(), 11u) << table.out;
+  EXPECT_EQ(table.out.find("Muster"), std::string::npos);
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "0\tQuellmark Halbleiter\t1\tQM1108-2KE\tDIP8\tACE11\t0x0000-0x07FF\t2048"
+                      "\t0xF000-0xF03F\t64\t0x02FF"),
+            rows.end())
+      << table.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "0\tQuellmark Halbleiter\t0\tQM1108-1K\tDIP8\tACE11\t0x0000-0x03FF\t1024\t-\t0\t0x02FF"),
+            rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      "1\tBrimwood Mikrosysteme\t2\tBW12-D14/64E\tDIP14\tACE12\t0x0000-0xFFFF\t65536"
+                      "\t0x0000-0x01FF\t512\t0x03FF"),
+            rows.end())
+      << table.out;
+  EXPECT_EQ(Cli("-l blank").status, 64);
+}
+
+// After a failed verification the command line sums up what differed.
+TEST_F(CliEndToEnd, AFailedVerificationIsSummedUpCellByCell) {
+  std::string firmware = PatternBytes(0x800);
+  WriteFileBytes(dir_.File("fw.bin"), firmware);
+  ASSERT_EQ(Sim("-y program fw.bin").status, 0);
+
+  // One byte changed: 0xED expected where the chip holds 0xEC (one bit 0 for 1).
+  ASSERT_EQ(static_cast<unsigned char>(firmware[0x123]), 0xEC);
+  firmware[0x123] = static_cast<char>(0xED);
+  WriteFileBytes(dir_.File("changed.bin"), firmware);
+  CliRun one = Sim("-y --on-error retry verify changed.bin");
+  EXPECT_EQ(one.status, 6);
+  const std::size_t box = one.err.find("Meldung: Programmspeicher Fehler");
+  const std::size_t summary = one.err.find(
+      "Abweichungen: 2048 Zelle(n) verglichen, 1 davon verschieden\n"
+      "  Programmspeicher 0x0123: erwartet 0xED, gelesen 0xEC\n"
+      "Bits: 0 lesen 1 statt 0, 1 lesen 0 statt 1\n");
+  EXPECT_NE(summary, std::string::npos) << one.err;
+  EXPECT_LT(box, summary);
+  EXPECT_EQ(one.err.find("Hinweis"), std::string::npos);
+
+  // Cancel at the first difference: the cells compared so far.
+  CliRun stopped = Sim("-y verify changed.bin");
+  EXPECT_EQ(stopped.status, 6);
+  EXPECT_NE(stopped.err.find("Abweichungen: 292 Zelle(n) verglichen, 1 davon verschieden\n"), std::string::npos)
+      << stopped.err;
+
+  // A blank chip against the pattern: every difference reads 0xFF.
+  std::filesystem::remove(dir_.File("chip.sim"));
+  CliRun blank = Sim("-y --on-error retry verify fw.bin");
+  EXPECT_EQ(blank.status, 6);
+  std::size_t notFF = 0;
+  for (const char c : firmware) notFF += static_cast<unsigned char>(c) != 0xFF ? 1 : 0;
+  std::size_t bits = 0;
+  for (const char c : PatternBytes(0x800)) bits += 8u - static_cast<unsigned>(std::popcount(static_cast<unsigned char>(c)));
+  EXPECT_NE(blank.err.find("Abweichungen: 2048 Zelle(n) verglichen, " + std::to_string(notFF) +
+                           " davon verschieden\n  Programmspeicher 0x0000: erwartet 0x0B, gelesen 0xFF\n"),
+            std::string::npos)
+      << blank.err;
+  EXPECT_NE(blank.err.find("  ... und " + std::to_string(notFF - 16) + " weitere\nBits: " + std::to_string(bits) +
+                           " lesen 1 statt 0, 0 lesen 0 statt 1\n"
+                           "Hinweis: jede abweichende Zelle liest sich als 0xFF - nicht programmiert?\n"),
+            std::string::npos)
+      << blank.err;
+  const std::string tail = blank.err.substr(blank.err.find("Abweichungen"));
+  EXPECT_EQ(std::count(tail.begin(), tail.end(), '\n'), 1 + 16 + 1 + 1 + 1) << tail;
+
+  // Read protection: every cell reads 0x00.
+  ASSERT_EQ(Sim("initreg 01").status, 0);
+  ASSERT_EQ(Sim("-y --no-verify program fw.bin").status, 0);
+  CliRun hidden = Sim("-y --on-error retry verify fw.bin");
+  EXPECT_EQ(hidden.status, 6);
+  EXPECT_NE(hidden.err.find("Hinweis: jede abweichende Zelle liest sich als 0x00"), std::string::npos)
+      << hidden.err;
+  EXPECT_EQ(hidden.err.find("0xFF - nicht programmiert"), std::string::npos);
+}
+
+// Serial numbers: each chip gets the next number in its field, in every
+// format, read back from the chip.
+TEST_F(CliEndToEnd, SerialNumbersArePatchedIntoEveryChipInEveryFormat) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  WriteFileBytes(dir_.File("fw.rex"), ":02F00000A5A5C4\r\n:00000001FF\r\n");
+  // A binary read-out holds each cell at its address, the data EEPROM's in the companion.
+  const auto chipBytes = [&](std::uint32_t address, std::size_t count) {
+    CliRun read = Sim("-y --save-blank --format bin read back.bin");
+    EXPECT_EQ(read.status, 0) << read.err;
+    const std::string bytes = Bytes(address >= 0xF000 ? "back.rex" : "back.bin");
+    return bytes.size() >= address + count ? bytes.substr(address, count) : std::string("(short)");
+  };
+  const struct {
+    const char* options;
+    std::uint32_t address;
+    std::string bytes;
+  } cases[] = {
+      {"--serial code:0x7F0:2 --serial-start 1234", 0x7F0, std::string("\xD2\x04", 2)},
+      {"--serial code:0x7F0:3 --serial-start 1234 --serial-format be", 0x7F0, std::string("\x00\x04\xD2", 3)},
+      {"--serial code:2032:3 --serial-start 1234 --serial-format bcd", 0x7F0, std::string("\x00\x12\x34", 3)},
+      {"--serial code:0x7FC:4 --serial-start 1234 --serial-format ascii", 0x7FC, "1234"},
+      {"--serial code:0x7FF:1 --serial-start 255", 0x7FF, "\xFF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    CliRun program = Sim(std::string("-y --verify ") + c.options + " program fw.hex");
+    ASSERT_EQ(program.status, 0) << program.err;
+    EXPECT_NE(program.out.find("Baustein 1, Seriennummer "), std::string::npos) << program.out;
+    EXPECT_EQ(chipBytes(c.address, c.bytes.size()), c.bytes);
+#ifndef _WIN32
+    // The checksum line describes what the chip got, the number included
+    // (zlib through python3, which the Windows runs do not have).
+    EXPECT_TRUE(program.out.starts_with("Programmspeicher 0x0000-0x07FF: " + ZlibSums("back.bin") + "\n"))
+        << program.out;
+#endif
+    EXPECT_EQ(chipBytes(0x30, 3), "\x02\x33\x7A");  // the file's own data stays
+  }
+  // In the data EEPROM, three chips one after another, step 7.
+  std::vector<std::string> seen;
+  for (int chip = 0; chip < 3; ++chip) {
+    CliRun program = Sim("-y --serial data:0xF010:2 --serial-format be --serial-start 100 --serial-step 7 "
+                         "--serial-file counter.txt program fw.hex");
+    ASSERT_EQ(program.status, 0) << program.err;
+    seen.push_back(chipBytes(0xF010, 2));
+    EXPECT_EQ(chipBytes(0xF000, 2), "\xA5\xA5");
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{std::string("\x00\x64", 2), std::string("\x00\x6B", 2),
+                                            std::string("\x00\x72", 2)}));
+  EXPECT_EQ(Bytes("counter.txt"), "121\n");
+
+  // Verify checks the patched image: on a write-protected chip the next
+  // number does not arrive, and only the serial cell differs.
+  ASSERT_EQ(Sim("initreg 02").status, 0);
+  ASSERT_EQ(Sim("-y --serial code:0x7F0:1 --serial-start 5 program fw.hex").status, 0);
+  CliRun locked = Sim("-y --verify --on-error retry --serial code:0x7F0:1 --serial-start 6 program fw.hex");
+  EXPECT_EQ(locked.status, 6);
+  EXPECT_NE(locked.out.find("Baustein 1, Seriennummer 6: Prüfen fehlgeschlagen (Ergebnis 6)"), std::string::npos)
+      << locked.out;
+  EXPECT_NE(locked.err.find("1 davon verschieden\n  Programmspeicher 0x07F0: erwartet 0x06, gelesen 0x05\n"),
+            std::string::npos)
+      << locked.err;
+}
+
+TEST_F(CliEndToEnd, SerialFieldsThatCannotWorkAreUsageErrors) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const struct {
+    const char* arguments;
+    const char* error;
+  } refused[] = {
+      {"--serial code:0x7FF:2 program fw.hex",
+       "--serial code:0x07FF:2 liegt nicht im Programmspeicher von QM1108-2KE (0x0000-0x07FF)"},
+      {"--serial data:0xEFFF:1 program fw.hex",
+       "--serial data:0xEFFF:1 liegt nicht im Daten-EEPROM von QM1108-2KE (0xF000-0xF03F)"},
+      {"--serial code:0x31:2 program fw.hex",
+       "--serial code:0x0031:2 überdeckt Daten der Brenndatei (Adresse 0x0031 hält 0x33)"},
+      {"--serial code:0x100:1 --serial-start 256 program fw.hex",
+       "die Seriennummer 256 passt nicht in das Feld von --serial"},
+      {"--serial code:0x100:2 --serial-format ascii --serial-start 100 program fw.hex",
+       "die Seriennummer 100 passt nicht in das Feld von --serial"},
+      {"--serial code:0x100:2 --serial-format bcd --serial-start 10000 program fw.hex",
+       "die Seriennummer 10000 passt nicht in das Feld von --serial"},
+      {"--serial data:0xF000:1 program fw.hex", "braucht die Begleitdatei"},
+      {"--serial code:0x100:5 program fw.hex", "ist kein Feld BEREICH:ADRESSE:BREITE"},
+      {"--serial flash:0x100:1 program fw.hex", "ist kein Feld BEREICH:ADRESSE:BREITE"},
+      {"--serial code:0x100:1 verify fw.hex", "--serial geht nur zusammen mit program"},
+      {"--serial-start 5 program fw.hex", "--serial-start geht nur zusammen mit --serial"},
+      {"--serial code:0x100:1 --serial-format hex program fw.hex", "'hex' ist nicht erlaubt"},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.arguments);
+    CliRun run = Sim(std::string("-y ") + r.arguments);
+    EXPECT_EQ(run.status, 64);
+    EXPECT_NE(run.err.find(r.error), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Meldung: Keine Fehler"), std::string::npos);
+  }
+  EXPECT_EQ(Sim("-y --serial code:0x31:2 --serial-overwrite program fw.hex").status, 0);
+  EXPECT_EQ(Cli("-q --simulate --device QM1108-1K -y --serial data:0xF000:1 program fw.hex").status, 64);
+
+  // A number that stops fitting ends the run before its chip; the counter
+  // keeps it.
+  CliRun full = Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --repeat --serial code:0x100:1 "
+                    "--serial-start 254 --serial-file full.txt program fw.hex");
+  EXPECT_EQ(full.status, 0) << full.err;
+#ifndef _WIN32
+  Shell("printf '\\n\\n\\n' | XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH " -q --simulate --manufacturer 0 "
+        "--device QM1108-2KE -y --repeat --serial code:0x100:1 --serial-file full.txt program fw.hex "
+        ">full.txt.out 2>full.txt.err; echo $? >full.status");
+  EXPECT_EQ(Bytes("full.status"), "64\n");
+  EXPECT_NE(Bytes("full.txt.out").find("Baustein 1, Seriennummer 255: Erfolg (Ergebnis 0)\n"
+                                      "Serie beendet: 1 Baustein(e), davon 0 fehlgeschlagen\n"),
+            std::string::npos)
+      << Bytes("full.txt.out");
+  EXPECT_NE(Bytes("full.txt.err").find("die Seriennummer 256 passt nicht"), std::string::npos);
+  EXPECT_EQ(Bytes("full.txt"), "256\n");
+#endif
+
+  // A counter that is not a number is not guessed at.
+  WriteFileBytes(dir_.File("counter.txt"), "zwölf\n");
+  CliRun bad = Sim("-y --serial code:0x100:2 --serial-file counter.txt program fw.hex");
+  EXPECT_EQ(bad.status, 74);
+  EXPECT_NE(bad.err.find("der Zähler 'counter.txt' enthält keine Seriennummer"), std::string::npos) << bad.err;
+  EXPECT_EQ(Bytes("counter.txt"), "zwölf\n");
+}
+
+// The counter survives a run killed between two chips: the next run goes on
+// with the next number; every number handed out has its log line.
+TEST_F(CliEndToEnd, ASerialCounterHandsOutNoNumberTwiceAcrossAKilledRun) {
+  SKIP_ON_WINDOWS(kNeedsTerminalDriver);
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const std::string serial = "-y --repeat --log run.csv --serial code:0x7F0:2 --serial-file counter.txt ";
+  CliRun killed = Drive("pipe", R"([["send","\n"],["wait","Baustein 2,"],["wait","\n"],["signal","KILL"]])",
+                        serial + "program fw.hex");
+  EXPECT_EQ(killed.status, 128 + 9);
+  EXPECT_EQ(Bytes("counter.txt"), "3\n");
+  CliRun again = Drive("pipe", R"([["send","\n"],["close"]])", serial + "program fw.hex");
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("Baustein 1, Seriennummer 3: Erfolg (Ergebnis 0)\n"
+                           "Programmspeicher 0x0000-0x07FF"),
+            std::string::npos)
+      << again.out;
+  EXPECT_NE(again.out.find("Baustein 2, Seriennummer 4: Erfolg"), std::string::npos);
+  EXPECT_EQ(Bytes("counter.txt"), "5\n");
+
+  std::istringstream log(Bytes("run.csv"));
+  std::string line;
+  std::getline(log, line);
+  EXPECT_TRUE(line.ends_with(";Ergebnis;Text;Seriennummer")) << line;
+  std::vector<std::string> numbers;
+  while (std::getline(log, line)) numbers.push_back(line.substr(line.rfind(';') + 1));
+  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3", "4"}));
+}
+
+// A device or file name may hold the separator, a quote or a line break:
+// the log quotes such fields as CSV readers expect.
+TEST_F(CliEndToEnd, TheProductionLogQuotesSeparatorsQuotesAndLineBreaks) {
+  SKIP_ON_WINDOWS("a file name with a line break");
+  WriteFileBytes(dir_.File("ACELIST.CSV"),
+                 ":Eigenbau;Y\r\nSPEZIAL \"A\";DIP8;12500;5000;4000;0;1024;0;0;0x2FF;ACE11;Y\r\n");
+  // Each special character in a field of its own, so that each one alone
+  // must bring the quotes.
+  WriteFileBytes(dir_.File("a\nb.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  WriteFileBytes(dir_.File("a;b.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  ASSERT_EQ(Cli("-q --simulate -y --log run.csv program \"$(printf 'a\\nb.hex')\"").status, 0);
+  CliRun run = Cli("-q --simulate -y --log run.csv program 'a;b.hex'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Read back by Python's csv module, an independent reader.
+  WriteFileBytes(dir_.File("fields.py"),
+                 "import csv\n"
+                 "rows = list(csv.reader(open('run.csv', newline='', encoding='utf-8'), delimiter=';'))\n"
+                 "print(len(rows), [len(row) for row in rows], rows[1][1] == 'SPEZIAL \"A\"',\n"
+                 "      rows[1][2] == 'a\\nb.hex', rows[2][2] == 'a;b.hex', rows[2][5:])\n");
+  Shell("python3 fields.py >fields.txt");
+  EXPECT_EQ(Bytes("fields.txt"), "3 [8, 8, 8] True True True ['0', 'Erfolg', '']\n") << Bytes("run.csv");
+}
+
+#ifndef _WIN32
+// --port: a run on another port than KALVENOR.INI's has a "programmer in
+// use" mark of its own; the family's mark stays that of KALVENOR.INI's port.
+TEST_F(CliEndToEnd, EachPortHasItsOwnProgrammerInUseMark) {
+  WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\r\nPortAdress=378\r\n");
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  std::filesystem::create_directories(dir_.File("kalvenor"));
+  // Another process holds a mark: this test, with a lock of its own.
+  const auto holding = [&](const std::string& mark, const std::string& arguments) {
+    const int fd = ::open(dir_.File("kalvenor/" + mark + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    const int status = Sim(arguments).status;
+    ::close(fd);
+    return status;
+  };
+  EXPECT_EQ(holding("KalvenorDevil", "-y program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil", "-y --port 378 program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil", "-y --port 0x278 program fw.hex"), 0);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y --port 0x278 program fw.hex"), 7);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y --port 3BC program fw.hex"), 0);
+  EXPECT_EQ(holding("KalvenorDevil 0x278", "-y program fw.hex"), 0);
+  // The run's port is not saved, also when a command writes KALVENOR.INI.
+  EXPECT_EQ(Sim("--port 0x278 initreg 3c").status, 0);
+  EXPECT_NE(Bytes("KALVENOR.INI").find("PortAdress=378"), std::string::npos) << Bytes("KALVENOR.INI");
+  EXPECT_EQ(Cli("--port 0x10000 devices").status, 64);
+  EXPECT_EQ(Cli("--port 0 devices").status, 64);
+}
+
+// A gang of two simulated programmers on one serial counter and one log, at
+// the same time: every chip programmed once, no number twice.
+TEST_F(CliEndToEnd, TwoProgrammersOnOneCounterHandOutEveryNumberOnce) {
+  WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  const std::string run = "-q --manufacturer 0 --device QM1108-2KE -y --repeat --log run.csv "
+                          "--serial code:0x7F0:2 --serial-file counter.txt program fw.hex";
+  // The first chip starts the log and the counter.
+  ASSERT_EQ(Cli("-q --simulate=first.sim --manufacturer 0 --device QM1108-2KE -y --log run.csv "
+                "--serial code:0x7F0:2 --serial-file counter.txt program fw.hex")
+                .status,
+            0);
+  const auto bench = [&](const char* name, const char* port) {
+    return std::string("(printf '\\n\\n\\n\\n' | XDG_RUNTIME_DIR=. " FEROLITH_CLI_PATH " --simulate=") + name +
+           ".sim --port " + port + " " + run + " >" + name + ".txt 2>" + name + ".err; echo $? >" + name +
+           ".status)";
+  };
+  Shell("(" + bench("a", "0x278") + " & " + bench("b", "0x3BC") + " & wait)");
+  EXPECT_EQ(Bytes("a.status"), "0\n") << Bytes("a.err");
+  EXPECT_EQ(Bytes("b.status"), "0\n") << Bytes("b.err");
+
+  std::vector<int> numbers;
+  for (const char* name : {"a", "b"}) {
+    const std::string out = Bytes(std::string(name) + ".txt");
+    const std::regex result("Baustein \\d, Seriennummer (\\d+): Erfolg");
+    int last = 0;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), result); it != std::sregex_iterator(); ++it) {
+      last = std::stoi((*it)[1]);
+      numbers.push_back(last);
+    }
+    // The chip in the programmer holds the last number it got.
+    WriteFileBytes(dir_.File("copy.sim"), Bytes(std::string(name) + ".sim"));
+    ASSERT_EQ(Cli("-q --simulate=copy.sim --manufacturer 0 --device QM1108-2KE -y --save-blank --format bin "
+                  "read back.bin")
+                  .status,
+              0);
+    EXPECT_EQ(Bytes("back.bin").substr(0x7F0, 2), std::string(1, static_cast<char>(last)) + '\0') << name;
+  }
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(numbers, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+
+  // The shared log: whole lines, each number once.
+  std::istringstream log(Bytes("run.csv"));
+  std::string line;
+  std::getline(log, line);
+  std::vector<int> logged;
+  const std::regex entry("[^;]+;QM1108-2KE;fw\\.hex;[0-9A-F]{8};;0;Erfolg;(\\d+)");
+  while (std::getline(log, line)) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, entry)) << line;
+    logged.push_back(std::stoi(match[1]));
+  }
+  std::sort(logged.begin(), logged.end());
+  EXPECT_EQ(logged, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(Bytes("counter.txt"), "12\n");
+}
+#endif
+
+// --only-changed reads the area once, programs only the cells that differ
+// and reads those back: after a one-byte change well under the register
+// writes of a plain program --verify (counted in the port trace).
+TEST_F(CliEndToEnd, OnlyChangedProgramsAndChecksJustTheCellsThatDiffer) {
+  SKIP_ON_WINDOWS("the register writes are counted by python3 in the trace");
+  std::string firmware = PatternBytes(0x400);
+  WriteFileBytes(dir_.File("fw.bin"), firmware);
+  const std::string device = "-q --simulate=chip.sim --manufacturer 0 --device QM1108-1K -y --verify ";
+  ASSERT_EQ(Cli(device + "--trace=plain.vcd program fw.bin").status, 0);
+  firmware[0x200] = static_cast<char>(firmware[0x200] ^ 0x5A);
+  WriteFileBytes(dir_.File("fw.bin"), firmware);
+  CliRun changed = Cli(device + "--only-changed --trace=changed.vcd program fw.bin");
+  ASSERT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(Cli(device + "verify fw.bin").status, 0);
+
+  WriteFileBytes(dir_.File("writes.py"),
+                 "import re, sys\n"
+                 "for name in sys.argv[1:]:\n"
+                 "    text = open(name).read()\n"
+                 "    wire = re.search(r'\\$var wire 1 (\\S+) WR \\$end', text).group(1)\n"
+                 "    print(text.count('\\n1' + wire + '\\n'))\n");
+  Shell("python3 writes.py plain.vcd changed.vcd >writes.txt");
+  std::istringstream counts(Bytes("writes.txt"));
+  long plain = 0;
+  long onlyChanged = 0;
+  counts >> plain >> onlyChanged;
+  // Both runs read the area once (plain: to verify) and program
+  // InitRegister1; the plain one also has a whole programming pass (safe
+  // state, power-up, 1024 cells of 188 writes, power-down), the other one
+  // cell written and read back twice (its own read and the priming one).
+  EXPECT_EQ(plain - onlyChanged, 110 + 7257 + 1024 * 188 + 3640 - (188 + 2 * 172));
+  EXPECT_LE(onlyChanged * 100, plain * 55) << plain << " " << onlyChanged;
+
+  // Nothing changed: one read pass, nothing written.
+  EXPECT_EQ(Cli(device + "--only-changed program fw.bin").status, 0);
+
+  // A write-protected chip takes no new byte: the cell written reads back
+  // wrong, and the summary names just that one.
+  ASSERT_EQ(Cli(device + "initreg 02").status, 0);
+  ASSERT_EQ(Cli(device + "program fw.bin").status, 0);
+  firmware[0x300] = static_cast<char>(firmware[0x300] ^ 0x01);
+  WriteFileBytes(dir_.File("fw.bin"), firmware);
+  CliRun locked = Cli(device + "--only-changed program fw.bin");
+  EXPECT_EQ(locked.status, 6);
+  EXPECT_NE(locked.err.find("Meldung: Programmspeicher Fehler\n         an Adresse 768 (0x300) !"), std::string::npos)
+      << locked.err;
+  EXPECT_NE(locked.err.find("Abweichungen: 1 Zelle(n) verglichen, 1 davon verschieden\n"), std::string::npos)
+      << locked.err;
+  EXPECT_EQ(Cli(device + "--only-changed verify fw.bin").status, 64);
 }
 
 TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
@@ -742,7 +1143,8 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--f"), "--format\n");
   EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
   const std::string options = Complete("-");
-  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n"}) {
+  for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n", "--serial\n",
+                             "--serial-overwrite\n", "-l\n"}) {
     EXPECT_NE(options.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Complete("--format ''"), Allowed("--format"));
@@ -750,6 +1152,8 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--on-error ''"), Allowed("--on-error"));
   EXPECT_EQ(Complete("--area ''"), Allowed("--area"));
   EXPECT_EQ(Complete("--simulate-absent ''"), Allowed("--simulate-absent"));
+  EXPECT_EQ(Complete("--serial-format ''"), Allowed("--serial-format"));
+  EXPECT_EQ(Complete("--serial d"), "data:\n");
   EXPECT_EQ(Complete("--format s"), "s1\ns2\ns3\n");
 
   // After the command: file names.
@@ -757,6 +1161,7 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("-y program f"), "fw.hex\n");
   EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
   EXPECT_EQ(Complete("--log f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--serial-file f"), "fw.hex\n");
 }
 
 TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {
