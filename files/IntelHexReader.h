@@ -4,6 +4,7 @@
 #include "core/TextLineReader.h"
 #include "core/UiServices.h"
 #include "files/MemoryImage.h"
+#include "files/RecordNotes.h"
 
 namespace ferolith {
 
@@ -15,6 +16,6 @@ namespace ferolith {
 // Result::FileNotLoaded after showing the message for the first bad line.
 // Wrong checksums are errors only when `testChecksum` is set.
 ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
-                            bool testChecksum);
+                            bool testChecksum, RecordNotes& notes);
 
 }  // namespace ferolith
