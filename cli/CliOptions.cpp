@@ -285,14 +285,11 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   std::vector<const char*> words(argv, argv + argc);
   bool simulateWithoutFile = false;
   for (std::size_t i = 1; i + 1 < words.size(); ++i) {
-    const std::string_view word = words[i];
+    if (std::string_view(words[i]) != "--simulate") continue;
     const std::string next = words[i + 1];
     const bool commandName = std::any_of(std::begin(commands), std::end(commands),
                                          [&](const CommandSlot& slot) { return slot.app->get_name() == next; });
-    if (word != "--simulate" || next.empty() || next.front() == '-' || commandName ||
-        !SimulationFileRefusal(next)) {
-      continue;
-    }
+    if (next.empty() || next.front() == '-' || commandName || !SimulationFileRefusal(next)) continue;
     err << FormatText(texts::kSimulateWordLeft, next.c_str()) << '\n';
     words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
     simulateWithoutFile = true;

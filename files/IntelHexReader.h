@@ -14,7 +14,9 @@ namespace ferolith {
 // RecordLines). Returns
 // Result::Ok at the end of the input or at the end record, and
 // Result::FileNotLoaded after showing the message for the first bad line.
-// Wrong checksums are errors only when `testChecksum` is set.
+// Wrong checksums are errors only when `testChecksum` is set. `notes` tells
+// whether the end record was met, the last line read and the bytes that a
+// later record overwrote.
 ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
                             bool testChecksum, RecordNotes& notes);
 
