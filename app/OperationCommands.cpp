@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "chip/ChipOperations.h"
@@ -31,6 +32,15 @@ std::string CompanionOf(const PathParts& parts) {
 
 std::string BusyMarkOf(const CommandContext& c) {
   return c.busyMark ? c.busyMark() : std::string(Marker::ProgrammerBusy);
+}
+
+// Whether the read-out file and its companion are one file: the same name
+// (a file that ends in ".rex" itself), or two names of one existing file
+// (a link). The data EEPROM would then overwrite the program memory.
+bool IsItsOwnCompanion(const std::string& file, const std::string& companion) {
+  if (SamePathText(file, companion)) return true;
+  std::error_code error;
+  return std::filesystem::equivalent(PathFromUtf8(file), PathFromUtf8(companion), error) && !error;
 }
 
 // The frame of every command that drives the programmer: it marks the
@@ -164,7 +174,16 @@ bool OperationCommands::MayReplaceReadOutFiles() {
 ResultCode OperationCommands::ReadOutChain(bool askBeforeReplacing, bool readTwice) {
   ResultCode result = ReloadDevice();
   if (result != Result::Ok) return result;
-  // Asked once the device is known: it decides whether a companion file is written.
+  // Both tested once the device is known: it decides whether a companion
+  // file is written.
+  if (c_.state.device.DataEnd != 0 &&
+      IsItsOwnCompanion(c_.state.settings.BurnFilePath, c_.state.CompanionFilePath)) {
+    c_.ui.MessageInfo("Die Datei\n\n" + c_.state.settings.BurnFilePath +
+                      "\n\nund ihre Begleitdatei für das Daten-EEPROM\n\n" + c_.state.CompanionFilePath +
+                      "\n\nsind dieselbe Datei: das Daten-EEPROM würde den Programmspeicher überschreiben."
+                      "\n\nBitte einen Namen mit einer anderen Endung als .rex wählen.");
+    return Result::NotBlankOrReadOut;
+  }
   if (askBeforeReplacing && !MayReplaceReadOutFiles()) return Result::NotBlankOrReadOut;
   return WorkBracket([this, readTwice] {
     if (readTwice) return ReadTwiceThenSave();

@@ -1,10 +1,10 @@
 #include "app/Program.h"
 
-#include <filesystem>
 #include <optional>
 #include <utility>
 
 #include "app/OperationCommands.h"
+#include "app/SimulationFileCheck.h"
 #include "chip/AceProtocol.h"
 #include "chip/ChipOperations.h"
 #include "chip/ReadOut.h"
@@ -13,8 +13,8 @@
 #include "config/SettingsFile.h"
 #include "core/PathParts.h"
 #include "core/Progress.h"
-#include "core/Utf8Path.h"
 #include "files/DataFileLoader.h"
+#include "files/FileError.h"
 #include "files/ImageFileWriter.h"
 #include "port/AbsentPort.h"
 #include "port/PortAccess.h"
@@ -118,6 +118,10 @@ struct Program::Parts {
   // PortAdress is opened anew. False when that fails; the program is then in
   // demo mode.
   bool FollowPortAddress();
+  // Saves the settings; when that fails the user is told with the file's
+  // error, since the changes of the session are then lost. False in that case.
+  bool SaveSettings();
+
   // Demo mode holds no port: a real one is released for other programs.
   void EnterDemoMode() {
     UsePort(std::make_unique<AbsentPort>());
@@ -131,13 +135,6 @@ struct Program::Parts {
     if (!options.portOverride || *options.portOverride == iniPortAdress) return Marker::ProgrammerBusy;
     return FormatText("%s 0x%X", Marker::ProgrammerBusy, static_cast<unsigned>(*options.portOverride));
   }
-  // KALVENOR.INI is written with its own PortAdress, never the run's.
-  void SaveSettings() {
-    Settings saved = state.settings;
-    if (options.portOverride) saved.SetPortAdress(iniPortAdress);
-    ferolith::SaveSettings(saved);
-  }
-
   // Runs a command that drives the programmer; `caption` names it while it
   // runs.
   template <typename Command>
@@ -177,6 +174,8 @@ struct Program::Parts {
   std::shared_ptr<void> serviceManager;
   std::unique_ptr<sim::VirtualAceChip> simulatedChip;
   sim::ChipContents simulatedContents;
+  // The simulation file is some other file: it is never written.
+  bool simulationFileForeign = false;
   RegisterLink link;
   PowerSequencer power;
   AceProtocol protocol;
@@ -257,6 +256,18 @@ void Program::Parts::OpenPortAtStartUp() {
   }
 }
 
+bool Program::Parts::SaveSettings() {
+  // KALVENOR.INI is written with its own PortAdress, never the run's.
+  Settings kept = state.settings;
+  if (options.portOverride) kept.SetPortAdress(iniPortAdress);
+  const SaveOutcome saved = ferolith::SaveSettings(kept);
+  if (saved.Saved()) return true;
+  ui.MessageInfo("Die Einstellungen konnten nicht gespeichert werden !\n\n" +
+                 FileErrorMessage(state.settings.IniPath, saved.error) +
+                 "\n\nDie Änderungen dieser Sitzung gehen verloren.");
+  return false;
+}
+
 void Program::Parts::StartTrace() {
   auto writer = std::make_unique<VcdWriter>();
   if (!writer->Open(options.traceFile)) {
@@ -331,8 +342,14 @@ ProbeReport Program::Parts::Probe() {
 }
 
 void Program::Parts::LoadSimulationFile() {
-  // A simulation file that does not exist yet holds a blank chip.
-  if (options.simulationFile.empty() || !std::filesystem::exists(PathFromUtf8(options.simulationFile))) return;
+  if (options.simulationFile.empty()) return;
+  if (const auto refusal = SimulationFileRefusal(options.simulationFile)) {
+    simulationFileForeign = true;
+    ui.MessageInfo(*refusal + ".\n\nDer virtuelle Chip ist leer.");
+    return;
+  }
+  // A simulation file that does not exist yet (or is empty) holds a blank chip.
+  if (sim::InspectContentsFile(options.simulationFile) == sim::ContentsFileKind::Absent) return;
   if (!sim::LoadContentsFile(options.simulationFile, simulatedContents)) {
     ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nist ungültig.\n\nDer virtuelle Chip ist leer.",
                               options.simulationFile.c_str()));
@@ -340,7 +357,7 @@ void Program::Parts::LoadSimulationFile() {
 }
 
 void Program::Parts::SaveSimulationFile() {
-  if (!options.simulate || options.simulationFile.empty() || !simulatedChip) return;
+  if (!options.simulate || options.simulationFile.empty() || simulationFileForeign || !simulatedChip) return;
   simulatedContents = simulatedChip->Contents();
   if (!sim::SaveContentsFile(options.simulationFile, simulatedContents)) {
     ui.MessageInfo(FormatText("Die Simulationsdatei\n'%s'\nkann nicht geschrieben werden.",
@@ -369,7 +386,7 @@ void Program::LoadSettings() {
   }
 }
 
-void Program::SaveSettings() { parts_->SaveSettings(); }
+bool Program::SaveSettings() { return parts_->SaveSettings(); }
 
 void Program::PrepareHardware() {
   Parts& p = *parts_;
@@ -481,6 +498,8 @@ bool Program::Close(int windowX, int windowY) {
   if (IsProgrammerBusy()) return false;
   p.state.settings.XKoord = windowX;
   p.state.settings.YKoord = windowY;
+  // A failed save is told, and the window closes all the same: the user
+  // cannot do anything about it in this window.
   p.SaveSettings();
   if (p.state.settings.EndMessage > 0) {
     p.ui.MessageInfo("Baustein jetzt unbedingt\naus dem Sockel nehmen !!!");

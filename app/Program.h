@@ -131,12 +131,13 @@ class Program {
   // For the command line: the burn file named directly, a read-out into a
   // file named directly in `dataFormat` (with `readTwice`, each area read
   // twice and saved only when both passes agree), a file converted for the
-  // selected device, and an explicit save of the settings.
+  // selected device, and an explicit save of the settings (false, after
+  // telling the user the file's error, when it failed).
   void SetBurnFile(const std::string& path);
   ResultCode ReadOutTo(const std::string& path, DataFormat dataFormat, bool readTwice = false);
   ResultCode Convert(const std::string& input, const std::string& output, DataFormat dataFormat,
                      MemoryArea area);
-  void SaveSettings();
+  bool SaveSettings();
   // InitRegister1 read with the chip left in the socket by the previous
   // command: no socket box, no message on success.
   ResultCode ReadInitRegister1InPlace(std::uint8_t& value);
@@ -170,8 +171,9 @@ class Program {
   // The caption of the command that runs ("Brennen"), empty while none does.
   const std::string& RunningCommand() const;
   // Closing: false (and nothing done) while the programmer is busy;
-  // otherwise stores the window position, saves the settings and shows the
-  // socket reminder when EndMessage is on.
+  // otherwise stores the window position, saves the settings (telling the
+  // user when that failed) and shows the socket reminder when EndMessage is
+  // on. Every save point of start-up tells a failed save the same way.
   bool Close(int windowX, int windowY);
 
  private:

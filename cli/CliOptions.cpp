@@ -1,9 +1,12 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <ostream>
 
+#include "app/SimulationFileCheck.h"
 #include "cli/CliTexts.h"
 #include "cli/HelpFormatter.h"
 #include "core/NumberText.h"
@@ -319,8 +322,25 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
       {Command::Convert, 2, 2, AddCommand(app, "convert", arguments)},
   };
 
+  // "--simulate" may take the next word as its file. A word that names an
+  // existing file of another kind is left to the command instead (as in
+  // "program fw.hex --simulate blink.rex"): taken, that file would be
+  // replaced by the virtual chip.
+  std::vector<const char*> words(argv, argv + argc);
+  bool simulateWithoutFile = false;
+  for (std::size_t i = 1; i + 1 < words.size(); ++i) {
+    if (std::string_view(words[i]) != "--simulate") continue;
+    const std::string next = words[i + 1];
+    const bool commandName = std::any_of(std::begin(commands), std::end(commands),
+                                         [&](const CommandSlot& slot) { return slot.app->get_name() == next; });
+    if (next.empty() || next.front() == '-' || commandName || !SimulationFileRefusal(next)) continue;
+    err << FormatText(texts::kSimulateWordLeft, next.c_str()) << '\n';
+    words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
+    simulateWithoutFile = true;
+  }
+
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(words.size()), words.data());
   } catch (const CLI::CallForHelp&) {
     out << app.help();
     return 0;
@@ -380,9 +400,13 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   } else {
     options.files = arguments;
   }
-  if (simulate) {
+  if (simulate || simulateWithoutFile) {
     options.simulate = true;
-    options.simulationFile = *simulate;
+    options.simulationFile = simulate.value_or("");
+    // Refused before anything runs: the file would be replaced.
+    if (!options.simulationFile.empty()) {
+      if (const auto refusal = SimulationFileRefusal(options.simulationFile)) return ReportUsageError(*refusal, err);
+    }
   }
   options.verify = verify.Value();
   options.saveBlank = saveBlank.Value();

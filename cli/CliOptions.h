@@ -19,6 +19,8 @@ inline constexpr int kUsageError = 64;
 // Exit status when the log of a production run cannot be written
 // (sysexits' EX_IOERR).
 inline constexpr int kLogError = 74;
+// Exit status when KALVENOR.INI cannot be written: the same I/O error.
+inline constexpr int kSettingsError = 74;
 
 // program --serial: a serial number patched into each chip's image.
 struct SerialOptions {

@@ -279,8 +279,8 @@ int Session::Run() {
   ApplyOverrides();
   if (options_.command == Command::InitReg && options_.initRegisterValue) {
     program_.State().settings.InitRegister1Value = *options_.initRegisterValue;
-    program_.SaveSettings();
-    return 0;
+    // A value that did not reach the file would let the next runs burn the old one.
+    return program_.SaveSettings() ? 0 : kSettingsError;
   }
   if (options_.command == Command::Probe) {
     // The port as it is: no detection before the probe.

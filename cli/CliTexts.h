@@ -200,6 +200,11 @@ inline constexpr const char* kNoManufacturer =
 inline constexpr const char* kNoDevice =
     "kein Baustein '%s' bei diesem Hersteller (siehe: ferolith-cli devices)";
 inline constexpr const char* kOnlyWith = "%s geht nur zusammen mit %s";
+// "--simulate WORD" where WORD is an existing file of another kind: the word
+// stays with the command (a burn file, most likely), and this goes first.
+inline constexpr const char* kSimulateWordLeft =
+    "ferolith-cli: Hinweis: '%s' ist keine Simulationsdatei und gehört nicht zu --simulate;\n"
+    "              eine Simulationsdatei wird mit --simulate=DATEI angegeben.";
 
 // Questions on the terminal (without --yes). The answer j/J, w/W (and y/Y)
 // means OK or Retry; anything else, an empty line included, Cancel.

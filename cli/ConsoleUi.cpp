@@ -10,8 +10,8 @@
 namespace ferolith::cli {
 
 namespace {
-constexpr const char* kPrefix = "Meldung: ";
-constexpr const char* kIndent = "         ";
+constexpr std::string_view kMessagePrefix = "Meldung: ";
+constexpr std::string_view kWarningPrefix = "Warnung: ";
 constexpr std::uint32_t kBarWidth = 40;
 // The mark after the bar turns once every so many pumps: the window's
 // pumps come at least every 20 ms while a command works, so it turns about
@@ -21,7 +21,10 @@ constexpr std::uint32_t kPumpsPerTurn = 8;
 constexpr char kTurningMark[] = "|/-\\";
 }  // namespace
 
-std::string MessageLines(const std::string& text) {
+std::string MessageLines(const std::string& text) { return PrefixedLines(kMessagePrefix, text); }
+
+std::string PrefixedLines(std::string_view prefix, const std::string& text) {
+  const std::string indent(prefix.size(), ' ');
   std::string result;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -30,13 +33,13 @@ std::string MessageLines(const std::string& text) {
     std::string line = text.substr(start, end - start);
     while (!line.empty() && line.back() == ' ') line.pop_back();
     if (!line.empty()) {
-      result += result.empty() ? kPrefix : kIndent;
+      result += result.empty() ? std::string(prefix) : indent;
       result += line;
       result += '\n';
     }
     start = end + 1;
   }
-  if (result.empty()) result = std::string(kPrefix) + "\n";
+  if (result.empty()) result = std::string(prefix) + "\n";
   return result;
 }
 
@@ -92,6 +95,12 @@ Answer ConsoleUi::MessageYesNo(const std::string& text) {
 }
 
 void ConsoleUi::MessagePlain(const std::string& text) { Print(text); }
+
+void ConsoleUi::Warning(const std::string& text) {
+  ClearBar();
+  err_ << PrefixedLines(kWarningPrefix, text);
+  err_.flush();
+}
 
 void ConsoleUi::SetStatus(const std::string& text) {
   status_ = text;

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/UiServices.h"
 
@@ -40,6 +41,8 @@ class ConsoleUi : public UiServices {
   Answer MessageOkCancel(const std::string& text) override;
   Answer MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
+  // "Warnung: " and the text, continuation lines indented.
+  void Warning(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override {}
   void SetProgressRange(std::uint32_t upper) override;
@@ -75,5 +78,7 @@ class ConsoleUi : public UiServices {
 // "Meldung: " and the text, one output line per text line, blank lines and
 // the surrounding line breaks dropped, continuation lines indented.
 std::string MessageLines(const std::string& text);
+// The same after any `prefix`, the indent as wide as the prefix.
+std::string PrefixedLines(std::string_view prefix, const std::string& text);
 
 }  // namespace ferolith::cli

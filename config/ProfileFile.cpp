@@ -84,8 +84,12 @@ ProfileFile::LoadOutcome ProfileFile::Load(const std::string& path) {
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
   const bool failed = std::ferror(file) != 0;
+  const int readError = errno;
   std::fclose(file);
-  if (failed) return LoadOutcome::Unreadable;
+  if (failed) {
+    errno = readError != 0 ? readError : EIO;
+    return LoadOutcome::Unreadable;
+  }
   Parse(bytes);
   return LoadOutcome::Loaded;
 }
@@ -205,11 +209,12 @@ std::string ProfileFile::Serialize() const {
   return bytes;
 }
 
-bool ProfileFile::Save(const std::string& path) const {
+SaveOutcome ProfileFile::Save(const std::string& path) const {
   // The atomic file writes through a symbolic link, refuses a read-only
   // file and keeps the owner, group and permissions of the file it replaces.
   AtomicFile file(SystemFileOps());
-  return file.Open(path) && file.Write(Serialize()) && file.Commit();
+  if (file.Open(path) && file.Write(Serialize()) && file.Commit()) return {};
+  return {file.Error() != 0 ? file.Error() : EIO};
 }
 
 }  // namespace ferolith

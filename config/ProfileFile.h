@@ -7,6 +7,13 @@
 
 namespace ferolith {
 
+// What became of writing a file: `error` is 0 when it was written, otherwise
+// the error number of the failure.
+struct [[nodiscard]] SaveOutcome {
+  int error = 0;
+  bool Saved() const { return error == 0; }
+};
+
 // A private-profile ("INI") file held in memory, line by line, so that it can
 // be written back with every line the program does not touch exactly as it
 // was: foreign sections and keys, comments, blank lines, odd spacing and the
@@ -24,7 +31,7 @@ class ProfileFile {
 
   // Replaces the content with the file at `path`. A missing file gives an
   // empty profile; so does an unreadable one, which the caller must not
-  // overwrite.
+  // overwrite (errno then tells why it could not be read).
   LoadOutcome Load(const std::string& path);
   // Replaces the content with `bytes`.
   void Parse(std::string_view bytes);
@@ -51,9 +58,9 @@ class ProfileFile {
 
   // The file's bytes.
   std::string Serialize() const;
-  // Replaces the file at `path` atomically with Serialize(). False, with the
-  // old file untouched, when the file is read-only or cannot be written.
-  bool Save(const std::string& path) const;
+  // Replaces the file at `path` atomically with Serialize(). A failure (the
+  // file is read-only or cannot be written) leaves the old file untouched.
+  SaveOutcome Save(const std::string& path) const;
 
  private:
   struct Line {

@@ -1,6 +1,7 @@
 #include "config/SettingsFile.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/NumberText.h"
 #include "core/PathParts.h"
@@ -148,11 +149,11 @@ void ReadSettings(UiServices& ui, Settings& settings, const ProfileFile& file,
   LoadBurnFile(settings, file, workingDirectory);
 }
 
-bool SaveSettings(Settings& settings) {
+SaveOutcome SaveSettings(Settings& settings) {
   ProfileFile file;
   // Keys this program does not know must survive the save; a file that
   // exists but cannot be read is therefore left alone.
-  if (file.Load(settings.IniPath) == ProfileFile::LoadOutcome::Unreadable) return false;
+  if (file.Load(settings.IniPath) == ProfileFile::LoadOutcome::Unreadable) return {errno != 0 ? errno : EIO};
   WriteSettings(settings, file);
   return file.Save(settings.IniPath);
 }

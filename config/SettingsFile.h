@@ -32,9 +32,10 @@ void LoadSettings(UiServices& ui, Settings& settings, const std::string& working
 
 // Writes every saved key back into IniPath, keeping the rest of the file,
 // and sets BurnFileName from BurnFilePath. The file is replaced atomically;
-// a file that cannot be written (read-only, missing rights, full disk)
-// keeps its old content and the changes are lost. False in that case.
-bool SaveSettings(Settings& settings);
+// a file that cannot be written (read-only, missing rights, full disk) or
+// read (its foreign keys would be lost) keeps its old content, and the
+// outcome carries the error number.
+SaveOutcome SaveSettings(Settings& settings);
 
 // The two halves of the above without the file: reading the keys from a
 // profile already in memory (IniPath is left as it is), and writing them

@@ -14,6 +14,19 @@ bool IsSeparator(char c) {
 
 }  // namespace
 
+bool SamePathText(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+#else
+  return a == b;
+#endif
+}
+
 char PathSeparator() {
 #ifdef _WIN32
   return '\\';

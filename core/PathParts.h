@@ -28,4 +28,8 @@ std::string JoinDirectory(std::string_view directory, std::string_view fileName)
 // The platform's directory separator.
 char PathSeparator();
 
+// Whether two paths are the same text as the file system compares names:
+// byte for byte on POSIX, without regard to (ASCII) letter case on Windows.
+bool SamePathText(std::string_view a, std::string_view b);
+
 }  // namespace ferolith

@@ -45,6 +45,12 @@ class UiServices {
   // The platform's plain box: OK button, no beep (diagnostics).
   virtual void MessagePlain(const std::string& text) = 0;
 
+  // A warning that stops nothing and asks nothing (a burn file that loads
+  // but may be incomplete), so that it adds no box to a chain: shown in the
+  // status line, where the next status text replaces it. The console
+  // prints it as a line of its own.
+  virtual void Warning(const std::string& text) { SetStatus("Warnung: " + text); }
+
   virtual void SetStatus(const std::string& text) = 0;
   // Immediate update of the main window after a status change.
   virtual void Repaint() = 0;

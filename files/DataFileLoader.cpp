@@ -84,17 +84,23 @@ ResultCode DataFileLoader::Load(const std::string& path, MemoryArea area, bool q
   image_.FillBlank();
 
   ResultCode result = Result::Ok;
-  if (format == DataFormat::Binary) {
-    result = program ? LoadBinaryFile(device_.CodeStart, device_.CodeEnd)
-                     : LoadBinaryFile(device_.DataStart, device_.DataEnd);
-  } else {
+  const bool records = format != DataFormat::Binary;
+  RecordNotes notes;
+  if (records) {
     TextLineReader lines(loadFile_);
     const bool testChecksum = settings_.TestChecksum != 0;
-    result = format <= DataFormat::IntelMCS ? ReadIntelHexFile(lines, image_, ui_, testChecksum)
-                                            : ReadMotorolaFile(lines, image_, ui_, testChecksum);
+    result = format <= DataFormat::IntelMCS ? ReadIntelHexFile(lines, image_, ui_, testChecksum, notes)
+                                            : ReadMotorolaFile(lines, image_, ui_, testChecksum, notes);
+  } else {
+    result = program ? LoadBinaryFile(device_.CodeStart, device_.CodeEnd)
+                     : LoadBinaryFile(device_.DataStart, device_.DataEnd);
   }
   if (result == Result::Ok && !InsideRange(area)) result = Result::FileNotLoaded;
   CloseLoadFile();
+  // Told only about a file that is going to be used.
+  if (result == Result::Ok && records) {
+    for (const std::string& warning : RecordWarnings(path, notes)) ui_.Warning(warning);
+  }
   return result == Result::Ok ? Result::Ok : Result::FileNotLoaded;
 }
 

@@ -27,14 +27,18 @@ constexpr std::size_t kFrameLength = 11;
 }  // namespace
 
 ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
-                            bool testChecksum) {
+                            bool testChecksum, RecordNotes& notes) {
   image.StartCounting();
+  notes = RecordNotes{};
+  RecordStore store(image, notes);
   // Added to every data address; set by the segment and linear address records.
   std::uint32_t hexAddressBase = 0;
   RecordLines records(lines);
   std::string line;
   while (records.Next(line)) {
     const std::uint32_t lineNumber = records.LineNumber();
+    notes.lastLine = lineNumber;
+    notes.lastLineText = line.substr(0, line.find_first_of("\r\n"));
     if (line.front() != ':') {
       ShowLineStartError(ui, lineNumber);
       return Result::FileNotLoaded;
@@ -50,7 +54,10 @@ ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiService
       return Result::FileNotLoaded;
     }
     const std::uint8_t type = HexByte(TextFrom(record, kTypePos));
-    if (type == kEndRecord) return Result::Ok;
+    if (type == kEndRecord) {
+      notes.endRecord = true;
+      return Result::Ok;
+    }
 
     if (actualLength != expectedLength) {
       ShowLineLengthError(ui, lineNumber, actualLength, expectedLength);
@@ -69,7 +76,7 @@ ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiService
       sum += value;
       if (type == kDataRecord) {
         // Counted on past 0xFFFF (and past 32 bits) so the range check sees it.
-        image.StoreWide(std::uint64_t{hexAddressBase} + address + k, value);
+        store.Store(std::uint64_t{hexAddressBase} + address + k, value, lineNumber);
       }
     }
     if (type == kSegmentAddressRecord) {

@@ -4,6 +4,7 @@
 #include "core/TextLineReader.h"
 #include "core/UiServices.h"
 #include "files/MemoryImage.h"
+#include "files/RecordNotes.h"
 
 namespace ferolith {
 
@@ -13,8 +14,10 @@ namespace ferolith {
 // RecordLines). Returns
 // Result::Ok at the end of the input or at the end record, and
 // Result::FileNotLoaded after showing the message for the first bad line.
-// Wrong checksums are errors only when `testChecksum` is set.
+// Wrong checksums are errors only when `testChecksum` is set. `notes` tells
+// whether the end record was met, the last line read and the bytes that a
+// later record overwrote.
 ResultCode ReadIntelHexFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
-                            bool testChecksum);
+                            bool testChecksum, RecordNotes& notes);
 
 }  // namespace ferolith

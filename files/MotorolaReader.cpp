@@ -29,15 +29,22 @@ std::uint32_t AddressWidth(char typeDigit) {
 }  // namespace
 
 ResultCode ReadMotorolaFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
-                            bool testChecksum) {
+                            bool testChecksum, RecordNotes& notes) {
   image.StartCounting();
+  notes = RecordNotes{};
+  RecordStore store(image, notes);
   RecordLines records(lines);
   std::string line;
   while (records.Next(line)) {
     const std::uint32_t lineNumber = records.LineNumber();
+    notes.lastLine = lineNumber;
+    notes.lastLineText = line.substr(0, line.find_first_of("\r\n"));
     // The record mark may be written in lower case.
     if (line.front() == 's') line.front() = 'S';
-    if (StartsWithAny(line, {"S9", "S8", "S7"})) return Result::Ok;
+    if (StartsWithAny(line, {"S9", "S8", "S7"})) {
+      notes.endRecord = true;
+      return Result::Ok;
+    }
     if (line.starts_with("S0")) continue;
     if (!StartsWithAny(line, {"S1", "S2", "S3"})) {
       ShowLineStartError(ui, lineNumber);
@@ -72,7 +79,7 @@ ResultCode ReadMotorolaFile(TextLineReader& lines, MemoryImage& image, UiService
     for (std::uint32_t k = 0; k < dataCount; ++k) {
       const std::uint8_t value = HexByte(record.substr(dataPos + 2 * k));
       sum += value;
-      image.StoreWide(std::uint64_t{address} + k, value);
+      store.Store(std::uint64_t{address} + k, value, lineNumber);
     }
     const std::uint32_t computed = 255u - sum % 256u;
     const std::uint32_t read = HexByte(record.substr(kCountPos + 2 * count));

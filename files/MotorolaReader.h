@@ -4,6 +4,7 @@
 #include "core/TextLineReader.h"
 #include "core/UiServices.h"
 #include "files/MemoryImage.h"
+#include "files/RecordNotes.h"
 
 namespace ferolith {
 
@@ -14,8 +15,9 @@ namespace ferolith {
 // Every data byte is counted. Returns Result::Ok at the end
 // of the input or at an end record, and Result::FileNotLoaded after showing
 // the message for the first bad line. Wrong checksums are errors only when
-// `testChecksum` is set.
+// `testChecksum` is set. `notes` tells whether the end record was met, the
+// last line read and the bytes that a later record overwrote.
 ResultCode ReadMotorolaFile(TextLineReader& lines, MemoryImage& image, UiServices& ui,
-                            bool testChecksum);
+                            bool testChecksum, RecordNotes& notes);
 
 }  // namespace ferolith

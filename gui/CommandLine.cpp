@@ -1,9 +1,11 @@
 #include "gui/CommandLine.h"
 
+#include "app/SimulationFileCheck.h"
+
 namespace ferolith {
 
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
-                                             const std::string& workingDirectory) {
+                                             const std::string& workingDirectory, std::string* refusal) {
   static constexpr std::string_view kSimulate = "--simulate";
   static constexpr std::string_view kSimulateAbsent = "--simulate-absent=";
   static constexpr std::string_view kTrace = "--trace=";
@@ -42,6 +44,10 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
                argument[kSimulate.size()] == '=') {
       start.options.simulate = true;
       start.options.simulationFile = std::string(argument.substr(kSimulate.size() + 1));
+      if (const auto reason = SimulationFileRefusal(start.options.simulationFile)) {
+        if (refusal != nullptr) *refusal = *reason;
+        return std::nullopt;
+      }
     } else {
       return std::nullopt;
     }

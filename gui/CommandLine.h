@@ -31,9 +31,12 @@ struct DesktopStart {
 // busy-inverted, low). --simulate-speed simulates too, at the real
 // programmer's pace ("real"), FACTOR times faster, or as fast as the
 // machine allows ("fast", the default). --trace writes every port access into FILE (a Value
-// Change Dump). Returns nothing for any other argument.
+// Change Dump). Returns nothing for any other argument, and for a FILE of
+// --simulate that exists and is no simulation file (it would be replaced by
+// the virtual chip); `refusal`, if given, then receives the German reason.
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
-                                             const std::string& workingDirectory);
+                                             const std::string& workingDirectory,
+                                             std::string* refusal = nullptr);
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"

@@ -86,9 +86,11 @@ int main(int argc, char** argv) {
   for (const QString& argument : QCoreApplication::arguments()) {
     arguments.push_back(argument.toStdString());
   }
+  std::string refusal;
   std::optional<ferolith::DesktopStart> start =
-      ferolith::ParseCommandLine(arguments, QDir::currentPath().toStdString());
+      ferolith::ParseCommandLine(arguments, QDir::currentPath().toStdString(), &refusal);
   if (!start) {
+    if (!refusal.empty()) std::fprintf(stderr, "ferolith: %s.\n", refusal.c_str());
     std::fprintf(stderr, "%s\n", ferolith::kUsage);
     return 2;
   }

@@ -56,7 +56,7 @@ void SaveSettingsToDisk(benchmark::State& state) {
   ScriptedUi ui;
   ferolith::Settings settings;
   ferolith::LoadSettings(ui, settings, dir.Path().string());
-  for (auto _ : state) benchmark::DoNotOptimize(ferolith::SaveSettings(settings));
+  for (auto _ : state) benchmark::DoNotOptimize(ferolith::SaveSettings(settings).error);
 }
 BENCHMARK(SaveSettingsToDisk)->Unit(benchmark::kMicrosecond);
 

@@ -1,9 +1,11 @@
 #include "sim/chip/ChipContents.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <system_error>
 
 #include "core/AtomicFile.h"
 #include "core/Utf8Path.h"
@@ -13,7 +15,7 @@ namespace ferolith::sim {
 
 namespace {
 
-constexpr std::string_view kHeader = "ACE-CHIP 1";
+constexpr std::string_view kHeader = kContentsHeader;
 constexpr std::string_view kInitRegisterTag = "INITREG1 ";
 constexpr std::uint32_t kRowBytes = 16;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -127,6 +129,25 @@ bool LoadContentsFile(const std::string& path, ChipContents& contents) {
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return false;
   return ParseContents(text, contents);
+}
+
+ContentsFileKind InspectContentsFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path name = PathFromUtf8(path);
+  // Followed through links: a link to nothing is written like a new file.
+  const std::filesystem::file_status status = std::filesystem::status(name, error);
+  if (status.type() == std::filesystem::file_type::not_found) return ContentsFileKind::Absent;
+  // Neither opened nor read: a pipe or a device might never answer.
+  if (error || status.type() != std::filesystem::file_type::regular) return ContentsFileKind::Foreign;
+  std::ifstream file(name, std::ios::binary);
+  if (!file) return ContentsFileKind::Foreign;
+  std::string first(kHeader.size() + 2, '\0');
+  file.read(first.data(), static_cast<std::streamsize>(first.size()));
+  first.resize(static_cast<std::size_t>(file.gcount()));
+  if (first.empty()) return ContentsFileKind::Absent;
+  const std::string_view line = std::string_view(first).substr(0, first.find('\n'));
+  const bool header = line == kHeader || line == std::string(kHeader) + "\r";
+  return header ? ContentsFileKind::Contents : ContentsFileKind::Foreign;
 }
 
 }  // namespace ferolith::sim

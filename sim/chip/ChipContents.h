@@ -51,4 +51,15 @@ bool ParseContents(std::string_view text, ChipContents& contents);
 bool SaveContentsFile(const std::string& path, const ChipContents& contents);
 bool LoadContentsFile(const std::string& path, ChipContents& contents);
 
+// What lies at the path of a contents file, told by its first line alone.
+enum class ContentsFileKind {
+  Absent,    // nothing there yet, or an empty file: nothing to lose
+  Contents,  // a regular file whose first line is the format's header
+  Foreign,   // anything else that exists (another file, a folder, a device): never to be written
+};
+ContentsFileKind InspectContentsFile(const std::string& path);
+
+// The header line that marks a contents file.
+inline constexpr std::string_view kContentsHeader = "ACE-CHIP 1";
+
 }  // namespace ferolith::sim

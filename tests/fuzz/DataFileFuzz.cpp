@@ -42,7 +42,12 @@ void ReadAll(const std::uint8_t* data, std::size_t size, bool testChecksum, Read
   auto image = std::make_unique<MemoryImage>();
   image->FillBlank();
   ferolith::testing::ScriptedUi ui;
-  const ResultCode result = reader(lines, *image, ui, testChecksum);
+  ferolith::RecordNotes notes;
+  const ResultCode result = reader(lines, *image, ui, testChecksum, notes);
+  // A byte overwritten is a byte stored; the first one is named.
+  Require(notes.overwrites <= image->byteCount);
+  Require((notes.overwrites == 0) == !notes.firstOverwrite.has_value());
+  if (notes.firstOverwrite) Require(notes.firstOverwrite->firstLine < notes.firstOverwrite->line);
   // Success is silent; a failure shows exactly one message.
   Require(result == ferolith::Result::Ok ? ui.Messages().empty()
                                          : result == ferolith::Result::FileNotLoaded && ui.Messages().size() == 1);

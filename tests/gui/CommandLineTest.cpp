@@ -2,10 +2,13 @@
 // without a display.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <tuple>
+#include <utility>
 
 #include "gui/CommandLine.h"
 
@@ -132,6 +135,30 @@ class CommandLineTest : public QObject {
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=0"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=langsam"}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed"}, "/w"));
+  }
+
+  // A file of --simulate that exists and is not a simulation file would be
+  // replaced by the virtual chip: the start is refused with the reason.
+  void anExistingFileThatIsNoSimulationFileIsRefused() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string hex = dir.filePath("fw.hex").toStdString();
+    const std::string sim = dir.filePath("chip.sim").toStdString();
+    for (const auto& [path, bytes] : {std::pair{hex, QByteArray(":00000001FF\n")},
+                                      std::pair{sim, QByteArray("ACE-CHIP 1\nINITREG1 00\n")}}) {
+      QFile file(QString::fromStdString(path));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(bytes);
+    }
+    std::string refusal;
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate=" + hex}, "/w", &refusal));
+    QCOMPARE(QString::fromStdString(refusal),
+             QString::fromStdString("'" + hex + "' ist keine Simulationsdatei (ihre erste Zeile ist nicht "
+                                    "\"ACE-CHIP 1\") und wird nicht überschrieben"));
+    refusal.clear();
+    const std::optional<DesktopStart> start = ParseCommandLine({"ferolith", "--simulate=" + sim}, "/w", &refusal);
+    QVERIFY(start && start->options.simulationFile == sim);
+    QVERIFY(refusal.empty());
   }
 };
 

@@ -113,6 +113,32 @@ class ProgramWindowTest : public QObject {
     session.ExpectIdle();
   }
 
+  // A burn file cut off before its end record loads with a warning in the
+  // status line, which the socket box then shows beside it; no box is added.
+  void aBurnFileWithoutEndRecordIsWarnedOfInTheStatusLine() {
+    Workplace workplace;
+    const std::string cut = (workplace.directory.Path() / "cut.hex").string();
+    std::ofstream(cut) << ":0400000001020304F2\n";
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    QStringList statuses;
+    const QLabel* status = ControlById<QLabel>(session.dialog, Ctl::Status);
+    answers.While([&] {
+      if (statuses.isEmpty() || statuses.back() != status->text()) statuses << status->text();
+      return false;
+    });
+    answers.ChooseFile(QString::fromStdString(cut));
+    session.Click(Ctl::NeueDatei);
+    session.Click(Ctl::Brennen);
+    const QString warning = QString::fromStdString("Warnung: Die Datei '" + cut +
+                                                   "' endet ohne Ende-Record, vielleicht ist sie unvollständig; "
+                                                   "zuletzt gelesen: Zeile 1 \":0400000001020304F2\"");
+    QVERIFY2(statuses.contains(warning), qPrintable(statuses.join(" | ")));
+    for (const QString& text : answers.Texts()) QVERIFY2(!text.contains("Warnung"), qPrintable(text));
+    QVERIFY2(answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
+  }
+
   void abbrechenStopsARunningPass() {
     Workplace workplace;
     AutoAnswer answers;

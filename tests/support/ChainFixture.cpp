@@ -20,6 +20,7 @@ void ChainTest::Start(int manufacturer, int device, const std::string& programIn
   options.simulate = true;
   options.simulateAbsentProgrammer = programmerAbsent;
   options.simulateSpeed = speed_;
+  options.simulationFile = simulationFile_;
   options.clock = &clock_;
   program_ = std::make_unique<Program>(ui_, view_, manufacturers_, devices_, *markers_, options);
   program_->LoadSettings();

@@ -63,8 +63,9 @@ class ChainTest : public ::testing::Test {
   // The program's clock: it stands still unless the test moves it or a
   // paced simulator sleeps on it, so no pump comes from the machine's load.
   ManualClock clock_;
-  // The simulator's speed for the next Start.
+  // The simulator's speed and its file (empty: none) for the next Start.
   sim::SimulationSpeed speed_;
+  std::string simulationFile_;
   ScriptedUi ui_;
   CountingView view_;
   MemoryChoiceList manufacturers_;

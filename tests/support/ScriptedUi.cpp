@@ -63,6 +63,8 @@ Answer ScriptedUi::MessageYesNo(const std::string& text) {
 
 void ScriptedUi::MessagePlain(const std::string& text) { events_.push_back({Kind::Plain, text}); }
 
+void ScriptedUi::Warning(const std::string& text) { events_.push_back({Kind::Warning, text}); }
+
 void ScriptedUi::SetStatus(const std::string& text) {
   status_ = text;
   events_.push_back({Kind::Status, text});

@@ -21,7 +21,7 @@ class ScriptedUi : public UiServices {
   enum class Kind {
     Info, RetryCancel, OkCancel, YesNo, Plain, Status, Repaint, ProgressRange, ProgressPosition,
     Pump, CancelButton, DisableControls, EnableControls, BurnFileName, InitRegister1,
-    ActivityWindow, OpenDialog, SaveDialog
+    ActivityWindow, OpenDialog, SaveDialog, Warning
   };
   struct Event {
     Kind kind;
@@ -60,6 +60,8 @@ class ScriptedUi : public UiServices {
   // Answer::Yes when the script says so, Answer::No for any other answer.
   Answer MessageYesNo(const std::string& text) override;
   void MessagePlain(const std::string& text) override;
+  // Recorded as a warning (Kind::Warning), not as a status text.
+  void Warning(const std::string& text) override;
   void SetStatus(const std::string& text) override;
   void Repaint() override;
   void SetProgressRange(std::uint32_t upper) override;

@@ -382,5 +382,34 @@ TEST_F(CommandChains, ABusyProgrammerOfAnotherProcessRefusesSilently) {
 #endif
 }
 
+// The virtual chip is kept in its file after every command; a file that
+// is not one (a burn file named by mistake) is said so and never written.
+TEST_F(CommandChains, ASimulationFileKeepsTheChipButAnotherFileIsNeverWritten) {
+  const std::string sim = dir_.File("chip.sim");
+  simulationFile_ = sim;
+  Start(kQuellmark, kDip8WithEeprom);
+  ui_.AnswerBoxes({Answer::Ok});
+  MakeBurnFiles(0x10, 0x4);
+  ASSERT_EQ(P().OnBrennen(), Result::Ok);
+  EXPECT_EQ(ReadFileBytes(sim).rfind("ACE-CHIP 1\n", 0), 0u);
+
+  const std::string hex = ReadFileBytes(burnFile_);
+  simulationFile_ = burnFile_;
+  program_.reset();
+  std::filesystem::remove(dir_.File("ACELIST.CSV"));
+  ui_.Clear();
+  Start(kQuellmark, kDip8WithEeprom);
+  EXPECT_EQ(ui_.Texts(Kind::Info),
+            std::vector<std::string>{"'" + burnFile_ +
+                                     "' ist keine Simulationsdatei (ihre erste Zeile ist nicht \"ACE-CHIP 1\") "
+                                     "und wird nicht überschrieben.\n\nDer virtuelle Chip ist leer."});
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnLeertest(), Result::Ok);  // a blank chip
+  P().SetBurnFile(burnFile_);
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().OnBrennen(), Result::Ok);
+  EXPECT_EQ(ReadFileBytes(burnFile_), hex);
+}
+
 }  // namespace
 }  // namespace ferolith::testing

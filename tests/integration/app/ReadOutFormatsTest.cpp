@@ -194,6 +194,63 @@ TEST_F(ReadOutFormats, AuslesenAsksAboutTheFilesItReallyWrites) {
   EXPECT_TRUE(std::filesystem::exists(dir_.File("new.hex")));
 }
 
+// A read-out file that is its own companion (a name ending in ".rex", or a
+// link to the companion) would get the data EEPROM over the program memory:
+// refused with both names before the chip is touched, nothing written.
+TEST_F(ReadOutFormats, AFileThatIsItsOwnCompanionIsRefusedBeforeTheChip) {
+  Start(0, 1);  // QM1108-2KE, with a data EEPROM
+  Chip().SetCode(0x20, 0x42);
+  const std::string rex = dir_.File("backup.rex");
+  const auto refusal = [](const std::string& file, const std::string& companion) {
+    return "Die Datei\n\n" + file + "\n\nund ihre Begleitdatei für das Daten-EEPROM\n\n" + companion +
+           "\n\nsind dieselbe Datei: das Daten-EEPROM würde den Programmspeicher überschreiben."
+           "\n\nBitte einen Namen mit einer anderen Endung als .rex wählen.";
+  };
+  std::uint64_t writesBefore = 0;
+  const auto expectRefused = [&](const std::string& file, const std::string& companion) {
+    EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{refusal(file, companion)});
+    EXPECT_EQ(ui_.Count(Kind::OkCancel), 0);  // no socket box
+    EXPECT_EQ(ui_.Count(Kind::YesNo), 0);
+    EXPECT_EQ(Programmer().RegisterWrites(), writesBefore) << "the programmer was driven";
+    ExpectIdleAndPoweredDown();
+  };
+
+  // The desktop program: "Alle Dateien" keeps the extension as typed.
+  ui_.AnswerSaveDialog(FileChoice{rex, "backup.rex", 1});
+  ui_.AnswerBoxes({Answer::Yes, Answer::Ok});
+  writesBefore = Programmer().RegisterWrites();
+  EXPECT_EQ(P().OnAuslesen(), Result::NotBlankOrReadOut);
+  expectRefused(rex, rex);
+  EXPECT_FALSE(std::filesystem::exists(rex));
+
+  // The command line's read-out, over an existing file that stays as it was.
+  WriteFileBytes(rex, "old rex");
+  ui_.Clear();
+  writesBefore = Programmer().RegisterWrites();
+  EXPECT_EQ(P().ReadOutTo(rex, DataFormat::MotorolaS1), Result::NotBlankOrReadOut);
+  expectRefused(rex, rex);
+  EXPECT_EQ(ReadFileBytes(rex), "old rex");
+
+#ifndef _WIN32
+  // Another name for the companion itself.
+  const std::string link = dir_.File("backup.hex");
+  std::filesystem::create_symlink("backup.rex", link);
+  ui_.Clear();
+  writesBefore = Programmer().RegisterWrites();
+  EXPECT_EQ(P().ReadOutTo(link, DataFormat::Intel8), Result::NotBlankOrReadOut);
+  expectRefused(link, rex);
+  EXPECT_EQ(ReadFileBytes(rex), "old rex");
+#endif
+
+  // A device without data EEPROM writes no companion: the name is fine.
+  devices_.Select(0);
+  P().OnDeviceChanged();
+  ui_.Clear();
+  ui_.AnswerBoxes({Answer::Ok});
+  EXPECT_EQ(P().ReadOutTo(rex, DataFormat::Intel8), Result::Ok);
+  EXPECT_EQ(ReadFileBytes(rex).rfind(":", 0), 0u);
+}
+
 TEST_F(ReadOutFormats, ACancelledReadOutKeepsTheOldFile) {
   Start(0, 1);
   WriteFileBytes(dir_.File("keep.hex"), "old");

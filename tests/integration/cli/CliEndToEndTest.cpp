@@ -861,6 +861,23 @@ TEST_F(CliEndToEnd, TextBurnFilesAreReadAsRecordsOrRefused) {
     EXPECT_EQ(back.substr(0x2E, 6), std::string("\xFF\xFF\x02\x33\x7A\xFF", 6));
     EXPECT_EQ(back.substr(0, 4), "\xFF\xFF\xFF\xFF");
   }
+  // A file cut off before its end record is burned as it always was, with
+  // a warning; so is one that writes an address twice with different bytes.
+  WriteFileBytes(dir_.File("cut.hex"), ":0300300002337A1E\r\n");
+  CliRun cut = Sim("-y program cut.hex");
+  EXPECT_EQ(cut.status, 0);
+  EXPECT_NE(cut.err.find("Warnung: Die Datei 'cut.hex' endet ohne Ende-Record, vielleicht ist sie unvollständig; "
+                         "zuletzt gelesen: Zeile 1 \":0300300002337A1E\"\n"),
+            std::string::npos)
+      << cut.err;
+  WriteFileBytes(dir_.File("twice.s19"), "S106003002337A1A\nS10400305576\nS9030000FC\n");
+  CliRun twice = Sim("-y verify twice.s19");
+  EXPECT_EQ(twice.status, 6);  // 0x0030 holds 0x02, the file's last word is 0x55
+  EXPECT_NE(twice.err.find("Warnung: Die Datei 'twice.s19' beschreibt Adresse 0x0030 zweimal: Zeile 1 mit 0x02, "
+                           "Zeile 2 mit 0x55, die zweite gilt\n"),
+            std::string::npos)
+      << twice.err;
+
   // An end record first: nothing to burn, and no text in the chip.
   WriteFileBytes(dir_.File("end.hex"), ":00000001FF\r\n");
   ASSERT_EQ(Sim("-y program end.hex").status, 0);
@@ -1026,6 +1043,29 @@ TEST_F(CliEndToEnd, AReportedErrorIsTheExitStatusNeverASuccess) {
             std::string::npos)
       << program.err;
   EXPECT_EQ(program.err.find("Keine Fehler"), std::string::npos);
+
+  // A read-out into its own companion would leave only the data EEPROM.
+  CliRun own = Sim("-y --format s1 read backup.rex");
+  EXPECT_EQ(own.status, 4);
+  EXPECT_NE(own.err.find("Meldung: Die Datei\n         backup.rex\n         und ihre Begleitdatei"),
+            std::string::npos)
+      << own.err;
+  EXPECT_EQ(own.err.find("gespeichert"), std::string::npos);
+  EXPECT_EQ(own.out, "");  // no checksum lines
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("backup.rex")));
+
+  // A burn file named as the simulation file is refused before anything
+  // runs and stays as it is; after a bare --simulate it stays the command's.
+  const std::string hex = Bytes("fw.hex");
+  CliRun simulateHex = Cli("--simulate=fw.hex --manufacturer 0 --device 1 -y blank");
+  EXPECT_EQ(simulateHex.status, 64);
+  EXPECT_NE(simulateHex.err.find("'fw.hex' ist keine Simulationsdatei"), std::string::npos) << simulateHex.err;
+  CliRun leftToTheCommand = Cli("-q --manufacturer 0 --device 1 -y program fw.hex --simulate fw.rex");
+  EXPECT_EQ(leftToTheCommand.status, 64);
+  EXPECT_NE(leftToTheCommand.err.find("Hinweis: 'fw.rex' ist keine Simulationsdatei"), std::string::npos)
+      << leftToTheCommand.err;
+  EXPECT_EQ(Bytes("fw.hex"), hex);
+  EXPECT_EQ(Bytes("fw.rex").rfind(":", 0), 0u);
 }
 
 TEST_F(CliEndToEnd, ConvertAgreesWithSrecCatBetweenAllFormats) {
@@ -1087,6 +1127,22 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(initreg.status, 0);
   EXPECT_NE(Bytes("KALVENOR.INI").find("InitRegister1=c5"), std::string::npos);
   EXPECT_NE(Bytes("KALVENOR.INI").find("SearchHardware=2"), std::string::npos);
+
+  // A save that fails ends with the file's error and a status that is not 0:
+  // a script must not go on burning with the old configuration byte.
+  const std::string saved = Bytes("KALVENOR.INI");
+  std::filesystem::permissions(dir_.File("KALVENOR.INI"), std::filesystem::perms::owner_read);
+  const std::string notSaved = "Meldung: Die Einstellungen konnten nicht gespeichert werden !\n"
+                               "         Fehler beim Öffnen der Datei\n";
+  CliRun readOnly = Cli("initreg 3f");
+  EXPECT_EQ(readOnly.status, 74);
+  EXPECT_EQ(readOnly.err.rfind(notSaved, 0), 0u) << readOnly.err;
+  EXPECT_NE(readOnly.err.find("KALVENOR.INI\n"), std::string::npos) << readOnly.err;
+  // The switch to demo mode saves too.
+  CliRun demo = Cli("--simulate-absent=high detect");
+  EXPECT_EQ(demo.status, 8);
+  EXPECT_NE(demo.err.find("Programm geht in den Demomodus.\n" + notSaved), std::string::npos) << demo.err;
+  EXPECT_EQ(Bytes("KALVENOR.INI"), saved);
 }
 
 // A manufacturer whose only device line is invalid (package DIP9).

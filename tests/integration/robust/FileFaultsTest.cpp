@@ -146,14 +146,23 @@ TEST_F(FileFaultsInTheProgram, ReadOnlyIniKeepsItsContentAndTheProgramGoesOn) {
   fs::permissions(ini, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   P().OnBausteinPruefen(true);  // a change that closing would save
+  // The close tells the user, with the file's error, and closes all the same.
+  ui_.Clear();
   EXPECT_TRUE(P().Close(10, 20));
   EXPECT_EQ(ReadFileBytes(ini), before);
+  EXPECT_EQ(ui_.Texts(Kind::Info),
+            std::vector<std::string>{"Die Einstellungen konnten nicht gespeichert werden !\n\n" +
+                                     FileError(ini, "Ungültige Daten") +  // the program's text for EACCES
+                                     "\n\nDie Änderungen dieser Sitzung gehen verloren."});
   // The program still works.
+  ui_.Clear();
   EXPECT_EQ(Brennen(), Result::Ok);
   EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{"Keine Fehler beim prüfen\n"});
   fs::permissions(ini, fs::perms::owner_write, fs::perm_options::add);
+  ui_.Clear();
   EXPECT_TRUE(P().Close(10, 20));
   EXPECT_NE(ReadFileBytes(ini), before);
+  EXPECT_EQ(ui_.Texts(Kind::Info), std::vector<std::string>{});
 }
 
 TEST_F(FileFaultsInTheProgram, BurnFilesThatAreNoFilesProgramNothing) {

@@ -256,5 +256,28 @@ TEST(ChipContentsTest, RejectsMalformedTextAndKeepsTheContents) {
   EXPECT_EQ(contents.code[5], 0xFF);  // rows not listed are blank
 }
 
+// A contents file is known by its first line; everything else that exists
+// is another file, which the simulator must never replace.
+TEST(ChipContentsTest, AContentsFileIsToldByItsFirstLine) {
+  TempDir dir;
+  const auto kind = [&](const std::string& name, const std::string& bytes) {
+    WriteFileBytes(dir.File(name), bytes);
+    return sim::InspectContentsFile(dir.File(name));
+  };
+  using Kind = sim::ContentsFileKind;
+  EXPECT_EQ(sim::InspectContentsFile(dir.File("none.sim")), Kind::Absent);
+  EXPECT_EQ(kind("empty.sim", ""), Kind::Absent);
+  EXPECT_EQ(kind("chip.sim", sim::FormatContents(sim::ChipContents{})), Kind::Contents);
+  EXPECT_EQ(kind("crlf.sim", "ACE-CHIP 1\r\nINITREG1 00\r\n"), Kind::Contents);
+  EXPECT_EQ(kind("bare.sim", "ACE-CHIP 1"), Kind::Contents);
+  // A damaged body is still the simulator's own file.
+  EXPECT_EQ(kind("damaged.sim", "ACE-CHIP 1\nC zz\n"), Kind::Contents);
+  EXPECT_EQ(kind("fw.hex", ":0300300002337A1E\n:00000001FF\n"), Kind::Foreign);
+  EXPECT_EQ(kind("next.sim", "ACE-CHIP 10\n"), Kind::Foreign);
+  EXPECT_EQ(kind("spaced.sim", " ACE-CHIP 1\n"), Kind::Foreign);
+  EXPECT_EQ(kind("fw.bin", std::string("\0\1\2", 3)), Kind::Foreign);
+  EXPECT_EQ(sim::InspectContentsFile(dir.Path().string()), Kind::Foreign);
+}
+
 }  // namespace
 }  // namespace ferolith::testing

@@ -153,6 +153,56 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
   }
 }
 
+// The simulator replaces its file after every command: a file that exists
+// and is no simulation file is refused before anything runs, and the word
+// after a bare --simulate stays with the command when it names one.
+TEST(CliOptions, AnExistingFileThatIsNoSimulationFileIsNeverTaken) {
+  testing::TempDir dir;
+  const std::string hex = dir.File("fw.hex");
+  const std::string rex = dir.File("blink.rex");
+  const std::string sim = dir.File("chip.sim");
+  testing::WriteFileBytes(hex, ":00000001FF\n");
+  testing::WriteFileBytes(rex, ":00000001FF\n");
+  testing::WriteFileBytes(sim, "ACE-CHIP 1\nINITREG1 00\n");
+  const std::string refused = "'" + hex +
+                              "' ist keine Simulationsdatei (ihre erste Zeile ist nicht \"ACE-CHIP 1\") "
+                              "und wird nicht überschrieben";
+
+  const std::string withFile = "--simulate=" + hex;
+  Outcome outcome = Ends({withFile.c_str(), "blank"});
+  EXPECT_EQ(outcome.status, kUsageError);
+  EXPECT_EQ(outcome.err, "ferolith-cli: " + refused + "\nHilfe: ferolith-cli --help\n");
+  outcome = Ends({"--simulate", hex.c_str(), "blank"});
+  EXPECT_EQ(outcome.status, kUsageError);
+
+  // "program fw.hex --simulate blink.rex": the word is the command's, with a hint.
+  outcome = Ends({"program", hex.c_str(), "--simulate", rex.c_str()});
+  EXPECT_EQ(outcome.status, kUsageError);
+  EXPECT_EQ(outcome.err, "ferolith-cli: Hinweis: '" + rex +
+                             "' ist keine Simulationsdatei und gehört nicht zu --simulate;\n"
+                             "              eine Simulationsdatei wird mit --simulate=DATEI angegeben.\n"
+                             "ferolith-cli: unerwartetes Argument '" + rex + "'\nHilfe: ferolith-cli --help\n");
+  auto parsed = Parse({"verify", "--simulate", hex.c_str()});
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
+  EXPECT_TRUE(std::get<CliOptions>(parsed).simulate);
+  EXPECT_EQ(std::get<CliOptions>(parsed).simulationFile, "");
+  EXPECT_EQ(std::get<CliOptions>(parsed).files, std::vector<std::string>{hex});
+
+  // A simulation file, or one that does not exist yet, keeps its meaning.
+  const std::string fresh = dir.File("new.sim");
+  for (const std::string& file : {sim, fresh}) {
+    parsed = Parse({"--simulate", file.c_str(), "program", hex.c_str()});
+    ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed)) << file;
+    EXPECT_EQ(std::get<CliOptions>(parsed).simulationFile, file);
+    EXPECT_EQ(std::get<CliOptions>(parsed).files, std::vector<std::string>{hex});
+    const std::string assigned = "--simulate=" + file;
+    parsed = Parse({assigned.c_str(), "blank"});
+    ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed)) << file;
+    EXPECT_EQ(std::get<CliOptions>(parsed).simulationFile, file);
+  }
+  EXPECT_EQ(testing::ReadFileBytes(hex), ":00000001FF\n");
+}
+
 TEST(CliOptions, HelpIsGermanAndKeepsTheNamesScriptsUse) {
   const Outcome help = Ends({"--help"});
   EXPECT_EQ(help.status, 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "config/ProfileFile.h"
@@ -123,7 +124,7 @@ TEST(ProfileFile, SaveReplacesTheFileKeepingPermissionsAndLinks) {
   ProfileFile file;
   ASSERT_EQ(file.Load(path), ProfileFile::LoadOutcome::Loaded);
   file.WriteString("A", "k", "2");
-  EXPECT_TRUE(file.Save(path));
+  EXPECT_TRUE(file.Save(path).Saved());
   EXPECT_EQ(ReadFileBytes(path), "[A]\nk=2\n");
   EXPECT_EQ(std::filesystem::status(path).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -136,7 +137,7 @@ TEST(ProfileFile, SaveReplacesTheFileKeepingPermissionsAndLinks) {
   const std::string link = dir.File("link.ini");
   std::filesystem::create_symlink(path, link);
   file.WriteString("A", "k", "3");
-  EXPECT_TRUE(file.Save(link));
+  EXPECT_TRUE(file.Save(link).Saved());
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadFileBytes(path), "[A]\nk=3\n");
 }
@@ -149,10 +150,10 @@ TEST(ProfileFile, AFileThatCannotBeWrittenKeepsItsContent) {
   ProfileFile file;
   file.Load(path);
   file.WriteString("A", "k", "2");
-  EXPECT_FALSE(file.Save(path));
+  EXPECT_EQ(file.Save(path).error, EACCES);
   EXPECT_EQ(ReadFileBytes(path), "[A]\nk=1\n");
 
-  EXPECT_FALSE(file.Save(dir.File("missing/KALVENOR.INI")));
+  EXPECT_EQ(file.Save(dir.File("missing/KALVENOR.INI")).error, ENOENT);
   EXPECT_EQ(file.Load(dir.File("missing/KALVENOR.INI")), ProfileFile::LoadOutcome::Missing);
   EXPECT_EQ(file.Serialize(), "");
   EXPECT_EQ(file.Load(dir.Path().string()), ProfileFile::LoadOutcome::Unreadable);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -228,7 +229,7 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   settings.InitRegister1Value = 0xC5;
   settings.DebugNT = 1;
   settings.BurnFilePath = "/data/burn/firmware.s19";
-  EXPECT_TRUE(SaveSettings(settings));
+  EXPECT_TRUE(SaveSettings(settings).Saved());
   EXPECT_EQ(settings.BurnFileName, "firmware.s19");
   // A file written anew ends its lines as this platform does.
   EXPECT_EQ(ReadFileBytes(settings.IniPath),
@@ -263,7 +264,7 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   EXPECT_EQ(reloaded.ControlPort, 0x3BE);
   EXPECT_EQ(reloaded.DebugNT, 0);  // never written
   EXPECT_EQ(reloaded.BurnFilePath, "/data/burn/firmware.s19");
-  ASSERT_TRUE(SaveSettings(reloaded));
+  ASSERT_TRUE(SaveSettings(reloaded).Saved());
   EXPECT_EQ(ReadFileBytes(settings.IniPath), saved);
 }
 
@@ -271,7 +272,7 @@ TEST_F(SettingsFileTest, AnUndecidedDataFormatIsSavedAsZeroAndReadBackAsBinary) 
   Settings settings;
   LoadSettings(ui, settings, dir.Path().string());
   settings.DataFormat = DataFormat::Undecided;
-  ASSERT_TRUE(SaveSettings(settings));
+  ASSERT_TRUE(SaveSettings(settings).Saved());
   EXPECT_NE(ReadFileBytes(settings.IniPath).find(PlatformLines("DataFormat=0\n")), std::string::npos);
   LoadSettings(ui, settings, dir.Path().string());
   EXPECT_EQ(settings.DataFormat, DataFormat::Binary);
@@ -290,7 +291,7 @@ TEST_F(SettingsFileTest, SaveKeepsForeignSectionsCommentsCaseAndLineEndings) {
       "[FEROLITH ini-section]\r\n"
       "x-koord=5\r\n";
   Settings settings = Load(original);
-  ASSERT_TRUE(SaveSettings(settings));
+  ASSERT_TRUE(SaveSettings(settings).Saved());
   const std::string saved = ReadFileBytes(settings.IniPath);
   EXPECT_EQ(saved.substr(0, saved.find("SearchHardware")),
             "; KALVENOR.INI - shared by the programmer family\r\n"
@@ -306,7 +307,7 @@ TEST_F(SettingsFileTest, SaveKeepsForeignSectionsCommentsCaseAndLineEndings) {
   EXPECT_EQ(saved.find("\r\n", saved.size() - 2), saved.size() - 2);
 
   // A second save changes nothing more.
-  ASSERT_TRUE(SaveSettings(settings));
+  ASSERT_TRUE(SaveSettings(settings).Saved());
   EXPECT_EQ(ReadFileBytes(settings.IniPath), saved);
 }
 
@@ -315,14 +316,25 @@ TEST_F(SettingsFileTest, AReadOnlyFileKeepsItsContentAndTheProgramGoesOn) {
   Settings settings = Load(original);
   std::filesystem::permissions(settings.IniPath, std::filesystem::perms::owner_read);
   settings.SetPortAdress(0x278);
-  EXPECT_FALSE(SaveSettings(settings));
+  // The outcome names the error, for the caller to tell the user.
+  const SaveOutcome readOnly = SaveSettings(settings);
+  EXPECT_FALSE(readOnly.Saved());
+  EXPECT_EQ(readOnly.error, EACCES);
   EXPECT_EQ(ReadFileBytes(settings.IniPath), original);
   EXPECT_TRUE(ui.Messages().empty());
 
   // A working directory that has gone away loses the changes the same way.
   settings.IniPath = dir.File("gone/KALVENOR.INI");
-  EXPECT_FALSE(SaveSettings(settings));
+  const SaveOutcome gone = SaveSettings(settings);
+  EXPECT_FALSE(gone.Saved());
+  EXPECT_EQ(gone.error, ENOENT);
   EXPECT_FALSE(std::filesystem::exists(settings.IniPath));
+
+  // A file that cannot be read is not replaced (its foreign keys would go).
+  settings.IniPath = dir.Path().string();
+  const SaveOutcome directory = SaveSettings(settings);
+  EXPECT_FALSE(directory.Saved());
+  EXPECT_NE(directory.error, 0);
 }
 
 }  // namespace

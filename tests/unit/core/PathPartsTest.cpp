@@ -37,6 +37,15 @@ TEST(PathParts, ReplacingTheExtensionBuildsTheCompanionPath) {
   EXPECT_EQ(JoinPath(parts), "/w/prog.rex");
   parts.extension = "bin";  // a bare extension gets its dot
   EXPECT_EQ(JoinPath(parts), "/w/prog.bin");
+
+  // A path that is its own companion, as the file system compares names.
+  EXPECT_TRUE(SamePathText("/w/prog.rex", "/w/prog.rex"));
+  EXPECT_FALSE(SamePathText("/w/prog.rex", "/w/prog.rexx"));
+#ifdef _WIN32
+  EXPECT_TRUE(SamePathText("C:\\W\\Prog.REX", "c:\\w\\prog.rex"));
+#else
+  EXPECT_FALSE(SamePathText("/w/prog.REX", "/w/prog.rex"));
+#endif
 }
 
 TEST(PathParts, JoinDirectoryAddsOneSeparatorOnlyWhereMissing) {

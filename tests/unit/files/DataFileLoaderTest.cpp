@@ -188,6 +188,59 @@ TEST_F(DataFileLoaderTest, HexFileWithoutDataPassesTheRangeCheck) {
   EXPECT_TRUE(Messages().empty());
 }
 
+// A file cut off without its end record, or one whose records give an
+// address two different bytes, loads as always (the last byte wins) with a
+// warning that names the file and the lines; it adds no message box.
+TEST_F(DataFileLoaderTest, NoEndRecordOrAnOverwrittenByteLoadsWithAWarning) {
+  using Kind = ScriptedUi::Kind;
+  const std::string path = dir.File("burn.hex");
+  const auto warnings = [this] { return ui.Texts(Kind::Warning); };
+  const DeviceEntry device = Device(0, 0x1000);
+
+  EXPECT_EQ(Load(":020000040000FA\n:0300300002337A1E\n", device), Result::Ok);
+  EXPECT_EQ(image->bytes[0x32], 0x7A);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"Die Datei '" + path +
+                                                 "' endet ohne Ende-Record, vielleicht ist sie unvollständig; "
+                                                 "zuletzt gelesen: Zeile 2 \":0300300002337A1E\""});
+  EXPECT_TRUE(Messages().empty());
+
+  ui.Clear();
+  EXPECT_EQ(Load("S00600004844521B\nS1040800559E\n", Device(0x0800, 0x0800)), Result::Ok);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"Die Datei '" + path +
+                                                 "' endet ohne Ende-Record, vielleicht ist sie unvollständig; "
+                                                 "zuletzt gelesen: Zeile 2 \"S1040800559E\""});
+
+  // 0x30 written as 0x02 by line 1, then as 0x55 by line 2.
+  ui.Clear();
+  EXPECT_EQ(Load(":0300300002337A1E\n:01003000557A\n:00000001FF\n", device), Result::Ok);
+  EXPECT_EQ(image->bytes[0x30], 0x55);
+  EXPECT_EQ(image->bytes[0x31], 0x33);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"Die Datei '" + path +
+                                                 "' beschreibt Adresse 0x0030 zweimal: Zeile 1 mit 0x02, "
+                                                 "Zeile 2 mit 0x55, die zweite gilt"});
+  // More than one byte: counted. The same byte again is no overwrite.
+  ui.Clear();
+  EXPECT_EQ(Load(":0300300002337A1E\n:0100300002CD\n:02003100556612\n:00000001FF\n", device), Result::Ok);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"Die Datei '" + path +
+                                                 "' beschreibt Adresse 0x0031 zweimal: Zeile 1 mit 0x33, "
+                                                 "Zeile 3 mit 0x55, die zweite gilt (2 Bytes überschrieben)"});
+  ui.Clear();
+  EXPECT_EQ(Load("S1050030AABB65\nS1040031CCFE\nS9030000FC\n", device), Result::Ok);
+  EXPECT_EQ(warnings(), std::vector<std::string>{"Die Datei '" + path +
+                                                 "' beschreibt Adresse 0x0031 zweimal: Zeile 1 mit 0xBB, "
+                                                 "Zeile 2 mit 0xCC, die zweite gilt"});
+
+  // A file that is refused warns of nothing: its message says it all.
+  ui.Clear();
+  EXPECT_EQ(Load(":0300300002337A1E\n", Device(0x0800, 0x0800)), Result::FileNotLoaded);
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(warnings().empty());
+  // Nor does a binary image, which has no records.
+  ui.Clear();
+  EXPECT_EQ(Load(std::string("\x01\x02\x00\x04", 4), device), Result::Ok);
+  EXPECT_TRUE(warnings().empty());
+}
+
 TEST_F(DataFileLoaderTest, LoadsHexIntoAFreshlyBlankedImage) {
   image->bytes.fill(0x00);
   EXPECT_EQ(Load("S1040800559E\nS9030000FC\n", Device(0x0800, 0x0800)), Result::Ok);

@@ -17,6 +17,7 @@ struct IntelRead {
   ResultCode result;
   std::unique_ptr<MemoryImage> image;
   ScriptedUi ui;
+  RecordNotes notes;
 };
 
 std::unique_ptr<IntelRead> Read(const std::string& text, bool testChecksum = true) {
@@ -24,7 +25,7 @@ std::unique_ptr<IntelRead> Read(const std::string& text, bool testChecksum = tru
   read->image = std::make_unique<MemoryImage>();
   read->image->FillBlank();
   MemoryLines lines(text);
-  read->result = ReadIntelHexFile(lines.Reader(), *read->image, read->ui, testChecksum);
+  read->result = ReadIntelHexFile(lines.Reader(), *read->image, read->ui, testChecksum, read->notes);
   return read;
 }
 

@@ -17,6 +17,7 @@ struct MotorolaRead {
   ResultCode result;
   std::unique_ptr<MemoryImage> image;
   ScriptedUi ui;
+  RecordNotes notes;
 };
 
 std::unique_ptr<MotorolaRead> Read(const std::string& text, bool testChecksum = true) {
@@ -24,7 +25,7 @@ std::unique_ptr<MotorolaRead> Read(const std::string& text, bool testChecksum = 
   read->image = std::make_unique<MemoryImage>();
   read->image->FillBlank();
   MemoryLines lines(text);
-  read->result = ReadMotorolaFile(lines.Reader(), *read->image, read->ui, testChecksum);
+  read->result = ReadMotorolaFile(lines.Reader(), *read->image, read->ui, testChecksum, read->notes);
   return read;
 }
 
