@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "gui/CommandLine.h"
+#include "app/DesktopCommandLine.h"
 
 using namespace ferolith;
 

@@ -8,7 +8,8 @@
 
 namespace ferolith {
 
-// How the desktop program was started.
+// How the desktop program was started (both skins, Qt and Win32, share
+// this command line).
 struct DesktopStart {
   ProgramOptions options;
   // --menu: started from the desktop's menu, so the working folder is the
@@ -29,6 +30,11 @@ struct DesktopStart {
 // Change Dump). Returns nothing for any other argument.
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory);
+
+// --menu: makes the program's own folder (with the sample library on the
+// first start) the working directory and the options' working directory.
+// Returns the German explanation when there is none, empty on success.
+std::string EnterMenuFolder(ProgramOptions& options);
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
