@@ -14,7 +14,8 @@
 #      its test driver (tests/win32/), then takes the screenshots
 #      (docs/win32-*.png) under Xvfb with wine's X11 driver,
 #   7. builds ferolith-cli.exe, ferolith.exe and the fake port DLL for
-#      32-bit Windows (i686-w64-mingw32): compiled and linked, not run.
+#      32-bit Windows (i686-w64-mingw32), and drives that ferolith.exe too
+#      where wine's 32-bit half (wine32:i386) is installed.
 # Usage: scripts/test-windows.sh [LINUX_BUILD_DIR]  (default build/release;
 # its ferolith-cli is built when missing). Builds share the ccache.
 set -euo pipefail
@@ -185,5 +186,17 @@ cmake --build "$windows/i686" -j"$jobs" --target ferolith-cli ferolith_win32_exe
 i686-w64-mingw32-g++-posix -std=c++20 -O2 -shared -static -Wl,--kill-at \
   tests/support/fake-inpout/FakeInpOut.cpp -o "$windows/i686/inpout32.dll"
 check_exports i686 "$windows/i686/inpout32.dll"
+
+# The 32-bit desktop program runs where wine has its 32-bit half.
+if [ -x /usr/lib/wine/wine ]; then
+  step "32-bit desktop program under wine"
+  rm -rf "$windows/desktop-i686" && mkdir -p "$windows/desktop-i686"
+  timeout 600 wine "$root/$windows/x86_64/tests/win32/ferolith-desktop-driver.exe" \
+    "$root/$windows/i686/win32/ferolith.exe" "$root/$windows/desktop-i686" "$root/resources" \
+    >"$windows/desktop-i686/driver.log" 2>&1 || { cat "$windows/desktop-i686/driver.log"; exit 1; }
+  grep -v '^wine: ' "$windows/desktop-i686/driver.log" | tail -1
+else
+  echo "Skipped: the 32-bit ferolith.exe under wine (wine32:i386 is not installed)"
+fi
 
 step "done"

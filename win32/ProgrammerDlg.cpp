@@ -90,7 +90,7 @@ Answer CProgrammerDlg::MessageOkCancel(const std::string& text) {
 }
 
 Answer CProgrammerDlg::MessageYesNo(const std::string& text) {
-  const Answer answer = ShowMessageBox(text, MB_YESNO | MB_ICONQUESTION, Beeps());
+  const Answer answer = ShowMessageBox(text, MB_YESNO | MB_ICONINFORMATION, Beeps());
   return answer == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
