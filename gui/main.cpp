@@ -6,40 +6,26 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
-#include "gui/CommandLine.h"
+#include "app/DesktopCommandLine.h"
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
 #include "platform/DesktopMarkers.h"
-#include "platform/WorkingFolder.h"
 
 namespace {
 
-// A start from the menu works in the program's own folder: made and given
-// the sample library on the first start, then the working directory. False
-// after telling the user why there is none.
-bool EnterMenuFolder(ferolith::ProgramOptions& options) {
-  const ferolith::MenuFolder folder =
-      ferolith::PrepareMenuFolder(ferolith::MenuFolderRequestFromEnvironment());
-  std::string problem = folder.error;
-  std::error_code error;
-  if (problem.empty()) std::filesystem::current_path(folder.path, error);
-  if (problem.empty() && error) {
-    problem = "Kann nicht in den Arbeitsordner\n'" + folder.path + "'\nwechseln !";
-  }
-  if (!problem.empty()) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"),
-                    QString::fromStdString(problem), QMessageBox::Ok);
-    box.exec();
-    return false;
-  }
-  options.workingDirectory = folder.path;
-  return true;
+// A start from the menu works in the program's own folder; false after
+// telling the user why there is none.
+bool EnterMenuFolderOrExplain(ferolith::ProgramOptions& options) {
+  const std::string problem = ferolith::EnterMenuFolder(options);
+  if (problem.empty()) return true;
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"),
+                  QString::fromStdString(problem), QMessageBox::Ok);
+  box.exec();
+  return false;
 }
 
 // While the application object connects to the display: a platform that
@@ -94,7 +80,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", ferolith::kUsage);
     return 2;
   }
-  if (start->menu && !EnterMenuFolder(start->options)) return 1;
+  if (start->menu && !EnterMenuFolderOrExplain(start->options)) return 1;
 
   const auto markers = ferolith::MakeDesktopMarkers();
   ferolith::CProgrammerApp(*markers, start->options).Run();

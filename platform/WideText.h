@@ -1,7 +1,8 @@
 #pragma once
 
 // UTF-8 text to and from the UTF-16 of the Windows wide-character calls.
-// Included only by the Windows sources of this layer.
+// Included only by Windows sources: those of this layer and the Win32
+// desktop program (win32/).
 #include <windows.h>
 
 #include <string>

@@ -10,8 +10,12 @@
 #      skipped test with its reason,
 #   5. runs ferolith-cli.exe's simulator cycle under wine and compares the
 #      files it writes, byte for byte, with those of the Linux build,
-#   6. builds ferolith-cli.exe and the fake port DLL for 32-bit Windows
-#      (i686-w64-mingw32): compiled and linked, not run.
+#   6. drives the Win32 desktop program ferolith.exe on the simulator with
+#      its test driver (tests/win32/), then takes the screenshots
+#      (docs/win32-*.png) under Xvfb with wine's X11 driver,
+#   7. builds ferolith-cli.exe, ferolith.exe and the fake port DLL for
+#      32-bit Windows (i686-w64-mingw32), and drives that ferolith.exe too
+#      where wine's 32-bit half (wine32:i386) is installed.
 # Usage: scripts/test-windows.sh [LINUX_BUILD_DIR]  (default build/release;
 # its ferolith-cli is built when missing). Builds share the ccache.
 set -euo pipefail
@@ -24,7 +28,7 @@ started=$SECONDS
 step() { echo "== windows: $* ($((SECONDS - started)) s)"; }
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine googletest \
-  libcli11-dev cmake ninja-build ccache
+  libcli11-dev cmake ninja-build ccache imagemagick xvfb xauth
 
 # CLI11 is header-only; the cross build takes it from a folder that holds
 # nothing else, away from the build machine's own headers.
@@ -72,6 +76,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   step "wine prefix"
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # A crashing program ends instead of waiting in a dialog nobody sees.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
 fi
 # One wine server for the whole step, started before anything runs: a
@@ -94,6 +100,49 @@ echo "Skipped under wine, with their reasons:"
 awk '/: Skipped$/ { getline reason; getline name
        sub(/^\[  SKIPPED \] /, "", name); sub(/ \([0-9]+ ms\)$/, "", name)
        print "  " name ": " reason }' "$windows/x86_64/Testing/Temporary/LastTest.log" | sort
+
+step "desktop program under wine"
+# The driver starts ferolith.exe itself, in fresh folders below its work
+# folder; the programs' output goes to the log, so that nothing they leave
+# behind holds this script's pipes.
+driver=(wine "$root/$windows/x86_64/tests/win32/ferolith-desktop-driver.exe"
+        "$root/$windows/x86_64/win32/ferolith.exe")
+rm -rf "$windows/desktop" && mkdir -p "$windows/desktop"
+timeout 600 "${driver[@]}" "$root/$windows/desktop" "$root/resources" >"$windows/desktop/driver.log" 2>&1 \
+  || { cat "$windows/desktop/driver.log"; exit 1; }
+grep -v '^wine: ' "$windows/desktop/driver.log"
+
+step "screenshots of the desktop program (Xvfb, wine's X11 driver)"
+# The graphics driver is chosen when the wine server starts: end it, switch
+# to X11 for the pictures, and back to the null driver afterwards.
+graphics() {  # DRIVER
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$1" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+}
+graphics x11
+# Without a window manager on the Xvfb display wine draws the caption bars.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -k 2>/dev/null || true
+wineserver -w
+trap 'graphics null; wineserver -k 2>/dev/null || true' EXIT
+mkdir -p "$windows/desktop/pictures"
+timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" "${driver[@]}" "$root/$windows/desktop" "$root/resources" \
+  "$root/$windows/desktop/pictures" >"$windows/desktop/screenshots.log" 2>&1 \
+  || { cat "$windows/desktop/screenshots.log"; exit 1; }
+# docs/win32-*.png are these pictures (copied by hand when they change).
+for picture in main-window preferences brennen; do
+  convert "$windows/desktop/pictures/win32-$picture.bmp" -strip "$windows/desktop/pictures/win32-$picture.png"
+done
+echo "pictures: $(ls "$windows"/desktop/pictures/win32-*.png | tr '\n' ' ')"
+graphics null
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wineserver -p
+setsid wine cmd /c exit </dev/null >/dev/null 2>&1 &
+wait
 
 step "simulator cycle, Windows against Linux"
 [ -x "$linux_build/cli/ferolith-cli" ] || cmake --build "$linux_build" -j"$jobs" --target ferolith-cli
@@ -131,11 +180,23 @@ echo "identical: $(cd "$windows/cycle-linux" && ls | tr '\n' ' ')"
 
 step "build for i686 (compile and link only)"
 configure i686 -DFEROLITH_TESTS=OFF
-cmake --build "$windows/i686" -j"$jobs" --target ferolith-cli
+cmake --build "$windows/i686" -j"$jobs" --target ferolith-cli ferolith_win32_exe
 # The fake DLL alone, as tests/CMakeLists.txt builds it for a 32-bit test
 # run: the undecorated stdcall names are what differs from 64 bits.
 i686-w64-mingw32-g++-posix -std=c++20 -O2 -shared -static -Wl,--kill-at \
   tests/support/fake-inpout/FakeInpOut.cpp -o "$windows/i686/inpout32.dll"
 check_exports i686 "$windows/i686/inpout32.dll"
+
+# The 32-bit desktop program runs where wine has its 32-bit half.
+if [ -x /usr/lib/wine/wine ]; then
+  step "32-bit desktop program under wine"
+  rm -rf "$windows/desktop-i686" && mkdir -p "$windows/desktop-i686"
+  timeout 600 wine "$root/$windows/x86_64/tests/win32/ferolith-desktop-driver.exe" \
+    "$root/$windows/i686/win32/ferolith.exe" "$root/$windows/desktop-i686" "$root/resources" \
+    >"$windows/desktop-i686/driver.log" 2>&1 || { cat "$windows/desktop-i686/driver.log"; exit 1; }
+  grep -v '^wine: ' "$windows/desktop-i686/driver.log" | tail -1
+else
+  echo "Skipped: the 32-bit ferolith.exe under wine (wine32:i386 is not installed)"
+fi
 
 step "done"

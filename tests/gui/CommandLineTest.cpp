@@ -1,83 +1,15 @@
-// The desktop program's command line, and the built program started
-// without a display.
+// The built desktop program started without a display.
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <tuple>
-#include <utility>
-
-#include "gui/CommandLine.h"
-
-using namespace ferolith;
 
 class CommandLineTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void simulateWithAndWithoutFile() {
-    std::optional<DesktopStart> start = ParseCommandLine({"ferolith"}, "/home/anna");
-    QVERIFY(start.has_value());
-    QVERIFY(!start->options.simulate);
-    QVERIFY(!start->menu);
-    QCOMPARE(QString::fromStdString(start->options.workingDirectory), QString("/home/anna"));
-
-    start = ParseCommandLine({"ferolith", "--simulate"}, "/w");
-    QVERIFY(start && start->options.simulate && start->options.simulationFile.empty());
-
-    start = ParseCommandLine({"ferolith", "--simulate=chip.bin"}, "/w");
-    QVERIFY(start && start->options.simulate);
-    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
-    QVERIFY(!start->options.simulateAbsentProgrammer);
-
-    // An absent programmer is simulated, with the port model named.
-    start = ParseCommandLine({"ferolith", "--simulate-absent=busy-inverted"}, "/w");
-    QVERIFY(start && start->options.simulate);
-    QVERIFY(start->options.simulateAbsentProgrammer == sim::AbsentStatus::BusyInverted);
-    start = ParseCommandLine({"ferolith", "--simulate=chip.bin", "--simulate-absent=low"}, "/w");
-    QVERIFY(start && start->options.simulateAbsentProgrammer == sim::AbsentStatus::Low);
-    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.bin"));
-    start = ParseCommandLine({"ferolith", "--trace=lauf.vcd"}, "/w");
-    QVERIFY(start && !start->options.simulate && start->options.portReportAtStartUp);
-    QCOMPARE(QString::fromStdString(start->options.traceFile), QString("lauf.vcd"));
-    QVERIFY(!start->options.simulateSpeed.Paced());
-
-    // A speed simulates at that pace.
-    start = ParseCommandLine({"ferolith", "--simulate-speed=real"}, "/w");
-    QVERIFY(start && start->options.simulate);
-    QCOMPARE(start->options.simulateSpeed.factor, 1.0);
-    start = ParseCommandLine({"ferolith", "--simulate=chip.sim", "--simulate-speed=20"}, "/w");
-    QVERIFY(start && start->options.simulate);
-    QCOMPARE(start->options.simulateSpeed.factor, 20.0);
-    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.sim"));
-  }
-
-  // The menu entry's start asks for the program's own folder; the working
-  // directory given stays until main() replaces it.
-  void menuStartInEitherOrder() {
-    std::optional<DesktopStart> start = ParseCommandLine({"ferolith", "--menu"}, "/home/anna");
-    QVERIFY(start && start->menu && !start->options.simulate);
-    QCOMPARE(QString::fromStdString(start->options.workingDirectory), QString("/home/anna"));
-    start = ParseCommandLine({"ferolith", "--simulate=chip.sim", "--menu"}, "/w");
-    QVERIFY(start && start->menu && start->options.simulate);
-    QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.sim"));
-  }
-
-  // --help and --version alone; beside other options they are refused.
-  void helpAndVersionAreAskedAlone() {
-    std::optional<DesktopStart> start = ParseCommandLine({"ferolith", "--help"}, "/w");
-    QVERIFY(start && start->request == DesktopStart::Request::Help);
-    start = ParseCommandLine({"ferolith", "--version"}, "/w");
-    QVERIFY(start && start->request == DesktopStart::Request::Version);
-    start = ParseCommandLine({"ferolith", "--simulate"}, "/w");
-    QVERIFY(start && start->request == DesktopStart::Request::Run);
-    QVERIFY(!ParseCommandLine({"ferolith", "--help", "--simulate"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--version"}, "/w"));
-  }
-
   // The built program without any display: help and version are printed,
   // a start says in one German line why there is no window.
   void theBuiltProgramNeedsNoDisplayForHelpAndVersion() {
@@ -121,44 +53,6 @@ class CommandLineTest : public QObject {
     std::tie(status, out, err) = run({"-platform", "offscreen", "--brennen"});
     QCOMPARE(status, 2);
     QVERIFY2(err.contains("Aufruf: ferolith"), qPrintable(err));
-  }
-
-  void anythingElseIsRefused() {
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate="}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulated"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "chip.hex"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--brennen"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--menu=xdg"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-absent"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--trace="}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=0"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed=langsam"}, "/w"));
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate-speed"}, "/w"));
-  }
-
-  // A file of --simulate that exists and is not a simulation file would be
-  // replaced by the virtual chip: the start is refused with the reason.
-  void anExistingFileThatIsNoSimulationFileIsRefused() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const std::string hex = dir.filePath("fw.hex").toStdString();
-    const std::string sim = dir.filePath("chip.sim").toStdString();
-    for (const auto& [path, bytes] : {std::pair{hex, QByteArray(":00000001FF\n")},
-                                      std::pair{sim, QByteArray("ACE-CHIP 1\nINITREG1 00\n")}}) {
-      QFile file(QString::fromStdString(path));
-      QVERIFY(file.open(QIODevice::WriteOnly));
-      file.write(bytes);
-    }
-    std::string refusal;
-    QVERIFY(!ParseCommandLine({"ferolith", "--simulate=" + hex}, "/w", &refusal));
-    QCOMPARE(QString::fromStdString(refusal),
-             QString::fromStdString("'" + hex + "' ist keine Simulationsdatei (ihre erste Zeile ist nicht "
-                                    "\"ACE-CHIP 1\") und wird nicht überschrieben"));
-    refusal.clear();
-    const std::optional<DesktopStart> start = ParseCommandLine({"ferolith", "--simulate=" + sim}, "/w", &refusal);
-    QVERIFY(start && start->options.simulationFile == sim);
-    QVERIFY(refusal.empty());
   }
 };
 

@@ -8,7 +8,8 @@
 
 namespace ferolith {
 
-// How the desktop program was started.
+// How the desktop program was started (both skins, Qt and Win32, share
+// this command line).
 struct DesktopStart {
   // --help and --version print their text and end the program before any
   // window (or display) is needed.
@@ -37,6 +38,11 @@ struct DesktopStart {
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory,
                                              std::string* refusal = nullptr);
+
+// --menu: makes the program's own folder (with the sample library on the
+// first start) the working directory and the options' working directory.
+// Returns the German explanation when there is none, empty on success.
+std::string EnterMenuFolder(ProgramOptions& options);
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"

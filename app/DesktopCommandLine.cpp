@@ -1,4 +1,10 @@
-#include "gui/CommandLine.h"
+#include "app/DesktopCommandLine.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/Utf8Path.h"
+#include "platform/WorkingFolder.h"
 
 #include "app/SimulationFileCheck.h"
 
@@ -53,6 +59,16 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
     }
   }
   return start;
+}
+
+std::string EnterMenuFolder(ProgramOptions& options) {
+  const MenuFolder folder = PrepareMenuFolder(MenuFolderRequestFromEnvironment());
+  if (!folder.error.empty()) return folder.error;
+  std::error_code error;
+  std::filesystem::current_path(PathFromUtf8(folder.path), error);
+  if (error) return "Kann nicht in den Arbeitsordner\n'" + folder.path + "'\nwechseln !";
+  options.workingDirectory = folder.path;
+  return {};
 }
 
 }  // namespace ferolith
