@@ -21,6 +21,7 @@ namespace ferolith {
 
 class ChoiceList;      // a combo box as the device library fills it (config/)
 class DesktopMarkers;  // platform/DesktopMarkers.h
+class Privileges;      // platform/Privileges.h
 namespace sim {
 class VirtualAceChip;
 class VirtualProgrammer;
@@ -56,6 +57,10 @@ struct ProgramOptions {
   bool simulateEmptySocket = false;
   // How fast the virtual programmer runs (default: as fast as it can).
   sim::SimulationSpeed simulateSpeed;
+  // Root's rights for start-up's opening of the port, given up for good
+  // afterwards under sudo; nullptr: the process's rights as they are. Not
+  // owned.
+  Privileges* privileges = nullptr;
   // The clock of the window's time-based pumps and of a paced simulator;
   // nullptr for the machine's steady clock. Not owned; tests pass one they
   // advance.

@@ -60,6 +60,7 @@ ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironmen
   program.traceFile = options.traceFile;
   program.simulateSpeed = options.speed;
   program.simulateEmptySocket = options.emptySocket;
+  program.privileges = environment.privileges;
   return program;
 }
 

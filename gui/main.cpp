@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,9 +15,17 @@
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/Privileges.h"
 #include "platform/WorkingFolder.h"
 
 namespace {
+
+// A message before the main window exists.
+void ShowMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"), QString::fromStdString(text),
+                  QMessageBox::Ok);
+  box.exec();
+}
 
 // A start from the menu works in the program's own folder: made and given
 // the sample library on the first start, then the working directory. False
@@ -31,9 +40,7 @@ bool EnterMenuFolder(ferolith::ProgramOptions& options) {
     problem = "Kann nicht in den Arbeitsordner\n'" + folder.path + "'\nwechseln !";
   }
   if (!problem.empty()) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"),
-                    QString::fromStdString(problem), QMessageBox::Ok);
-    box.exec();
+    ShowMessage(problem);
     return false;
   }
   options.workingDirectory = folder.path;
@@ -43,7 +50,15 @@ bool EnterMenuFolder(ferolith::ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::unique_ptr<ferolith::Privileges> privileges = ferolith::TakePrivilegesAtStart();
+  // Under sudo the process acts as the user while root stays in its real
+  // and saved ids, which the toolkit would take for a set-user-id program.
+  if (privileges->ActsForSudoUser()) QCoreApplication::setSetuidAllowed(true);
   QApplication application(argc, argv);
+  if (!privileges->Problem().empty()) {
+    ShowMessage(privileges->Problem());
+    return 1;
+  }
   ferolith::InstallGermanTranslation(application);
 
   std::vector<std::string> arguments;
@@ -57,8 +72,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (start->menu && !EnterMenuFolder(start->options)) return 1;
+  start->options.privileges = privileges.get();
 
-  const auto markers = ferolith::MakeDesktopMarkers();
+  std::string markerProblem;
+  const auto markers = ferolith::MakeDesktopMarkers(markerProblem);
+  if (!markers) {
+    ShowMessage(markerProblem);
+    return 1;
+  }
   ferolith::CProgrammerApp(*markers, start->options).Run();
   return 0;
 }

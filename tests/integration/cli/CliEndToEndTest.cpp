@@ -347,6 +347,19 @@ TEST_F(CliEndToEnd, AProductionRunEndsCleanlyOnCtrlCAndItsLogSurvivesAKill) {
   for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1)) ++lines;
   EXPECT_EQ(lines, 4u) << log;  // the header and three chips
   EXPECT_TRUE(log.ends_with(";0;Erfolg\n")) << log;
+
+  // A line that does not fit (here a file size limit of 512 bytes, as a full
+  // disk) is cut off again, so the next run's line starts on a line of its own.
+  WriteFileBytes(dir_.File("full.csv"), std::string(479, 'x') + "\n");
+  const CliRun cut = Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --log full.csv program fw.hex",
+                         "sh -c 'ulimit -f 1; trap \"\" XFSZ; exec \"$0\" \"$@\"'");
+  EXPECT_EQ(cut.status, 74) << cut.err;
+  EXPECT_EQ(Bytes("full.csv"), std::string(479, 'x') + "\n");
+  ASSERT_EQ(Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --log full.csv program fw.hex").status, 0);
+  const std::string after = Bytes("full.csv");
+  EXPECT_EQ(after.substr(0, 480), std::string(479, 'x') + "\n");
+  EXPECT_TRUE(std::regex_match(after.substr(480), std::regex("\\d{4}-[^\n]*;fw\\.hex;[0-9A-F]{8};;0;Erfolg\n")))
+      << after.substr(480);
 }
 
 TEST_F(CliEndToEnd, BadBurnFilesEndWithStatusThreeAndTheirMessage) {
@@ -530,6 +543,10 @@ TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
   // desktop marks; the files below are not.
   ASSERT_EQ(::chmod(dir_.Path().c_str(), 0777), 0);
   ASSERT_EQ(::chown(dir_.File("chip.sim").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(::chown(dir_.File("kalvenor").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  for (const auto& mark : std::filesystem::directory_iterator(dir_.File("kalvenor"))) {
+    ASSERT_EQ(::chown(mark.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  }
   const std::string theirs = dir_.File("theirs.hex");
   const std::string locked = dir_.File("locked.hex");
   const std::string mine = dir_.File("mine.hex");
@@ -842,13 +859,28 @@ TEST_F(CliEndToEnd, ProbeReportsEachFaultModelWithItsOwnExitStatus) {
 // each in a time slot of TimeBaseKorr microseconds from the second slot on:
 // data, register number, strobe low and "ready" at the slot's start; strobe
 // high, "taken", the decoded write and WR high at its middle; WR low again
-// with the next write. A trace that cannot be written is told.
+// with the next write. A trace that cannot be written is told, and an
+// earlier file of its name stays as it was (the trace replaces it only when
+// complete).
 TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBase) {
   SKIP_ON_WINDOWS("/dev/full, sigrok-cli and the POSIX shell are not there under wine");
   const CliRun full = Cli("--simulate --trace=/dev/full detect");
   EXPECT_EQ(full.status, 0) << "the trace does not change the command's result";
   EXPECT_NE(full.err.find("'/dev/full'"), std::string::npos) << full.err;
   EXPECT_NE(full.err.find("konnte nicht vollständig geschrieben werden."), std::string::npos) << full.err;
+
+  // A file size limit of 512 bytes cuts the trace short, as a full disk would.
+  WriteFileBytes(dir_.File("fw.rex"), ":00000001FF\r\n");
+  const CliRun cut = Cli("--simulate --trace=fw.rex detect", "sh -c 'ulimit -f 1; trap \"\" XFSZ; exec \"$0\" \"$@\"'");
+  EXPECT_EQ(cut.status, 0);
+  EXPECT_NE(cut.err.find("'fw.rex'\n         konnte nicht vollständig geschrieben werden.\n"
+                         "         Die Aufzeichnung ist verworfen; eine frühere Datei dieses Namens bleibt, wie sie war.\n"),
+            std::string::npos)
+      << cut.err;
+  EXPECT_EQ(Bytes("fw.rex"), ":00000001FF\r\n");
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind(".fw.rex", 0), std::string::npos) << entry.path();
+  }
 
   if (std::system("command -v sigrok-cli >/dev/null") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeBaseKorr=70\n");
