@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -390,6 +391,84 @@ TEST(AppendFile, ALineThatDoesNotArriveWholeIsCutOffAndTheNextStartsClean) {
   EXPECT_FALSE(missing.Open(dir.File("no/such/folder/run.csv")));
   EXPECT_EQ(missing.Error(), ENOENT);
   EXPECT_FALSE(missing.Append("nowhere\n"));
+}
+
+#ifndef _WIN32
+// A disk that cuts the first write short and, holding it there, tells a pipe
+// and waits on another before the write returns.
+class HeldFullDisk : public ForwardingFileOps {
+ public:
+  HeldFullDisk(int tell, int wait) : tell_(tell), wait_(wait) {}
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
+    const std::ptrdiff_t written = ForwardingFileOps::Write(fd, data, size / 2);
+    char byte = 'w';
+    if (::write(tell_, &byte, 1) != 1 || ::read(wait_, &byte, 1) != 1) return -1;
+    return written;
+  }
+
+ private:
+  int tell_;
+  int wait_;
+};
+
+// True once /proc/locks shows a program waiting for a lock on the file with
+// inode `inode`; false when that is not seen within a generous bound.
+bool SomebodyWaitsForTheLockOf(ino_t inode) {
+  const std::string file = ":" + std::to_string(inode) + " ";
+  for (int look = 0; look < 20000; ++look) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+      if (line.find(" -> FLOCK ") != std::string::npos && line.find(file) != std::string::npos) return true;
+    }
+    ::usleep(500);
+  }
+  return false;
+}
+#endif
+
+// The lock keeps a line that is cut back from taking another program's line
+// with it: while one program's line is half on a full disk, another program
+// that appends meanwhile waits until the half line is gone, and its own line
+// stays whole.
+TEST(AppendFile, AnotherProgramWaitsWhileAHalfLineIsCutBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs fork and /proc/locks";
+#else
+  if (!std::filesystem::exists("/proc/locks")) GTEST_SKIP() << "the kernel shows no /proc/locks";
+  TempDir dir;
+  const std::string path = dir.File("shared.csv");
+  WriteFileBytes(path, "header\n");
+  int inside[2];
+  int go[2];
+  ASSERT_EQ(::pipe(inside), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  const pid_t cut = fork();
+  ASSERT_GE(cut, 0);
+  if (cut == 0) {
+    HeldFullDisk disk(inside[1], go[0]);
+    AppendFile log(disk);
+    _exit(log.Open(path) && !log.Append("a line that the disk cuts short\n") ? 0 : 1);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(inside[0], &byte, 1), 1);  // half the line is in the file now
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    AppendFile log(SystemFileOps());
+    _exit(log.Open(path) && log.Append("another program's line\n") ? 0 : 1);
+  }
+  struct stat file {};
+  ASSERT_EQ(::stat(path.c_str(), &file), 0);
+  EXPECT_TRUE(SomebodyWaitsForTheLockOf(file.st_ino)) << "the other program did not wait";
+  ASSERT_EQ(::write(go[1], &byte, 1), 1);
+  for (const pid_t child : {cut, other}) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const int fd : {inside[0], inside[1], go[0], go[1]}) ::close(fd);
+  EXPECT_EQ(ReadFileBytes(path), "header\nanother program's line\n");
+#endif
 }
 
 // Production stations that share one log: four programs append at once,

@@ -213,9 +213,10 @@ TEST(DesktopMarkers, TheFolderIsTheRuntimeFolderOfTheUserElseOneInTmp) {
 #endif
 }
 
-// A program started with standard input closed: the first file it opens
-// would take descriptor 0, and Ctrl-C, which puts the null device in place of
-// standard input, would replace that file. The check at the start fills the
+// A program started with standard input and output closed: the first files
+// it opens would take descriptors 0 and 1, text for the terminal would go
+// into one, and Ctrl-C, which puts the null device in place of standard
+// input, would replace the other. The check at the start fills the
 // gap; the end of standard input keeps errno even when its call fails (here:
 // no descriptor may be had at all), as a signal handler must.
 TEST(StandardStreams, AClosedStandardInputIsFilledAndItsEndTouchesNoOtherFile) {
@@ -228,6 +229,7 @@ TEST(StandardStreams, AClosedStandardInputIsFilledAndItsEndTouchesNoOtherFile) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     ::close(STDIN_FILENO);
+    ::close(STDOUT_FILENO);
     PrepareStandardStreams();
     const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     EndStandardInput();  // Ctrl-C while the file is being written
@@ -247,7 +249,7 @@ TEST(StandardStreams, AClosedStandardInputIsFilledAndItsEndTouchesNoOtherFile) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   const int failed = WEXITSTATUS(status);
-  EXPECT_EQ(failed & 1, 0) << "the file took the number of standard input";
+  EXPECT_EQ(failed & 1, 0) << "the file took the number of a standard stream";
   EXPECT_EQ(failed & 2, 0) << "the file was replaced";
   EXPECT_EQ(failed & 4, 0) << "standard input is not the null device";
   EXPECT_EQ(failed & 8, 0) << "errno was changed";
