@@ -44,7 +44,7 @@ std::unique_ptr<Privileges> TakePrivilegesAtStart();
 
 // The warning when port access goes through root's rights alone.
 inline constexpr const char* kRootOwnsFilesWarning =
-    "Warnung: Das Programm läuft als root, ohne dass SUDO_UID und SUDO_GID einen Benutzer nennen.\n"
+    "Achtung: Das Programm läuft als root, ohne dass SUDO_UID und SUDO_GID einen Benutzer nennen.\n"
     "Alle Dateien, die es anlegt oder schreibt (KALVENOR.INI, Auslesedateien, Protokolle,\n"
     "Ablaufdateien), gehören root. Besser mit sudo als der eigene Benutzer starten.";
 
