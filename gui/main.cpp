@@ -14,6 +14,7 @@
 #include "gui/CommandLine.h"
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
+#include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
 #include "platform/Privileges.h"
 #include "platform/WorkingFolder.h"
@@ -50,6 +51,8 @@ bool EnterMenuFolder(ferolith::ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard stream would give its number to the first file opened.
+  ferolith::PrepareStandardStreams();
   const std::unique_ptr<ferolith::Privileges> privileges = ferolith::TakePrivilegesAtStart();
   // Under sudo the process acts as the user while root stays in its real
   // and saved ids, which the toolkit would take for a set-user-id program.
