@@ -248,7 +248,7 @@ TEST(AtomicFile, TheFolderIsSyncedAfterTheRename) {
   AtomicFile file(ops);
   ASSERT_TRUE(WriteThrough(file, target, "new")) << file.Error();
   ASSERT_EQ(ops.synced.size(), 1u);
-  EXPECT_TRUE(std::filesystem::equivalent(ops.synced[0], dir.Path())) << ops.synced[0];
+  EXPECT_EQ(ops.synced[0] + "KALVENOR.INI", target);  // the target's own folder
   EXPECT_FALSE(WriteThrough(file, dir.File("fresh.hex"), "fresh"));
   EXPECT_EQ(file.Error(), EIO);
   EXPECT_EQ(ops.synced.size(), 2u);
