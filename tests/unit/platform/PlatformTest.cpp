@@ -277,7 +277,8 @@ TEST(Privileges, UnderSudoFilesAreTheUsersAndRootServesOnlyThePortsOpening) {
   if (child == 0) {
     ::setenv("SUDO_UID", std::to_string(user).c_str(), 1);
     ::setenv("SUDO_GID", std::to_string(group).c_str(), 1);
-    const auto privileges = TakePrivilegesAtStart();
+    // Released before _exit, which runs no destructor.
+    std::unique_ptr<Privileges> privileges = TakePrivilegesAtStart();
     const bool actsForUser = privileges->ActsForSudoUser() && privileges->Problem().empty();
     const auto ownerOf = [](const std::string& path) {
       struct stat info {};
@@ -297,13 +298,13 @@ TEST(Privileges, UnderSudoFilesAreTheUsersAndRootServesOnlyThePortsOpening) {
     ::getresgid(&groups[0], &groups[1], &groups[2]);
     const bool allTheUsers = ids[0] == user && ids[1] == user && ids[2] == user && groups[0] == group &&
                              groups[1] == group && groups[2] == group;
-    std::vector<gid_t> supplementary(64);
-    const int count = ::getgroups(static_cast<int>(supplementary.size()), supplementary.data());
-    const bool noRootGroup =
-        count >= 0 && std::find(supplementary.begin(), supplementary.begin() + count, gid_t{0}) ==
-                          supplementary.begin() + count;
+    gid_t supplementary[64] = {};
+    const int count = ::getgroups(64, supplementary);
+    const bool noRootGroup = count >= 0 && std::find(supplementary, supplementary + count, gid_t{0}) ==
+                                               supplementary + count;
     const bool rootIsGone = ::seteuid(0) != 0;
     const bool laterFileIsTheUsers = create("after-drop") == user;
+    privileges.reset();
     _exit((actsForUser ? 0 : 1) | (startFileIsTheUsers ? 0 : 2) | (rootWhileOpening ? 0 : 4) |
           (allTheUsers ? 0 : 8) | (noRootGroup ? 0 : 16) | (rootIsGone ? 0 : 32) | (laterFileIsTheUsers ? 0 : 64));
   }
