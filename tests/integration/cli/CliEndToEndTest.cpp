@@ -669,6 +669,24 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(initreg.status, 0);
   EXPECT_NE(Bytes("KALVENOR.INI").find("InitRegister1=c5"), std::string::npos);
   EXPECT_NE(Bytes("KALVENOR.INI").find("SearchHardware=2"), std::string::npos);
+
+#ifndef _WIN32
+  // A lock folder that is not the user's own is refused before anything
+  // runs: status 73, the message names it, nothing is written.
+  std::filesystem::remove_all(dir_.File("kalvenor"));
+  std::filesystem::create_directory(dir_.File("elsewhere"));
+  std::filesystem::create_directory_symlink(dir_.File("elsewhere"), dir_.File("kalvenor"));
+  const std::string settings = Bytes("KALVENOR.INI");
+  CliRun planted = Cli("initreg 3f");
+  EXPECT_EQ(planted.status, 73);
+  EXPECT_EQ(planted.err.rfind("Meldung: Der Ordner für die Sperrdateien\n         '" + dir_.File("kalvenor") +
+                                  "'\n         wird nicht benutzt: er ist ein symbolischer Link.\n",
+                              0),
+            0u)
+      << planted.err;
+  EXPECT_EQ(Bytes("KALVENOR.INI"), settings);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.File("elsewhere")));
+#endif
 }
 
 // A manufacturer whose only device line is invalid (package DIP9).
