@@ -23,6 +23,7 @@
 #include "link/RegisterLink.h"
 #include "trace/TracingPort.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/Privileges.h"
 #include "sim/VirtualProgrammer.h"
 #include "sim/chip/VirtualAceChip.h"
 #include "core/TextFormat.h"
@@ -239,13 +240,27 @@ bool Program::Parts::FollowPortAddress() {
 
 void Program::Parts::OpenPortAtStartUp() {
   state.DemoMode = 0;
+  // Root's rights serve the real port's opening alone; the simulator needs
+  // none of them.
+  const auto asRoot = [this](const std::function<void()>& open) {
+    if (options.privileges != nullptr) {
+      options.privileges->OpenPortThenDropRoot(open);
+    } else {
+      open();
+    }
+  };
   if (options.simulate) {
+    asRoot([] {});
     state.OsId = 0;
     OpenPort();
     return;
   }
   // Once per run; later addresses only open their port.
-  PortAccess access = PreparePortAccess(state.settings, ui, options.portAccess);
+  PortAccess access;
+  asRoot([&] { access = PreparePortAccess(state.settings, ui, options.portAccess); });
+  if (options.privileges != nullptr && options.privileges->RootWithoutSudo() && access.opened.backendId == "direct") {
+    ui.MessageInfo(kRootOwnsFilesWarning);
+  }
   state.OsId = access.osId;
   serviceManager = std::move(access.serviceManager);
   NoteRoute(access.opened);
@@ -291,7 +306,7 @@ void Program::Parts::FinishTrace() {
   link.UsePort(*port);
   if (!trace->Close()) {
     ui.MessageInfo(FormatText("Die Ablaufdatei\n'%s'\nkonnte nicht vollständig geschrieben werden.\n\n"
-                              "Die Aufzeichnung ist unvollständig.",
+                              "Die Aufzeichnung ist verworfen; eine frühere Datei dieses Namens bleibt, wie sie war.",
                               options.traceFile.c_str()));
   }
   trace.reset();

@@ -22,6 +22,7 @@ namespace ferolith {
 
 class ChoiceList;      // a combo box as the device library fills it (config/)
 class DesktopMarkers;  // platform/DesktopMarkers.h
+class Privileges;      // platform/Privileges.h
 namespace sim {
 class VirtualAceChip;
 class VirtualProgrammer;
@@ -62,6 +63,10 @@ struct ProgramOptions {
   // KALVENOR.INI's has a "programmer in use" mark of its own, so that
   // programs on different ports run side by side.
   std::optional<std::int32_t> portOverride;
+  // Root's rights for start-up's opening of the port, given up for good
+  // afterwards under sudo; nullptr: the process's rights as they are. Not
+  // owned.
+  Privileges* privileges = nullptr;
   // The clock of the window's time-based pumps and of a paced simulator;
   // nullptr for the machine's steady clock. Not owned; tests pass one they
   // advance.

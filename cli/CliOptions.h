@@ -19,6 +19,13 @@ inline constexpr int kUsageError = 64;
 // Exit status when the log of a production run cannot be written
 // (sysexits' EX_IOERR).
 inline constexpr int kLogError = 74;
+// Exit status when the folder of the desktop markers is refused, so that
+// the program cannot tell whether another one uses the programmer
+// (sysexits' EX_CANTCREAT).
+inline constexpr int kMarkerFolderError = 73;
+// Exit status when a process that sudo started cannot take on the user's
+// rights (sysexits' EX_NOPERM).
+inline constexpr int kNoUserRights = 77;
 // Exit status when KALVENOR.INI cannot be written: the same I/O error.
 inline constexpr int kSettingsError = 74;
 

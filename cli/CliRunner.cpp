@@ -64,6 +64,7 @@ ProgramOptions MakeProgramOptions(const CliOptions& options, const CliEnvironmen
   program.simulateSpeed = options.speed;
   program.simulateEmptySocket = options.emptySocket;
   program.portOverride = options.port;
+  program.privileges = environment.privileges;
   return program;
 }
 

@@ -7,6 +7,7 @@
 
 namespace ferolith {
 class DesktopMarkers;
+class Privileges;
 }
 
 namespace ferolith::cli {
@@ -21,6 +22,9 @@ struct CliEnvironment {
   bool terminal = false;  // standard input and error are a terminal
   // Polled at every message pump; true once the user asked to stop (Ctrl-C).
   bool (*stopRequested)() = nullptr;
+  // Root's rights for the port's opening (platform/Privileges.h); nullptr:
+  // the process's rights as they are.
+  Privileges* privileges = nullptr;
 };
 
 // Runs one command over the same program the desktop runs and returns the

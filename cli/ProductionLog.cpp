@@ -1,10 +1,7 @@
 #include "cli/ProductionLog.h"
 
-#include <filesystem>
-
 #include "cli/CliTexts.h"
 #include "core/TextFormat.h"
-#include "core/Utf8Path.h"
 #include "platform/LocalTime.h"
 
 namespace ferolith::cli {
@@ -34,25 +31,15 @@ std::string IsoLocalTime(std::time_t time) {
   return text + FormatText("%c%02ld:%02ld", local.offsetSeconds < 0 ? '-' : '+', minutes / 60, minutes % 60);
 }
 
-bool ProductionLog::Open(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path file = PathFromUtf8(path);
-  const bool empty = !std::filesystem::exists(file, error) || std::filesystem::is_empty(file, error);
-  file_.open(file, std::ios::out | std::ios::app | std::ios::binary);
-  if (!file_) return false;
-  if (empty) file_ << texts::kLogHeader << '\n' << std::flush;
-  return static_cast<bool>(file_);
-}
+bool ProductionLog::Open(const std::string& path) { return file_.Open(path); }
 
 bool ProductionLog::Append(const Entry& entry) {
-  // One write for the whole line.
   const std::string line = IsoLocalTime(entry.time) + ';' + Field(entry.device) + ';' +
                            Field(entry.burnFile) + ';' + Crc(entry.codeCrc) + ';' +
                            Crc(entry.dataCrc) + ';' + std::to_string(entry.result) + ';' +
                            Field(std::string(texts::ResultTextOf(entry.result))) + ';' +
                            (entry.serial ? std::to_string(*entry.serial) : std::string()) + '\n';
-  file_ << line << std::flush;
-  return static_cast<bool>(file_);
+  return file_.Append(line, std::string(texts::kLogHeader) + '\n');
 }
 
 }  // namespace ferolith::cli

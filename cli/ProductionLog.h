@@ -2,16 +2,19 @@
 
 #include <cstdint>
 #include <ctime>
-#include <fstream>
 #include <optional>
 #include <string>
+
+#include "core/AppendFile.h"
+#include "platform/Files.h"
 
 namespace ferolith::cli {
 
 // The log of a production run: one line per chip, fields separated by ';'
-// as in the device library, appended to a file and flushed line by line, so
+// as in the device library, appended to a file and synced line by line, so
 // that a run ended at any moment (killed, unplugged) leaves every line it
-// wrote complete. A new or empty file starts with a header line.
+// wrote complete; several runs may share one log. A new or empty file starts
+// with a header line.
 class ProductionLog {
  public:
   struct Entry {
@@ -24,13 +27,16 @@ class ProductionLog {
     std::optional<std::uint64_t> serial;  // empty without --serial
   };
 
+  explicit ProductionLog(FileOps& ops = SystemFileOps()) : file_(ops) {}
+
   // Opens `path` for appending; false when it cannot be opened.
   bool Open(const std::string& path);
-  // False when the line did not reach the file.
+  // False when the line did not reach the disk whole; the log then stays as
+  // it was.
   bool Append(const Entry& entry);
 
  private:
-  std::ofstream file_;
+  AppendFile file_;
 };
 
 // `time` as ISO 8601 local time with its UTC offset, 2026-12-07T13:25:21+01:00.

@@ -5,9 +5,11 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliRunner.h"
+#include "cli/ConsoleUi.h"
 #include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
 #include "platform/Files.h"
+#include "platform/Privileges.h"
 
 namespace {
 
@@ -15,7 +17,8 @@ namespace {
 // Standard input is emptied at the same moment: a wait for a line (the next
 // chip of a production run, a question) ends at once, also when the signal
 // came just before the wait began, and nothing read after a Ctrl-C can start
-// more work.
+// more work. The handler changes nothing but the flag and standard input,
+// and leaves errno as it found it.
 volatile std::sig_atomic_t stopSignal = 0;
 
 void OnInterrupt(int) {
@@ -29,6 +32,8 @@ bool StopRequested() { return stopSignal != 0; }
 
 int main(int argc, char** argv) {
   using namespace ferolith;
+  PrepareStandardStreams();
+  const std::unique_ptr<Privileges> privileges = TakePrivilegesAtStart();
   UseUtf8Console();
   std::vector<std::string> words = Utf8Arguments(argc, argv);
   std::vector<char*> arguments;
@@ -37,15 +42,25 @@ int main(int argc, char** argv) {
   const auto parsed = cli::ParseCommandLine(static_cast<int>(words.size()), arguments.data(), std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const auto& options = std::get<cli::CliOptions>(parsed);
+  if (!privileges->Problem().empty()) {
+    std::cerr << cli::MessageLines(privileges->Problem());
+    return cli::kNoUserRights;
+  }
 
   std::signal(SIGINT, OnInterrupt);
-  const auto markers = MakeDesktopMarkers();
+  std::string markerProblem;
+  const auto markers = MakeDesktopMarkers(markerProblem);
+  if (!markers) {
+    std::cerr << cli::MessageLines(markerProblem);
+    return cli::kMarkerFolderError;
+  }
   cli::CliEnvironment environment{std::cin,
                                   std::cout,
                                   std::cerr,
                                   CurrentWorkingDirectory(),
                                   *markers,
                                   IsInteractiveConsole(),
-                                  &StopRequested};
+                                  &StopRequested,
+                                  privileges.get()};
   return cli::RunCli(options, environment);
 }

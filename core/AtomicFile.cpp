@@ -1,18 +1,48 @@
 #include "core/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <random>
+#include <string_view>
+#include <utility>
 
 #include "core/PathParts.h"
 
 namespace ferolith {
 
 namespace {
+
 constexpr std::uint32_t kAnyWriteBit = 0222;
+// A new file gets what any new file of the user gets: these less the umask,
+// which the kernel applies at the create. A replacement starts as the
+// owner's alone and then takes the old file's owner, group and mode.
+constexpr std::uint32_t kNewFileMode = 0666;
+constexpr std::uint32_t kReplacementMode = 0600;
+constexpr int kNameAttempts = 100;
+
+// A free name ".<name>.<6 random letters>" beside `path`, created anew with
+// `mode`; the descriptor, or -1 with errno set. `tempPath` is the name.
+int CreateBeside(FileOps& ops, const std::string& path, std::uint32_t mode, std::string& tempPath) {
+  constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+  const PathParts parts = SplitPath(path);
+  std::random_device seed;
+  std::minstd_rand random(seed());
+  std::uniform_int_distribution<std::size_t> letter(0, kLetters.size() - 1);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    tempPath = parts.drive + parts.directory + "." + parts.name + parts.extension + ".";
+    for (int i = 0; i < 6; ++i) tempPath += kLetters[letter(random)];
+    const int fd = ops.CreateExclusive(tempPath, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 }  // namespace
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Open(const std::string& target) {
+bool AtomicFile::Open(const std::string& target, Devices devices) {
   Discard();
   error_ = 0;
   target_ = target;
@@ -33,6 +63,7 @@ bool AtomicFile::Open(const std::string& target) {
   }
   if (!MayWrite(target, status)) return false;
   if (status.kind != FileStatus::Kind::Regular) {
+    if (devices == Devices::AsTheyCome) return OpenStream(target);
     OpenDirect(target, false);
     return true;
   }
@@ -62,9 +93,7 @@ bool AtomicFile::MayWrite(const std::string& path, const FileStatus& status) {
 }
 
 bool AtomicFile::OpenReplace(const std::string& path, const FileStatus* existing) {
-  const PathParts parts = SplitPath(path);
-  tempPath_ = parts.drive + parts.directory + "." + parts.name + parts.extension + ".XXXXXX";
-  fd_ = ops_.CreateTemp(tempPath_);
+  fd_ = CreateBeside(ops_, path, existing == nullptr ? kNewFileMode : kReplacementMode, tempPath_);
   if (fd_ < 0) {
     error_ = errno;
     tempPath_.clear();
@@ -78,10 +107,7 @@ bool AtomicFile::OpenReplace(const std::string& path, const FileStatus* existing
   }
   way_ = Way::Replace;
   writePath_ = path;
-  if (existing == nullptr) {
-    ops_.SetNewFileMode(fd_);
-    return true;
-  }
+  if (existing == nullptr) return true;
   if (ops_.KeepOwnerAndMode(fd_, *existing) != 0) {
     // The file belongs to someone else: replacing it would take it over.
     Discard();
@@ -97,9 +123,21 @@ void AtomicFile::OpenDirect(const std::string& path, bool sync) {
   directBytes_.clear();
 }
 
+bool AtomicFile::OpenStream(const std::string& path) {
+  fd_ = ops_.OpenForWriting(path);
+  if (fd_ < 0) {
+    error_ = errno;
+    return false;
+  }
+  way_ = Way::Stream;
+  writePath_ = path;
+  return true;
+}
+
 bool AtomicFile::Write(std::string_view bytes) {
   switch (way_) {
     case Way::Replace:
+    case Way::Stream:
       return WriteAll(fd_, bytes) || Fail();
     case Way::Direct:
       directBytes_ += bytes;
@@ -127,6 +165,13 @@ bool AtomicFile::WriteAll(int fd, std::string_view bytes) {
 
 bool AtomicFile::Commit() {
   if (way_ == Way::Direct) return CommitDirect();
+  if (way_ == Way::Stream) {
+    way_ = Way::Closed;
+    const int fd = std::exchange(fd_, -1);
+    if (ops_.Close(fd) == 0) return true;
+    error_ = errno;
+    return false;
+  }
   if (way_ != Way::Replace) return false;
   if (ops_.Sync(fd_) != 0) return Fail();
   const int fd = fd_;
@@ -139,6 +184,13 @@ bool AtomicFile::Commit() {
     return false;
   }
   tempPath_.clear();
+  // The rename is a change of the folder: only once that is on the disk
+  // does a power cut no longer bring the old file back.
+  const PathParts parts = SplitPath(writePath_);
+  if (ops_.SyncDirectory(parts.drive + parts.directory) != 0) {
+    error_ = errno;
+    return false;
+  }
   return true;
 }
 

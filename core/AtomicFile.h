@@ -11,7 +11,9 @@ namespace ferolith {
 // A file that replaces its target only when it is complete: the bytes go
 // into a temporary file beside the target, and Commit() renames it over the
 // target. Until then, and after any failure, an existing target is left
-// exactly as it was; an abandoned temporary file is removed.
+// exactly as it was; an abandoned temporary file is removed. After the
+// rename the folder is synced as well, so a power cut after a successful
+// Commit() cannot bring the old file back.
 //
 // The replacement does nothing a plain open for writing would refuse, and
 // keeps what a plain open would keep:
@@ -31,12 +33,19 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
+  // How a pipe or a device (nothing a rename could replace) is written:
+  // the bytes collected and written at Commit(), or written as they come
+  // (a trace of a long run into a pipe, which must not wait for the end).
+  enum class Devices { AtCommit, AsTheyCome };
+
   // Prepares writing `target`. False on failure or refusal, with Error() set.
-  bool Open(const std::string& target);
+  bool Open(const std::string& target, Devices devices = Devices::AtCommit);
   // Appends bytes; false on failure (a short write counts as failure).
   bool Write(std::string_view bytes);
   // Puts the bytes in place; false on failure, in which case a replaced
-  // target is untouched and the temporary file is gone.
+  // target is untouched and the temporary file is gone - except when only
+  // the sync of the folder after the rename failed: the new file is then in
+  // place but may not survive a power cut.
   bool Commit();
   // Drops everything written; the target stays as it was.
   void Discard();
@@ -46,7 +55,7 @@ class AtomicFile {
   const std::string& Target() const { return target_; }
 
  private:
-  enum class Way { Closed, Replace, Direct };
+  enum class Way { Closed, Replace, Direct, Stream };
 
   // The checks a plain open would make; false with Error() set.
   bool MayWrite(const std::string& path, const FileStatus& status);
@@ -54,6 +63,7 @@ class AtomicFile {
   // replaces, nullptr for a new file.
   bool OpenReplace(const std::string& path, const FileStatus* existing);
   void OpenDirect(const std::string& path, bool sync);
+  bool OpenStream(const std::string& path);
   bool CommitDirect();
   bool WriteAll(int fd, std::string_view bytes);
   bool Fail();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,18 +14,25 @@
 #include "app/DesktopCommandLine.h"
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
+#include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/Privileges.h"
 
 namespace {
+
+// A message before the main window exists.
+void ShowMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"), QString::fromStdString(text),
+                  QMessageBox::Ok);
+  box.exec();
+}
 
 // A start from the menu works in the program's own folder; false after
 // telling the user why there is none.
 bool EnterMenuFolderOrExplain(ferolith::ProgramOptions& options) {
   const std::string problem = ferolith::EnterMenuFolder(options);
   if (problem.empty()) return true;
-  QMessageBox box(QMessageBox::Information, QStringLiteral("Meldung"),
-                  QString::fromStdString(problem), QMessageBox::Ok);
-  box.exec();
+  ShowMessage(problem);
   return false;
 }
 
@@ -49,6 +57,9 @@ void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context, con
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard stream would give its number to the first file opened.
+  ferolith::PrepareStandardStreams();
+  const std::unique_ptr<ferolith::Privileges> privileges = ferolith::TakePrivilegesAtStart();
   // --help and --version are answered before the display is needed. Any
   // other command line is read once the application object has taken out
   // the toolkit's own options (such as -platform).
@@ -63,9 +74,16 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // Under sudo the process acts as the user while root stays in its real
+  // and saved ids, which the toolkit would take for a set-user-id program.
+  if (privileges->ActsForSudoUser()) QCoreApplication::setSetuidAllowed(true);
   qInstallMessageHandler(ReportMissingDisplay);
   QApplication application(argc, argv);
   qInstallMessageHandler(nullptr);
+  if (!privileges->Problem().empty()) {
+    ShowMessage(privileges->Problem());
+    return 1;
+  }
   ferolith::InstallGermanTranslation(application);
 
   std::vector<std::string> arguments;
@@ -81,8 +99,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (start->menu && !EnterMenuFolderOrExplain(start->options)) return 1;
+  start->options.privileges = privileges.get();
 
-  const auto markers = ferolith::MakeDesktopMarkers();
+  std::string markerProblem;
+  const auto markers = ferolith::MakeDesktopMarkers(markerProblem);
+  if (!markers) {
+    ShowMessage(markerProblem);
+    return 1;
+  }
   ferolith::CProgrammerApp(*markers, start->options).Run();
   return 0;
 }

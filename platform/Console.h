@@ -21,8 +21,17 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // a question can be asked and answered there.
 bool IsInteractiveConsole();
 
+// Checks the standard streams at the start: a descriptor 0, 1 or 2 that is
+// closed gets the null device, so that no file the program opens later
+// takes a standard stream's number (text for the terminal would go into it,
+// and EndStandardInput would replace it). Also opens the null device that
+// EndStandardInput puts in place. Call first thing in main.
+void PrepareStandardStreams();
+
 // Puts the null device in place of standard input, so that a wait for a
-// line ends at once and nothing more is read. Safe in a signal handler.
+// line ends at once and nothing more is read. Touches no descriptor but
+// standard input's and keeps errno: safe in a signal handler. Does nothing
+// before PrepareStandardStreams.
 void EndStandardInput();
 
 }  // namespace ferolith

@@ -5,6 +5,8 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -27,14 +29,31 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 bool IsInteractiveConsole() { return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stderr)) != 0; }
 
+namespace {
+// The null device for EndStandardInput, opened at the start.
+std::atomic<int> nullInput{-1};
+}  // namespace
+
+void PrepareStandardStreams() {
+  for (const int stream : {0, 1, 2}) {
+    if (_get_osfhandle(stream) != -1) continue;
+    const int filler = _open("NUL", stream == 0 ? _O_RDONLY : _O_WRONLY);
+    if (filler >= 0 && filler != stream) {
+      _dup2(filler, stream);
+      _close(filler);
+    }
+  }
+  if (nullInput.load() < 0) nullInput.store(_open("NUL", _O_RDONLY | _O_NOINHERIT));
+}
+
 // Ctrl-C handlers run on a thread of their own there; the C runtime's
 // descriptor calls may be used from it.
 void EndStandardInput() {
-  const int nothing = _open("NUL", _O_RDONLY);
-  if (nothing >= 0) {
-    _dup2(nothing, _fileno(stdin));
-    _close(nothing);
-  }
+  const int nothing = nullInput.load();
+  if (nothing < 0) return;
+  const int error = errno;
+  _dup2(nothing, 0);
+  errno = error;
 }
 
 }  // namespace ferolith

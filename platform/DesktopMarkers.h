@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,28 +33,52 @@ class DesktopMarkers {
 };
 
 #ifndef _WIN32
-// Linux: flock() on one file per mark in `directory`. A directory that
-// cannot be created or files that cannot be opened mean "no mark": the
-// program then runs as if it were alone, rather than refusing to work.
+// Linux: flock() on one file per mark in `directory`. The folder is the
+// user's own or it is not used: it is created with mode 0700 when missing,
+// and refused when it is a symbolic link, not a folder, not owned by the
+// effective user or open to anybody else (another local user could have
+// made it first and planted a link to a system file in it). Lock files are
+// opened without following links. A refused folder means no program run:
+// Problem() then says why, and every mark counts as held.
 class LockFileMarkers : public DesktopMarkers {
  public:
-  explicit LockFileMarkers(std::string directory);
+  explicit LockFileMarkers(const std::string& directory);
+  ~LockFileMarkers() override;
+  LockFileMarkers(const LockFileMarkers&) = delete;
+  LockFileMarkers& operator=(const LockFileMarkers&) = delete;
+
   bool Exists(const std::string& mark) override;
   std::unique_ptr<MarkerHold> Hold(const std::string& mark) override;
+  // Why the folder is not used, as a German message; empty when it is.
+  const std::string& Problem() const { return problem_; }
 
  private:
-  std::string PathOf(const std::string& mark) const;
-  std::string directory_;
+  int OpenLockFile(const std::string& mark) const;
+  int folder_ = -1;  // the checked folder, opened
+  std::string problem_;
 };
 
-// The directory for the marks of the user's desktop: $XDG_RUNTIME_DIR/kalvenor,
-// or /tmp/kalvenor-<uid> without a runtime directory.
-std::string DefaultMarkerDirectory();
+// Where the folder of the marks may be.
+struct MarkerPlaces {
+  std::string runtimeDirectory;       // $XDG_RUNTIME_DIR; empty when unset
+  std::string runUser = "/run/user";  // the login's runtime folders, one per user id
+  std::string temporary = "/tmp";
+  std::uint32_t user = 0;  // the effective user id
+
+  // This process's: its environment and effective user.
+  static MarkerPlaces OfThisProcess();
+};
+
+// The folder for the marks of the user's desktop: <XDG_RUNTIME_DIR>/kalvenor;
+// without one, <runUser>/<uid>/kalvenor when that runtime folder is the
+// user's own (not a link, owned by the user); else <temporary>/kalvenor-<uid>.
+std::string MarkerDirectory(const MarkerPlaces& places);
 #endif
 
 // The markers of this platform: top-level window titles on Windows (as the
-// other programs of the family look for them), lock files in
-// DefaultMarkerDirectory() elsewhere.
-std::unique_ptr<DesktopMarkers> MakeDesktopMarkers();
+// other programs of the family look for them), lock files in the folder of
+// MarkerDirectory() elsewhere. Nullptr with `problem` set (a German message)
+// when that folder is refused.
+std::unique_ptr<DesktopMarkers> MakeDesktopMarkers(std::string& problem);
 
 }  // namespace ferolith

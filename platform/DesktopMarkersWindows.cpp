@@ -38,7 +38,7 @@ class WindowTitleMarkers : public DesktopMarkers {
 
 }  // namespace
 
-std::unique_ptr<DesktopMarkers> MakeDesktopMarkers() {
+std::unique_ptr<DesktopMarkers> MakeDesktopMarkers(std::string&) {
   return std::make_unique<WindowTitleMarkers>();
 }
 

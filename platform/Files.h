@@ -23,7 +23,9 @@ FileOps& SystemFileOps();
 class ForwardingFileOps : public FileOps {
  public:
   explicit ForwardingFileOps(FileOps& next = SystemFileOps()) : next_(next) {}
-  int CreateTemp(std::string& pattern) override { return next_.CreateTemp(pattern); }
+  int CreateExclusive(const std::string& path, std::uint32_t mode) override {
+    return next_.CreateExclusive(path, mode);
+  }
   std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     return next_.Write(fd, data, size);
   }
@@ -33,6 +35,7 @@ class ForwardingFileOps : public FileOps {
     return next_.Rename(from, to);
   }
   int Unlink(const std::string& path) override { return next_.Unlink(path); }
+  int SyncDirectory(const std::string& directory) override { return next_.SyncDirectory(directory); }
   int Inspect(const std::string& path, FileStatus& status) override {
     return next_.Inspect(path, status);
   }
@@ -41,10 +44,15 @@ class ForwardingFileOps : public FileOps {
   }
   int CheckWritable(const std::string& path) override { return next_.CheckWritable(path); }
   int OpenForWriting(const std::string& path) override { return next_.OpenForWriting(path); }
+  int OpenForAppending(const std::string& path) override { return next_.OpenForAppending(path); }
+  int Lock(int fd) override { return next_.Lock(fd); }
+  int Unlock(int fd) override { return next_.Unlock(fd); }
+  int Length(int fd, std::int64_t& length) override { return next_.Length(fd, length); }
+  int Truncate(int fd, std::int64_t length) override { return next_.Truncate(fd, length); }
+  int SyncData(int fd) override { return next_.SyncData(fd); }
   int KeepOwnerAndMode(int fd, const FileStatus& status) override {
     return next_.KeepOwnerAndMode(fd, status);
   }
-  int SetNewFileMode(int fd) override { return next_.SetNewFileMode(fd); }
 
  private:
   FileOps& next_;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,9 +23,21 @@ FileStatus::Kind KindOf(mode_t mode) {
   return FileStatus::Kind::Other;
 }
 
+// A call that a signal (Ctrl-C) may interrupt, made again until it is not.
+template <typename Call>
+int RetryInterrupted(Call call) {
+  int result;
+  do {
+    result = call();
+  } while (result != 0 && errno == EINTR);
+  return result;
+}
+
 class PosixFileOps : public FileOps {
  public:
-  int CreateTemp(std::string& pattern) override { return ::mkstemp(pattern.data()); }
+  int CreateExclusive(const std::string& path, std::uint32_t mode) override {
+    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+  }
   std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     return ::write(fd, data, size);
   }
@@ -34,6 +47,19 @@ class PosixFileOps : public FileOps {
     return std::rename(from.c_str(), to.c_str());
   }
   int Unlink(const std::string& path) override { return ::unlink(path.c_str()); }
+
+  int SyncDirectory(const std::string& directory) override {
+    const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int result = ::fsync(fd);
+    // Some file systems cannot sync a folder at all; their renames are as
+    // safe as they get.
+    if (result != 0 && (errno == EINVAL || errno == ENOTSUP)) result = 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return result;
+  }
 
   int Inspect(const std::string& path, FileStatus& status) override {
     status = FileStatus{};
@@ -70,17 +96,25 @@ class PosixFileOps : public FileOps {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   }
 
+  int OpenForAppending(const std::string& path) override {
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  }
+  int Lock(int fd) override { return RetryInterrupted([fd] { return ::flock(fd, LOCK_EX); }); }
+  int Unlock(int fd) override { return ::flock(fd, LOCK_UN); }
+  int Length(int fd, std::int64_t& length) override {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return -1;
+    length = static_cast<std::int64_t>(status.st_size);
+    return 0;
+  }
+  int Truncate(int fd, std::int64_t length) override {
+    return RetryInterrupted([&] { return ::ftruncate(fd, static_cast<off_t>(length)); });
+  }
+  int SyncData(int fd) override { return ::fdatasync(fd); }
+
   int KeepOwnerAndMode(int fd, const FileStatus& status) override {
     if (::fchown(fd, static_cast<uid_t>(status.owner), static_cast<gid_t>(status.group)) != 0) return -1;
     return ::fchmod(fd, static_cast<mode_t>(status.mode));
-  }
-
-  int SetNewFileMode(int fd) override {
-    // mkstemp creates the file for the owner only; give it the permissions
-    // an ordinary new file would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return ::fchmod(fd, static_cast<mode_t>(0666 & ~mask));
   }
 };
 

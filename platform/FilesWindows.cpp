@@ -49,28 +49,11 @@ int ErrnoOf(DWORD error) {
 
 class WindowsFileOps : public FileOps {
  public:
-  // As mkstemp: the trailing XXXXXX replaced until a file of that name can
-  // be created anew.
-  int CreateTemp(std::string& pattern) override {
-    constexpr std::string_view kPlaceholder = "XXXXXX";
-    if (pattern.size() < kPlaceholder.size() ||
-        pattern.compare(pattern.size() - kPlaceholder.size(), kPlaceholder.size(), kPlaceholder) != 0) {
-      errno = EINVAL;
-      return -1;
-    }
-    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::uint64_t state = GetTickCount64() ^ (std::uint64_t{GetCurrentProcessId()} << 20) ^ ++created_;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      for (std::size_t i = pattern.size() - kPlaceholder.size(); i < pattern.size(); ++i) {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        pattern[i] = kLetters[static_cast<std::size_t>((state >> 33) % kLetters.size())];
-      }
-      const int fd = _wopen(WideFromUtf8(pattern).c_str(),
-                            _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, kCreateMode);
-      if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
+  // Windows keeps no permission bits: a new file gets its folder's access
+  // list, as every file of the user does.
+  int CreateExclusive(const std::string& path, std::uint32_t) override {
+    return _wopen(WideFromUtf8(path).c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  kCreateMode);
   }
 
   std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
@@ -91,6 +74,8 @@ class WindowsFileOps : public FileOps {
   }
 
   int Unlink(const std::string& path) override { return _wunlink(WideFromUtf8(path).c_str()); }
+  // The move itself is written through (above).
+  int SyncDirectory(const std::string&) override { return 0; }
 
   // What the path names, through the system's own handle: a device (NUL,
   // COM1) or a pipe is neither a file nor a folder. Symbolic links are
@@ -148,10 +133,40 @@ class WindowsFileOps : public FileOps {
   // new file takes from its folder as every file of the user does; a
   // read-only file was refused before it came to a replacement.
   int KeepOwnerAndMode(int, const FileStatus&) override { return 0; }
-  int SetNewFileMode(int) override { return 0; }
 
- private:
-  std::uint64_t created_ = 0;
+  int OpenForAppending(const std::string& path) override {
+    return _wopen(WideFromUtf8(path).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                  kCreateMode);
+  }
+  // The whole file, as far as it may ever grow, for this handle alone.
+  int Lock(int fd) override {
+    OVERLAPPED start{};
+    if (LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD,
+                   &start)) {
+      return 0;
+    }
+    errno = ErrnoOf(GetLastError());
+    return -1;
+  }
+  int Unlock(int fd) override {
+    OVERLAPPED start{};
+    if (UnlockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), 0, MAXDWORD, MAXDWORD, &start)) return 0;
+    errno = ErrnoOf(GetLastError());
+    return -1;
+  }
+  int Length(int fd, std::int64_t& length) override {
+    struct _stat64 status {};
+    if (_fstat64(fd, &status) != 0) return -1;
+    length = static_cast<std::int64_t>(status.st_size);
+    return 0;
+  }
+  int Truncate(int fd, std::int64_t length) override {
+    const errno_t error = _chsize_s(fd, length);
+    if (error == 0) return 0;
+    errno = error;
+    return -1;
+  }
+  int SyncData(int fd) override { return _commit(fd); }
 };
 
 }  // namespace

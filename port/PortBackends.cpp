@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "port/StandardIoMap.h"
+
 #if defined(__linux__)
 #include "port/ParportLocator.h"
 #include "port/PpdevPort.h"
@@ -18,6 +20,15 @@
 namespace ferolith {
 
 namespace {
+
+#if defined(FEROLITH_HAS_DIRECT_IO) || defined(_WIN32)
+// Raw port I/O goes only where a parallel port may be; ppdev needs no such
+// check, the kernel lists only real ports.
+bool RefusedForRawAccess(const PortRequest& request, OpenedPort& opened) {
+  opened.error = RawPortRefusal(request.base, request.procRoot);
+  return !opened.error.empty();
+}
+#endif
 
 #if defined(__linux__)
 OpenedPort OpenPpdev(const PortRequest& request) {
@@ -40,6 +51,7 @@ OpenedPort OpenPpdev(const PortRequest& request) {
 #if defined(FEROLITH_HAS_DIRECT_IO)
 OpenedPort OpenDirectIo(const PortRequest& request) {
   OpenedPort opened;
+  if (RefusedForRawAccess(request, opened)) return opened;
   opened.port = DirectIoPort::Open(request.base, opened.error);
   if (opened.port) opened.device = "ioperm";
   return opened;
@@ -49,6 +61,7 @@ OpenedPort OpenDirectIo(const PortRequest& request) {
 #if defined(_WIN32)
 OpenedPort OpenWindowsPort(const PortRequest& request) {
   OpenedPort opened;
+  if (RefusedForRawAccess(request, opened)) return opened;
   opened.port = WindowsPort::Open(request.base, opened.error);
   if (opened.port) opened.device = "__inbyte/__outbyte";
   return opened;
@@ -56,6 +69,7 @@ OpenedPort OpenWindowsPort(const PortRequest& request) {
 
 OpenedPort OpenInpOut(const PortRequest& request) {
   OpenedPort opened;
+  if (RefusedForRawAccess(request, opened)) return opened;
   opened.port = InpOutPort::Open(request.base, InpOutPort::LibraryName(), opened.error);
   if (opened.port) opened.device = InpOutPort::LibraryName();
   return opened;

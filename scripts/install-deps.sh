@@ -10,8 +10,13 @@ packages=("$@")
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-translations-l10n libgl1-mesa-dev fonts-dejavu-core fontconfig
   srecord sigrok-cli xvfb xauth imagemagick hyperfine valgrind util-linux python3
-  dpkg-dev file lintian desktop-file-utils appstream xdotool
+  dpkg-dev file lintian desktop-file-utils appstream xdotool locales
 )
+default_list=0
+[ $# -gt 0 ] || default_list=1
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,8 +26,13 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+fi
+
+# The tests write numbers under a German locale, as the desktop program
+# runs on a German desktop.
+if [ "$default_list" -eq 1 ] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "Generating the locale de_DE.UTF-8"
+  "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -154,6 +154,7 @@ cycle() {  # DIR PROGRAM...
   (
     cd "$dir"
     export XDG_RUNTIME_DIR=$root/$windows/cycle-marks
+    mkdir -p "$XDG_RUNTIME_DIR"  # a runtime folder that does not exist holds no marks
     local sim=(--simulate=chip.sim --manufacturer "Quellmark Halbleiter" --device QM1108-2KE -y)
     {
       "$@" devices

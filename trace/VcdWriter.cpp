@@ -1,9 +1,9 @@
 #include "trace/VcdWriter.h"
 
 #include <bit>
+#include <charconv>
 #include <cstring>
-
-#include "platform/Files.h"
+#include <string_view>
 
 namespace ferolith {
 
@@ -17,10 +17,9 @@ constexpr char kDigitPairs[] =
 }  // namespace
 
 bool VcdWriter::Open(const std::string& path) {
-  file_ = OpenFile(path, "wb");
   // The writer keeps its own buffer: each block goes out in one write.
-  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
-  return file_ != nullptr;
+  open_ = file_.Open(path, AtomicFile::Devices::AsTheyCome);
+  return open_;
 }
 
 VcdWriter::~VcdWriter() { Close(); }
@@ -116,10 +115,17 @@ void VcdWriter::Wires(std::uint64_t changed, std::uint64_t values) {
   used_ = static_cast<std::size_t>(out - buffer_.data());
 }
 
+// The number as printf's %.6g writes it in the C locale, whatever locale the
+// program runs in (the desktop program takes the user's: "4,5" on a German
+// desktop, which VCD readers refuse).
 void VcdWriter::Real(int signal, double value) {
-  char text[48];
-  const int size = std::snprintf(text, sizeof text, "r%.6g %c\n", value, CodeOf(signal));
-  if (size > 0) Put(text, static_cast<std::size_t>(size));
+  char text[48] = "r";
+  const auto [end, error] = std::to_chars(text + 1, text + sizeof text - 3, value, std::chars_format::general, 6);
+  if (error != std::errc()) return;
+  end[0] = ' ';
+  end[1] = CodeOf(signal);
+  end[2] = '\n';
+  Put(text, static_cast<std::size_t>(end + 3 - text));
 }
 
 // Texts are far shorter than the buffer: the declarations of at most 94
@@ -131,18 +137,20 @@ void VcdWriter::Put(const char* text, std::size_t size) {
 }
 
 bool VcdWriter::Flush() {
-  if (used_ > 0 && !failed_) {
-    failed_ = file_ == nullptr || std::fwrite(buffer_.data(), 1, used_, file_) != used_;
-  }
+  if (used_ > 0 && !failed_) failed_ = !open_ || !file_.Write(std::string_view(buffer_.data(), used_));
   used_ = 0;
   return !failed_;
 }
 
 bool VcdWriter::Close() {
-  if (file_ == nullptr) return !failed_;
+  if (!open_) return !failed_;
   Flush();
-  failed_ = std::fclose(file_) != 0 || failed_;
-  file_ = nullptr;
+  open_ = false;
+  if (failed_) {
+    file_.Discard();
+    return false;
+  }
+  failed_ = !file_.Commit();
   return !failed_;
 }
 

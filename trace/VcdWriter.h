@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "core/AtomicFile.h"
+#include "platform/Files.h"
 
 namespace ferolith {
 
@@ -22,7 +24,10 @@ class VcdWriter {
  public:
   static constexpr int kMaxSignals = '~' - '!' + 1;
 
-  // Opens `path` for writing; false when it cannot be created.
+  // Prepares writing `path`: the trace goes into a temporary file beside
+  // it, which replaces `path` only when Close finds it complete (a pipe or
+  // a device is written as the trace comes). False when it cannot be
+  // created.
   bool Open(const std::string& path);
   // Closes the file as Close does.
   ~VcdWriter();
@@ -48,7 +53,8 @@ class VcdWriter {
   // Writes what the buffer holds; false once a write has failed (the text
   // after a failed write is dropped).
   bool Flush();
-  // Flushes and closes the file; false when any write or the close failed.
+  // Flushes and puts the file in place; false when any write or the close
+  // failed, in which case an earlier file of the name stays as it was.
   bool Close();
 
  private:
@@ -61,7 +67,8 @@ class VcdWriter {
   static char CodeOf(int signal) { return static_cast<char>('!' + signal); }
   void Put(const char* text, std::size_t size);
 
-  std::FILE* file_ = nullptr;
+  AtomicFile file_{SystemFileOps()};
+  bool open_ = false;
   std::vector<Signal> signals_;
   std::vector<char> buffer_ = std::vector<char>(std::size_t{1} << 20);
   std::size_t used_ = 0;

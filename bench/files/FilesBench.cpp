@@ -38,6 +38,7 @@ std::unique_ptr<MemoryImage> RandomImage() {
 class NoSyncFileOps : public ForwardingFileOps {
  public:
   int Sync(int) override { return 0; }
+  int SyncDirectory(const std::string&) override { return 0; }
 };
 
 void LoadIntelHex64K(benchmark::State& state) {

@@ -5,6 +5,8 @@
 // phase, each with the rights and the drivers that the phase names:
 //
 //   RootWithoutPpdev  root, parport modules not loaded yet
+//   RootThroughSudo   root as sudo leaves it for the user tester (SUDO_UID and
+//                     SUDO_GID 1000), parport modules not loaded yet
 //   RootWithPpdev     root, parport0 at 0x278 and parport1 at 0x378
 //   UserWithoutLp     an ordinary user; the nodes are root:lp 0660, as udev makes them
 //   UserInLp          an ordinary user in group lp
@@ -38,11 +40,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Settings.h"
+#include "platform/Privileges.h"
 #include "port/ParportLocator.h"
 #include "port/PortBackends.h"
 #include "port/PosixCalls.h"
@@ -74,6 +78,7 @@ struct Write {
 // 0xFF make sure nothing on the way treats the bytes as text.
 const std::vector<Write> kRootDirectWrites = {
     {Reg::R12, 0x80}, {Reg::R14, 0x80}, {Reg::R12, 0x00}, {Reg::R14, 0xFF}, {Reg::R12, 0x0A}};
+const std::vector<Write> kSudoDirectWrites = {{Reg::R14, 0x5D}, {Reg::R12, 0x0D}, {Reg::R14, 0xD5}};
 const std::vector<Write> kRootPpdevWrites = {
     {Reg::R12, 0x5A}, {Reg::R14, 0xA5}, {Reg::R14, 0x0D}, {Reg::R12, 0x1A}, {Reg::R12, 0x01}};
 const std::vector<Write> kLpUserWrites = {{Reg::R14, 0x4C}, {Reg::R12, 0x50}, {Reg::R14, 0x00}};
@@ -136,8 +141,12 @@ struct CliRun {
 // Runs the real ferolith-cli (FEROLITH_CLI) on the port at 0x378 in a fresh
 // working directory with the sample device library. DebugNT names the chosen
 // backend; the shortest TimeOut keeps the failing detections short.
-CliRun RunCli(const std::string& arguments,
-              const std::string& ini = "[Hardware]\nPortAdress=378\nDebugNT=1\nTimeOut=10000\nMessageBeap=0\n") {
+constexpr const char* kIni = "[Hardware]\nPortAdress=378\nDebugNT=1\nTimeOut=10000\nMessageBeap=0\n";
+
+// `owner` (a user id) is given the folder and its files first, as a user's
+// own folder; `look` sees the folder after the run.
+CliRun RunCli(const std::string& arguments, const std::string& ini = kIni, int owner = -1,
+              const std::function<void(const TempDir&)>& look = {}) {
   const char* cli = std::getenv("FEROLITH_CLI");
   if (cli == nullptr) {
     ADD_FAILURE() << "FEROLITH_CLI is not set";
@@ -147,10 +156,16 @@ CliRun RunCli(const std::string& arguments,
   std::filesystem::copy_file(testing::SourceDir() / "resources" / "ACELIST.CSV",
                              dir.File("ACELIST.CSV"));
   WriteFileBytes(dir.File("KALVENOR.INI"), ini);
+  if (owner >= 0) {
+    for (const std::string& path : {dir.Path().string(), dir.File("ACELIST.CSV"), dir.File("KALVENOR.INI")}) {
+      EXPECT_EQ(chown(path.c_str(), static_cast<uid_t>(owner), static_cast<gid_t>(owner)), 0) << path;
+    }
+  }
   const std::string command = "cd " + dir.Path().string() + " && XDG_RUNTIME_DIR=" +
                               dir.Path().string() + " " + cli + " " + arguments +
                               " >out.txt 2>err.txt </dev/null";
   const int raw = std::system(command.c_str());
+  if (look) look(dir);
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(dir.File("out.txt")),
           ReadFileBytes(dir.File("err.txt"))};
 }
@@ -172,12 +187,24 @@ const std::string kDemoMessage =
 
 // The emulated port never lowers its busy line after detection's first
 // strobe (its control byte has no INIT): both attempts time out, then demo mode.
-void ExpectDetectEndsInDemoModeThrough(const std::string& chosen) {
+// `warning` follows the choice (the one of root without sudo).
+void ExpectDetectEndsInDemoModeThrough(const std::string& chosen, const std::string& warning = "") {
   const CliRun run = RunCli("detect");
   EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "Meldung: Port-Zugriff über " + chosen + "\n" + kTimeoutMessage +
+  EXPECT_EQ(run.err, "Meldung: Port-Zugriff über " + chosen + "\n" + warning + kTimeoutMessage +
                          kTimeoutMessage + kDemoMessage);
+}
+
+const std::string kRootOwnsFilesMessage =
+    "Meldung: Achtung: Das Programm läuft als root, ohne dass SUDO_UID und SUDO_GID einen Benutzer nennen.\n"
+    "         Alle Dateien, die es anlegt oder schreibt (KALVENOR.INI, Auslesedateien, Protokolle,\n"
+    "         Ablaufdateien), gehören root. Besser mit sudo als der eigene Benutzer starten.\n";
+
+// The owner of `path` (-1 when it cannot be examined).
+long OwnerOf(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_uid) : -1L;
 }
 
 // Whether the calling process belongs to group `gid`.
@@ -223,7 +250,59 @@ TEST(RootWithoutPpdev, DirectIoIsChosenAndItsRegisterWritesGoOut) {
 }
 
 TEST(RootWithoutPpdev, DetectFallsBackToDirectIoAndEndsInDemoMode) {
-  ExpectDetectEndsInDemoModeThrough("direct: ioperm");
+  ExpectDetectEndsInDemoModeThrough("direct: ioperm", kRootOwnsFilesMessage);
+}
+
+// Root's direct I/O at a serial port's address would pulse its registers;
+// it is refused with the device's name, and nothing goes out there.
+TEST(RootWithoutPpdev, DirectIoRefusesTheRegistersOfASerialPort) {
+  const CliRun run = RunCli("detect", "[Hardware]\nPortAdress=3f8\nTimeOut=10000\n");
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
+  EXPECT_NE(run.err.find("         direct: an 0x3F8 liegt die serielle Schnittstelle COM1, keine parallele "
+                         "Schnittstelle; dorthin gehen keine direkten Portzugriffe\n"),
+            std::string::npos)
+      << run.err;
+}
+
+// ---------------------------------------------------------------------------
+// Started through sudo by the user tester: every file the program makes is
+// the user's, and the port that root opened still carries its writes.
+
+TEST(RootThroughSudo, TheCliWritesItsFilesAsTheUserAndStillDrivesThePort) {
+  ASSERT_EQ(geteuid(), 0u);
+  ASSERT_STREQ(std::getenv("SUDO_UID"), "1000");
+  long trace = -2;
+  long marks = -2;
+  const CliRun run = RunCli("--trace=run.vcd detect", kIni, 1000, [&](const TempDir& dir) {
+    trace = OwnerOf(dir.File("run.vcd"));
+    marks = OwnerOf(dir.File("kalvenor"));
+  });
+  // The detection ran on the real port after the drop: both attempts time
+  // out on the emulated port, then demo mode (a port access without ioperm's
+  // permission would have ended the program).
+  EXPECT_EQ(run.status, ResultNumber(Result::ProgrammerNotFound));
+  EXPECT_EQ(run.err, "Meldung: Port-Zugriff über direct: ioperm\n" + kTimeoutMessage + kTimeoutMessage + kDemoMessage);
+  EXPECT_EQ(trace, 1000);
+  EXPECT_EQ(marks, 1000);
+}
+
+// Last in its phase: this process gives up root for good.
+TEST(RootThroughSudo, AfterTheDropTheRegisterWritesStillGoOut) {
+  TempDir dir;
+  ASSERT_EQ(chown(dir.Path().c_str(), 1000, 1000), 0);
+  const auto privileges = TakePrivilegesAtStart();
+  ASSERT_TRUE(privileges->ActsForSudoUser()) << privileges->Problem();
+  EXPECT_EQ(geteuid(), 1000u);
+  OpenedPort direct;
+  privileges->OpenPortThenDropRoot([&] { direct = OpenThrough("direct"); });
+  ASSERT_NE(direct.port, nullptr) << direct.error;
+  EXPECT_EQ(getuid(), 1000u);
+  EXPECT_EQ(geteuid(), 1000u);
+  EXPECT_EQ(getgid(), 1000u);
+  EXPECT_NE(seteuid(0), 0) << "root could be taken back";
+  ExpectWritesHandedOver(*direct.port, kSudoDirectWrites);
+  WriteFileBytes(dir.File("after.txt"), "x");
+  EXPECT_EQ(OwnerOf(dir.File("after.txt")), 1000);
 }
 
 // ---------------------------------------------------------------------------
@@ -448,7 +527,8 @@ TEST(PortFiles, OnlyThePortAt0x378CarriesTheHandedOverBytesInOrder) {
   ASSERT_TRUE(std::filesystem::exists(dir / "port378.out"));
   ASSERT_TRUE(std::filesystem::exists(dir / "port278.out"));
   EXPECT_EQ(ReadFileBytes((dir / "port378.out").string()),
-            BytesOf(kRootDirectWrites) + BytesOf(kRootPpdevWrites) + BytesOf(kLpUserWrites));
+            BytesOf(kRootDirectWrites) + BytesOf(kSudoDirectWrites) + BytesOf(kRootPpdevWrites) +
+                BytesOf(kLpUserWrites));
   EXPECT_EQ(ReadFileBytes((dir / "port278.out").string()), "");
 }
 

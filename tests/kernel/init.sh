@@ -22,19 +22,25 @@ step() {
   echo "== step $* status $?" >&3
 }
 
-# phase SUITE [USER]: runs one suite of kernel_port_test, as root or as USER.
+# phase SUITE [USER [VARIABLE=VALUE...]]: runs one suite of kernel_port_test,
+# as root (USER empty) or as USER, with the variables in its environment.
 phase() {
-  echo "phase $1" >/dev/console
-  echo "== phase $1 begin" >&3
-  if [ -z "$2" ]; then
-    /bin/kernel_port_test --gtest_color=no --gtest_filter="$1.*" >&3 2>&3
+  suite=$1
+  user=${2:-}
+  [ $# -ge 2 ] && shift 2 || shift
+  echo "phase $suite" >/dev/console
+  echo "== phase $suite begin" >&3
+  if [ -z "$user" ]; then
+    env "$@" /bin/kernel_port_test --gtest_color=no --gtest_filter="$suite.*" >&3 2>&3
   else
-    su -s /bin/sh "$2" -c "/bin/kernel_port_test --gtest_color=no --gtest_filter='$1.*'" >&3 2>&3
+    su -s /bin/sh "$user" -c "/bin/kernel_port_test --gtest_color=no --gtest_filter='$suite.*'" >&3 2>&3
   fi
-  echo "== phase $1 status $?" >&3
+  echo "== phase $suite status $?" >&3
 }
 
 phase RootWithoutPpdev
+# Root as sudo leaves it when the user tester runs a program through it.
+phase RootThroughSudo "" SUDO_UID=1000 SUDO_GID=1000
 
 # Two ports numbered against their address order: parport0 at 0x278,
 # parport1 at 0x378. No interrupts: the tests poll, as the program does.

@@ -386,6 +386,21 @@ TEST_F(CliEndToEnd, AProductionRunEndsCleanlyOnCtrlCAndItsLogSurvivesAKill) {
   for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1)) ++lines;
   EXPECT_EQ(lines, 4u) << log;  // the header and three chips
   EXPECT_TRUE(log.ends_with(";0;Erfolg;\n")) << log;
+
+#ifndef _WIN32
+  // A line that does not fit (here a file size limit of 512 bytes, as a full
+  // disk) is cut off again, so the next run's line starts on a line of its own.
+  WriteFileBytes(dir_.File("full.csv"), std::string(479, 'x') + "\n");
+  const CliRun cut = Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --log full.csv program fw.hex",
+                         "sh -c 'ulimit -f 1; trap \"\" XFSZ; exec \"$0\" \"$@\"'");
+  EXPECT_EQ(cut.status, 74) << cut.err;
+  EXPECT_EQ(Bytes("full.csv"), std::string(479, 'x') + "\n");
+  ASSERT_EQ(Cli("-q --simulate --manufacturer 0 --device QM1108-2KE -y --log full.csv program fw.hex").status, 0);
+  const std::string after = Bytes("full.csv");
+  EXPECT_EQ(after.substr(0, 480), std::string(479, 'x') + "\n");
+  EXPECT_TRUE(std::regex_match(after.substr(480), std::regex("\\d{4}-[^\n]*;fw\\.hex;[0-9A-F]{8};;0;Erfolg;\n")))
+      << after.substr(480);
+#endif
 }
 
 // "devices -l": one tab-separated line per listed device, with the numbers
@@ -656,7 +671,9 @@ TEST_F(CliEndToEnd, TheProductionLogQuotesSeparatorsQuotesAndLineBreaks) {
 TEST_F(CliEndToEnd, EachPortHasItsOwnProgrammerInUseMark) {
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\r\nPortAdress=378\r\n");
   WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  // The lock folder as the program makes it: the user's own, mode 0700.
   std::filesystem::create_directories(dir_.File("kalvenor"));
+  std::filesystem::permissions(dir_.File("kalvenor"), std::filesystem::perms::owner_all);
   // Another process holds a mark: this test, with a lock of its own.
   const auto holding = [&](const std::string& mark, const std::string& arguments) {
     const int fd = ::open(dir_.File("kalvenor/" + mark + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
@@ -984,6 +1001,10 @@ TEST_F(CliReadOutTargets, AFileTheUserMayNotWriteIsRefusedAsByAPlainOpen) {
   // desktop marks; the files below are not.
   ASSERT_EQ(::chmod(dir_.Path().c_str(), 0777), 0);
   ASSERT_EQ(::chown(dir_.File("chip.sim").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(::chown(dir_.File("kalvenor").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  for (const auto& mark : std::filesystem::directory_iterator(dir_.File("kalvenor"))) {
+    ASSERT_EQ(::chown(mark.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  }
   const std::string theirs = dir_.File("theirs.hex");
   const std::string locked = dir_.File("locked.hex");
   const std::string mine = dir_.File("mine.hex");
@@ -1143,6 +1164,24 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   EXPECT_EQ(demo.status, 8);
   EXPECT_NE(demo.err.find("Programm geht in den Demomodus.\n" + notSaved), std::string::npos) << demo.err;
   EXPECT_EQ(Bytes("KALVENOR.INI"), saved);
+
+#ifndef _WIN32
+  // A lock folder that is not the user's own is refused before anything
+  // runs: status 73, the message names it, nothing is written.
+  std::filesystem::remove_all(dir_.File("kalvenor"));
+  std::filesystem::create_directory(dir_.File("elsewhere"));
+  std::filesystem::create_directory_symlink(dir_.File("elsewhere"), dir_.File("kalvenor"));
+  const std::string settings = Bytes("KALVENOR.INI");
+  CliRun planted = Cli("initreg 3f");
+  EXPECT_EQ(planted.status, 73);
+  EXPECT_EQ(planted.err.rfind("Meldung: Der Ordner für die Sperrdateien\n         '" + dir_.File("kalvenor") +
+                                  "'\n         wird nicht benutzt: er ist ein symbolischer Link.\n",
+                              0),
+            0u)
+      << planted.err;
+  EXPECT_EQ(Bytes("KALVENOR.INI"), settings);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.File("elsewhere")));
+#endif
 }
 
 // A manufacturer whose only device line is invalid (package DIP9).
@@ -1389,13 +1428,30 @@ TEST_F(CliEndToEnd, ProbeTimesTheSimulatorAtItsPaceAndSaysHowFarTimeBaseKorrIsOf
 // each in a time slot of TimeBaseKorr microseconds from the second slot on:
 // data, register number, strobe low and "ready" at the slot's start; strobe
 // high, "taken", the decoded write and WR high at its middle; WR low again
-// with the next write. A trace that cannot be written is told.
+// with the next write. A trace that cannot be written is told, and an
+// earlier file of its name stays as it was (the trace replaces it only when
+// complete).
 TEST_F(CliEndToEnd, TheTraceIsReadBySigrokWithEveryLineAChannelOnTheLinksTimeBase) {
   SKIP_ON_WINDOWS("/dev/full, sigrok-cli and the POSIX shell are not there under wine");
   const CliRun full = Cli("--simulate --trace=/dev/full detect");
   EXPECT_EQ(full.status, 0) << "the trace does not change the command's result";
   EXPECT_NE(full.err.find("'/dev/full'"), std::string::npos) << full.err;
   EXPECT_NE(full.err.find("konnte nicht vollständig geschrieben werden."), std::string::npos) << full.err;
+
+#ifndef _WIN32
+  // A file size limit of 512 bytes cuts the trace short, as a full disk would.
+  WriteFileBytes(dir_.File("fw.rex"), ":00000001FF\r\n");
+  const CliRun cut = Cli("--simulate --trace=fw.rex detect", "sh -c 'ulimit -f 1; trap \"\" XFSZ; exec \"$0\" \"$@\"'");
+  EXPECT_EQ(cut.status, 0);
+  EXPECT_NE(cut.err.find("'fw.rex'\n         konnte nicht vollständig geschrieben werden.\n"
+                         "         Die Aufzeichnung ist verworfen; eine frühere Datei dieses Namens bleibt, wie sie war.\n"),
+            std::string::npos)
+      << cut.err;
+  EXPECT_EQ(Bytes("fw.rex"), ":00000001FF\r\n");
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+    EXPECT_EQ(entry.path().filename().string().rfind(".fw.rex", 0), std::string::npos) << entry.path();
+  }
+#endif
 
   if (std::system("command -v sigrok-cli >/dev/null") != 0) GTEST_SKIP() << "sigrok-cli is not installed";
   WriteFileBytes(dir_.File("KALVENOR.INI"), "[Hardware]\nTimeBaseKorr=70\n");

@@ -3,17 +3,38 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include "core/AppendFile.h"
 #include "core/AtomicFile.h"
 #include "core/TextLineReader.h"
 #include "platform/Files.h"
 #include "tests/support/TempDir.h"
+
+#ifndef _WIN32
+// Changes of the process's umask while this program runs. umask is a
+// process-wide setting: while some thread has it at 0, a file that any other
+// thread creates (the trace writer, the toolkit's threads) gets mode 0666.
+// This definition stands in for the C library's in the whole test program.
+namespace {
+int umaskChanges = 0;
+}  // namespace
+extern "C" mode_t umask(mode_t mask) {
+  const auto old = static_cast<mode_t>(::syscall(SYS_umask, mask));
+  if (old != mask) ++umaskChanges;
+  return old;
+}
+#endif
 
 namespace ferolith {
 namespace {
@@ -51,11 +72,11 @@ TEST(TextLineReader, SplitsLinesLongerThan1023Characters) {
 // Fails the n-th call of one kind; everything else goes to the real calls.
 class FailingOps : public ForwardingFileOps {
  public:
-  enum class Call { CreateTemp, Write, Sync, Rename, KeepOwner, OpenForWriting };
+  enum class Call { CreateExclusive, Write, Sync, Rename, SyncDirectory, KeepOwner, OpenForWriting };
   FailingOps(Call call, int failAt, int error) : call_(call), failAt_(failAt), error_(error) {}
 
-  int CreateTemp(std::string& pattern) override {
-    return Hit(Call::CreateTemp) ? -1 : ForwardingFileOps::CreateTemp(pattern);
+  int CreateExclusive(const std::string& path, std::uint32_t mode) override {
+    return Hit(Call::CreateExclusive) ? -1 : ForwardingFileOps::CreateExclusive(path, mode);
   }
   std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
     return Hit(Call::Write) ? -1 : ForwardingFileOps::Write(fd, data, size);
@@ -64,12 +85,18 @@ class FailingOps : public ForwardingFileOps {
   int Rename(const std::string& from, const std::string& to) override {
     return Hit(Call::Rename) ? -1 : ForwardingFileOps::Rename(from, to);
   }
+  int SyncDirectory(const std::string& directory) override {
+    synced.push_back(directory);
+    return Hit(Call::SyncDirectory) ? -1 : ForwardingFileOps::SyncDirectory(directory);
+  }
   int KeepOwnerAndMode(int fd, const FileStatus& status) override {
     return Hit(Call::KeepOwner) ? -1 : ForwardingFileOps::KeepOwnerAndMode(fd, status);
   }
   int OpenForWriting(const std::string& path) override {
     return Hit(Call::OpenForWriting) ? -1 : ForwardingFileOps::OpenForWriting(path);
   }
+
+  std::vector<std::string> synced;  // the folders synced, in order
 
  private:
   bool Hit(Call call) {
@@ -196,12 +223,37 @@ TEST(AtomicFile, AReplacedFileKeepsItsModeAndOwner) {
   EXPECT_EQ(after.st_gid, group);
   EXPECT_EQ(ReadFileBytes(target), "new");
 
-  // A new file gets the mode of any new file.
-  const mode_t mask = ::umask(022);
-  ASSERT_TRUE(WriteThrough(file, dir.File("fresh.hex"), "x"));
-  ::umask(mask);
-  EXPECT_EQ(StatOf(dir.File("fresh.hex")).st_mode & 07777, 0644u);
+  // A new file gets the mode of any new file: 0666 less the umask, which
+  // the kernel applies at the create. The umask itself is never changed
+  // meanwhile, not even for a moment.
+  for (const mode_t mask : {mode_t{022}, mode_t{027}}) {
+    const mode_t previous = ::umask(mask);
+    umaskChanges = 0;
+    const std::string fresh = dir.File("fresh-" + std::to_string(mask) + ".hex");
+    ASSERT_TRUE(WriteThrough(file, fresh, "x"));
+    EXPECT_EQ(umaskChanges, 0);
+    ::umask(previous);
+    EXPECT_EQ(StatOf(fresh).st_mode & 07777, 0666u & ~mask);
+  }
 #endif
+}
+
+// The rename is a change of the folder; the folder is synced after it, and
+// a folder that cannot be synced is reported, although the file is in place.
+TEST(AtomicFile, TheFolderIsSyncedAfterTheRename) {
+  TempDir dir;
+  const std::string target = dir.File("KALVENOR.INI");
+  WriteFileBytes(target, "old");
+  FailingOps ops(FailingOps::Call::SyncDirectory, 2, EIO);
+  AtomicFile file(ops);
+  ASSERT_TRUE(WriteThrough(file, target, "new")) << file.Error();
+  ASSERT_EQ(ops.synced.size(), 1u);
+  EXPECT_EQ(ops.synced[0] + "KALVENOR.INI", target);  // the target's own folder
+  EXPECT_FALSE(WriteThrough(file, dir.File("fresh.hex"), "fresh"));
+  EXPECT_EQ(file.Error(), EIO);
+  EXPECT_EQ(ops.synced.size(), 2u);
+  EXPECT_EQ(ReadFileBytes(dir.File("fresh.hex")), "fresh");
+  EXPECT_EQ(Entries(dir.Path()), 2u);
 }
 
 TEST(AtomicFile, WhereARenameCannotKeepTheFileItIsWrittenInPlace) {
@@ -221,7 +273,7 @@ TEST(AtomicFile, WhereARenameCannotKeepTheFileItIsWrittenInPlace) {
 
   // An owner that cannot be carried over, a folder that takes no new file:
   // the same file, rewritten.
-  for (auto call : {FailingOps::Call::KeepOwner, FailingOps::Call::CreateTemp}) {
+  for (auto call : {FailingOps::Call::KeepOwner, FailingOps::Call::CreateExclusive}) {
     const std::string single = dir.File("single.hex");
     WriteFileBytes(single, "old");
     const ino_t before = StatOf(single).st_ino;
@@ -292,6 +344,179 @@ TEST(AtomicFile, ReadOnlyFilesAndDirectoriesAreRefusedAtOpen) {
   EXPECT_FALSE(file.Open(dir.Path().string()));
   EXPECT_EQ(file.Error(), EISDIR);
   EXPECT_EQ(Entries(dir.Path()), 1u);
+}
+
+// A disk that takes only part of the n-th write (as a full one does), or
+// fails the n-th data sync.
+class FullDisk : public ForwardingFileOps {
+ public:
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
+    return ++writes == cutWrite ? ForwardingFileOps::Write(fd, data, size / 2)
+                                : ForwardingFileOps::Write(fd, data, size);
+  }
+  int SyncData(int fd) override {
+    if (++syncs != failSync) return ForwardingFileOps::SyncData(fd);
+    errno = EIO;
+    return -1;
+  }
+  int writes = 0;
+  int cutWrite = 0;
+  int syncs = 0;
+  int failSync = 0;
+};
+
+TEST(AppendFile, ALineThatDoesNotArriveWholeIsCutOffAndTheNextStartsClean) {
+  TempDir dir;
+  const std::string path = dir.File("run.csv");
+  FullDisk disk;
+  AppendFile log(disk);
+  ASSERT_TRUE(log.Open(path));
+  ASSERT_TRUE(log.Append("first\n", "header\n"));
+  ASSERT_TRUE(log.Append("second\n", "header\n"));  // the header only in an empty file
+  EXPECT_EQ(ReadFileBytes(path), "header\nfirst\nsecond\n");
+  EXPECT_EQ(disk.writes, 2) << "one write a line";
+
+  disk.cutWrite = disk.writes + 1;
+  EXPECT_FALSE(log.Append("cut short by a full disk\n"));
+  EXPECT_EQ(log.Error(), ENOSPC);
+  EXPECT_EQ(ReadFileBytes(path), "header\nfirst\nsecond\n");
+  disk.failSync = disk.syncs + 1;
+  EXPECT_FALSE(log.Append("not on the disk\n"));
+  EXPECT_EQ(log.Error(), EIO);
+  EXPECT_EQ(ReadFileBytes(path), "header\nfirst\nsecond\n");
+  ASSERT_TRUE(log.Append("third\n"));
+  EXPECT_EQ(ReadFileBytes(path), "header\nfirst\nsecond\nthird\n");
+
+  AppendFile missing(SystemFileOps());
+  EXPECT_FALSE(missing.Open(dir.File("no/such/folder/run.csv")));
+  EXPECT_EQ(missing.Error(), ENOENT);
+  EXPECT_FALSE(missing.Append("nowhere\n"));
+}
+
+#ifndef _WIN32
+// A disk that cuts the first write short and, holding it there, tells a pipe
+// and waits on another before the write returns.
+class HeldFullDisk : public ForwardingFileOps {
+ public:
+  HeldFullDisk(int tell, int wait) : tell_(tell), wait_(wait) {}
+  std::ptrdiff_t Write(int fd, const void* data, std::size_t size) override {
+    const std::ptrdiff_t written = ForwardingFileOps::Write(fd, data, size / 2);
+    char byte = 'w';
+    if (::write(tell_, &byte, 1) != 1 || ::read(wait_, &byte, 1) != 1) return -1;
+    return written;
+  }
+
+ private:
+  int tell_;
+  int wait_;
+};
+
+// True once /proc/locks shows a program waiting for a lock on the file with
+// inode `inode`; false when that is not seen within a generous bound.
+bool SomebodyWaitsForTheLockOf(ino_t inode) {
+  const std::string file = ":" + std::to_string(inode) + " ";
+  for (int look = 0; look < 20000; ++look) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+      if (line.find(" -> FLOCK ") != std::string::npos && line.find(file) != std::string::npos) return true;
+    }
+    ::usleep(500);
+  }
+  return false;
+}
+#endif
+
+// The lock keeps a line that is cut back from taking another program's line
+// with it: while one program's line is half on a full disk, another program
+// that appends meanwhile waits until the half line is gone, and its own line
+// stays whole.
+TEST(AppendFile, AnotherProgramWaitsWhileAHalfLineIsCutBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs fork and /proc/locks";
+#else
+  if (!std::filesystem::exists("/proc/locks")) GTEST_SKIP() << "the kernel shows no /proc/locks";
+  TempDir dir;
+  const std::string path = dir.File("shared.csv");
+  WriteFileBytes(path, "header\n");
+  int inside[2];
+  int go[2];
+  ASSERT_EQ(::pipe(inside), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  const pid_t cut = fork();
+  ASSERT_GE(cut, 0);
+  if (cut == 0) {
+    HeldFullDisk disk(inside[1], go[0]);
+    AppendFile log(disk);
+    _exit(log.Open(path) && !log.Append("a line that the disk cuts short\n") ? 0 : 1);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(inside[0], &byte, 1), 1);  // half the line is in the file now
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    AppendFile log(SystemFileOps());
+    _exit(log.Open(path) && log.Append("another program's line\n") ? 0 : 1);
+  }
+  struct stat file {};
+  ASSERT_EQ(::stat(path.c_str(), &file), 0);
+  EXPECT_TRUE(SomebodyWaitsForTheLockOf(file.st_ino)) << "the other program did not wait";
+  ASSERT_EQ(::write(go[1], &byte, 1), 1);
+  for (const pid_t child : {cut, other}) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (const int fd : {inside[0], inside[1], go[0], go[1]}) ::close(fd);
+  EXPECT_EQ(ReadFileBytes(path), "header\nanother program's line\n");
+#endif
+}
+
+// Production stations that share one log: four programs append at once,
+// each line stays whole and none is lost, and the header comes once.
+TEST(AppendFile, ALogSharedBySeveralProgramsStaysLineWhole) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs fork";
+#else
+  TempDir dir;
+  const std::string path = dir.File("shared.csv");
+  constexpr int kWriters = 4;
+  constexpr int kLines = 50;
+  std::vector<pid_t> writers;
+  for (int writer = 0; writer < kWriters; ++writer) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      AppendFile log(SystemFileOps());
+      bool all = log.Open(path);
+      for (int line = 0; line < kLines && all; ++line) {
+        // Lines of different lengths, so that a torn one would show.
+        all = log.Append(std::to_string(writer) + ";" + std::string(static_cast<std::size_t>(line % 97), static_cast<char>('a' + writer)) +
+                             ";" + std::to_string(line) + "\n",
+                         "header\n");
+      }
+      _exit(all ? 0 : 1);
+    }
+    writers.push_back(child);
+  }
+  for (const pid_t child : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::istringstream text(ReadFileBytes(path));
+  std::string line;
+  ASSERT_TRUE(std::getline(text, line));
+  EXPECT_EQ(line, "header");
+  std::vector<int> next(kWriters, 0);
+  while (std::getline(text, line)) {
+    const int writer = line[0] - '0';
+    ASSERT_TRUE(writer >= 0 && writer < kWriters) << line;
+    const int number = next[static_cast<std::size_t>(writer)]++;
+    EXPECT_EQ(line, std::to_string(writer) + ";" + std::string(static_cast<std::size_t>(number % 97), static_cast<char>('a' + writer)) +
+                        ";" + std::to_string(number));
+  }
+  EXPECT_EQ(next, std::vector<int>(kWriters, kLines));
+#endif
 }
 
 }  // namespace

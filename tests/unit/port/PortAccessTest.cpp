@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "port/OsIdentity.h"
 #include "port/PortAccess.h"
+#include "port/StandardIoMap.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempDir.h"
 #include "tests/unit/port/FakePpdev.h"
@@ -138,6 +142,59 @@ TEST(PortAccess, AnAddressOutsideTheIoSpaceOpensNoPortAtAll) {
   highest.backends = {{"grant", &Grant, ""}};
   highest.settings.SetPortAdress(0xFFFD);
   EXPECT_FALSE(highest.Prepare().DemoMode());
+}
+
+// Raw port I/O (direct port instructions, a port DLL) would pulse whatever
+// sits at PortAdress: it refuses the registers of the PC's other devices,
+// naming the device, before anything is opened. The parallel ports'
+// standard addresses and any port the kernel lists stay allowed.
+TEST(PortAccess, RawPortIoRefusesTheRegistersOfOtherDevices) {
+  for (const unsigned base : {0x378u, 0x278u, 0x3BCu, 0x100u, 0x300u, 0xD010u}) {
+    EXPECT_EQ(ForeignDeviceAt(static_cast<std::uint16_t>(base)), "") << std::hex << base;
+  }
+  const std::vector<std::pair<std::uint16_t, std::string>> foreign = {
+      {0x3F6, "der erste Festplatten-Controller (IDE)"},
+      {0x1F0, "der erste Festplatten-Controller (IDE)"},
+      {0x176, "der zweite Festplatten-Controller (IDE)"},
+      {0x2F8, "die serielle Schnittstelle COM2"},
+      {0x3F8, "die serielle Schnittstelle COM1"},
+      {0x3E6, "die serielle Schnittstelle COM3"},  // its third register is COM3's first
+      {0x3C0, "die Grafikkarte (VGA-, EGA- und CGA-Register)"},
+      {0x3BA, "die Grafikkarte (Monochrom-Register)"},
+      {0x3F0, "der Disketten-Controller"},
+      {0x080, "die Bausteine der Hauptplatine (DMA, Interrupt-Controller, Zeitgeber, Tastatur, Uhr)"},
+      {0x0FE, "die Bausteine der Hauptplatine (DMA, Interrupt-Controller, Zeitgeber, Tastatur, Uhr)"},
+      {0xCF7, "die PCI-Konfiguration und die Neustart-Steuerung"},
+  };
+  for (const auto& [base, device] : foreign) EXPECT_EQ(ForeignDeviceAt(base), device) << std::hex << base;
+
+  TempDir root;
+  PortRequest request;
+  request.base = 0x3F6;
+  request.procRoot = root.File("proc");
+  int raw = 0;
+  for (const PortBackend& backend : PortBackends()) {
+    if (std::string(backend.id) == "ppdev") continue;
+    ++raw;
+    const OpenedPort opened = backend.open(request);
+    EXPECT_EQ(opened.port, nullptr) << backend.id;
+    EXPECT_EQ(opened.error,
+              "an 0x3F6 liegt der erste Festplatten-Controller (IDE), keine parallele Schnittstelle; "
+              "dorthin gehen keine direkten Portzugriffe")
+        << backend.id;
+  }
+#if (defined(__linux__) && (defined(__x86_64__) || defined(__i386__))) || defined(_WIN32)
+  EXPECT_GT(raw, 0) << "this build has raw port I/O";
+#else
+  static_cast<void>(raw);
+#endif
+
+  // A card that the kernel lists at COM4's address is a parallel port.
+  const auto listed = root.Path() / "proc/sys/dev/parport/parport2";
+  std::filesystem::create_directories(listed);
+  testing::WriteFileBytes((listed / "base-addr").string(), "744\t1768\n");
+  EXPECT_EQ(RawPortRefusal(0x2E8, root.File("proc")), "");
+  EXPECT_NE(RawPortRefusal(0x2F8, root.File("proc")), "");
 }
 
 TEST(PortAccess, TheMachinesPortsAreListedAndNamedWhenTheAddressHasNone) {

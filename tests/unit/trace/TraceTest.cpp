@@ -2,8 +2,12 @@
 // port's slots of the time base with every edge kept.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "trace/TracingPort.h"
@@ -43,6 +47,47 @@ TEST(VcdWriter, TimesCarryThroughEveryDigitAndChangesFollowTheirTime) {
             std::string::npos);
 }
 
+// The desktop program runs in the user's locale. A German one writes
+// "4,5" where a VCD reader needs "4.5"; the trace's numbers must not follow
+// it. The trace goes into a file beside its name that replaces an earlier
+// trace only when it is complete.
+TEST(VcdWriter, NumbersIgnoreTheLocaleAndAnEarlierFileStaysUntilTheEnd) {
+  const char* german = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"}) {
+    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+      german = name;
+      break;
+    }
+  }
+  if (german == nullptr) GTEST_SKIP() << "no German locale is installed (scripts/install-deps.sh makes one)";
+  char formatted[16];
+  std::snprintf(formatted, sizeof formatted, "%.1f", 4.5);
+  EXPECT_STREQ(formatted, "4,5") << "the locale " << german << " is not German";
+
+  testing::TempDir dir;
+  const std::string path = dir.File("run.vcd");
+  testing::WriteFileBytes(path, "the trace of an earlier run");
+  {
+    VcdWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    const int voltage = writer.AddReal("chip", "VCC");
+    writer.EndDefinitions();
+    writer.Time(1);
+    writer.Real(voltage, 4.5);
+    writer.Time(2);
+    writer.Real(voltage, 12.25);
+    writer.Time(3);
+    writer.Real(voltage, 1e-7);
+    ASSERT_TRUE(writer.Flush());
+    EXPECT_EQ(testing::ReadFileBytes(path), "the trace of an earlier run");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+    EXPECT_TRUE(writer.Close());
+  }
+  std::setlocale(LC_NUMERIC, "C");
+  const std::string text = testing::ReadFileBytes(path);
+  EXPECT_NE(text.find("#1\nr4.5 !\n#2\nr12.25 !\n#3\nr1e-07 !\n"), std::string::npos) << text;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
 
 // A port whose status reads follow a script; writes only go to the trace.
 struct ScriptedStatus final : PortIo {
