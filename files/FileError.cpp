@@ -1,5 +1,7 @@
 #include "files/FileError.h"
 
+#include <cerrno>
+
 #include "core/TextFormat.h"
 
 namespace ferolith {
@@ -56,10 +58,59 @@ const std::array<const char*, 49> FileErrorTexts = {
     " ",                                            // 48
 };
 
+int FileErrorTextIndex(int errorNumber) {
+  // The table's numbers are those of the runtime the family's programs were
+  // built with; this system's runtime numbers the same errors differently
+  // (EACCES is 13 here, which the table calls "Ungültige Daten"), so each
+  // error is looked up by its meaning.
+  switch (errorNumber) {
+    case 0: return 0;
+    case ENOENT: return 2;
+    case EMFILE: return 4;
+    case EACCES: return 5;
+    case EBADF: return 6;
+    case ENOMEM: return 8;
+    case EINVAL: return 19;
+    case E2BIG: return 20;
+    case ENOEXEC: return 21;
+    case EXDEV: return 22;
+    case ENFILE: return 23;
+    case ECHILD: return 24;
+    case ENOTTY: return 25;
+#ifdef ETXTBSY
+    case ETXTBSY: return 26;
+#endif
+    case EFBIG: return 27;
+    case ENOSPC: return 28;
+    case ESPIPE: return 29;
+    case EROFS: return 30;
+    case EMLINK: return 31;
+    case EPIPE: return 32;
+    case EDOM: return 33;
+    case ERANGE: return 34;
+    case EEXIST: return 35;
+    case EDEADLK: return 36;
+    case EPERM: return 37;
+    case ESRCH: return 38;
+    case EINTR: return 39;
+    case EIO: return 40;
+    case ENXIO: return 41;
+    case EAGAIN: return 42;
+#ifdef ENOTBLK
+    case ENOTBLK: return 43;
+#endif
+    case EBUSY: return 44;
+    case ENOTDIR: return 45;
+    case EISDIR: return 46;
+    default: return -1;
+  }
+}
+
 std::string FileErrorMessage(const std::string& path, int errorNumber) {
   std::string text = "Fehler beim Öffnen der Datei\n\n" + path + "\n\n";
-  if (errorNumber >= 0 && static_cast<std::size_t>(errorNumber) < FileErrorTexts.size()) {
-    text += FileErrorTexts[static_cast<std::size_t>(errorNumber)];
+  const int index = FileErrorTextIndex(errorNumber);
+  if (index >= 0) {
+    text += FileErrorTexts[static_cast<std::size_t>(index)];
   } else {
     text += FormatText("Unbekannter Fehler Nr. %d", errorNumber);
   }

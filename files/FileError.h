@@ -8,11 +8,16 @@
 namespace ferolith {
 
 // The program's own German texts for the C runtime's error numbers 0..48,
-// indexed by the number exactly as the runtime reports it.
+// numbered as the runtime of the family's programs numbers them.
 extern const std::array<const char*, 49> FileErrorTexts;
 
+// The entry of FileErrorTexts for this system's error number (errno), found
+// by the error's meaning; -1 for an error the table has no text for.
+int FileErrorTextIndex(int errorNumber);
+
 // "Fehler beim Öffnen der Datei" with the path and the text for
-// `errorNumber`; a number the table does not cover is named in the text.
+// `errorNumber` (errno); an error the table does not cover is named by its
+// number in the text.
 std::string FileErrorMessage(const std::string& path, int errorNumber);
 
 // Shows FileErrorMessage in an information box. Used for open, read and

@@ -152,7 +152,7 @@ TEST_F(FileFaultsInTheProgram, ReadOnlyIniKeepsItsContentAndTheProgramGoesOn) {
   EXPECT_EQ(ReadFileBytes(ini), before);
   EXPECT_EQ(ui_.Texts(Kind::Info),
             std::vector<std::string>{"Die Einstellungen konnten nicht gespeichert werden !\n\n" +
-                                     FileError(ini, "Ungültige Daten") +  // the program's text for EACCES
+                                     FileError(ini, "Zugriff verweigert") +  // the program's text for EACCES
                                      "\n\nDie Änderungen dieser Sitzung gehen verloren."});
   // The program still works.
   ui_.Clear();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "files/FileError.h"
 #include "files/HexDigits.h"
@@ -39,14 +40,24 @@ TEST(CutLineEnd, EndsAtCrLfBlankOrNul) {
 }
 
 TEST(FileError, ComposesTheMessageFromTheTable) {
-  EXPECT_EQ(FileErrorMessage("/tmp/x.hex", 2),
+  EXPECT_EQ(FileErrorMessage("/tmp/x.hex", ENOENT),
             "Fehler beim Öffnen der Datei\n\n/tmp/x.hex\n\nDatei oder Verzeichnis existiert nicht");
   EXPECT_EQ(FileErrorMessage("a", 0), "Fehler beim Öffnen der Datei\n\na\n\n ");
-  EXPECT_EQ(FileErrorMessage("a", 48), "Fehler beim Öffnen der Datei\n\na\n\n ");
-  // Indexed by the number as reported, whatever its usual meaning.
-  EXPECT_EQ(FileErrorMessage("a", 13), "Fehler beim Öffnen der Datei\n\na\n\nUngültige Daten");
-  EXPECT_EQ(FileErrorMessage("a", 28), "Fehler beim Öffnen der Datei\n\na\n\nKein Platz mehr auf dem Gerät");
-  EXPECT_EQ(FileErrorMessage("a", 95), "Fehler beim Öffnen der Datei\n\na\n\nUnbekannter Fehler Nr. 95");
+  // Each error finds the text of its meaning, whatever number this system
+  // gives it (EACCES is 13 on Linux and Windows, the table's "Ungültige Daten").
+  const std::pair<int, const char*> meanings[] = {
+      {EACCES, "Zugriff verweigert"},        {ENOSPC, "Kein Platz mehr auf dem Gerät"},
+      {EEXIST, "Datei existiert schon"},     {EROFS, "Read only Dateisystem"},
+      {EINVAL, "Ungültiges Argument"},       {EMFILE, "Zu viele Dateien offen"},
+      {EIO, "Eingabe/Ausgabe Fehler"},       {EBUSY, "Resource ist beschäftigt"},
+      {EPIPE, "Unterbrochene Pipeline"},     {EPERM, "Operation nicht erlaubt"},
+  };
+  for (const auto& [error, text] : meanings) {
+    EXPECT_EQ(FileErrorMessage("a", error), std::string("Fehler beim Öffnen der Datei\n\na\n\n") + text) << error;
+  }
+  // An error the table has no text for is named by its number.
+  EXPECT_EQ(FileErrorMessage("a", ENAMETOOLONG),
+            "Fehler beim Öffnen der Datei\n\na\n\nUnbekannter Fehler Nr. " + std::to_string(ENAMETOOLONG));
   EXPECT_EQ(FileErrorMessage("a", -1), "Fehler beim Öffnen der Datei\n\na\n\nUnbekannter Fehler Nr. -1");
   EXPECT_STREQ(FileErrorTexts[47], "Unix only");
   EXPECT_STREQ(FileErrorTexts[24], "no child process");
