@@ -96,7 +96,12 @@ Answer CProgrammerDlg::MessageYesNo(const std::string& text) {
 
 void CProgrammerDlg::MessagePlain(const std::string& text) { ShowMessageBox(text, MB_OK, false); }
 
-void CProgrammerDlg::SetStatus(const std::string& text) { SetControlText(window_, Ctl::Status, text); }
+void CProgrammerDlg::SetStatus(const std::string& text) {
+  status_ = text;
+  ShowStatusLine();
+}
+
+void CProgrammerDlg::ShowStatusLine() { SetControlText(window_, Ctl::Status, closeGate_.StatusLine(status_)); }
 
 void CProgrammerDlg::Repaint() {
   RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CloseGate.h"
 #include "app/Program.h"
 #include "core/UiServices.h"
 #include "win32/ComboChoiceList.h"
@@ -34,7 +35,7 @@ class CProgrammerDlg : public UiServices, public StartupView {
   ComboChoiceList& Devices() { return devices_; }
 
   // Runs the dialog modally over `program`: start-up in WM_INITDIALOG, then
-  // the message map until the window is closed or left with Esc.
+  // the message map until the window is closed (with Esc too, while idle).
   void Run(Program& program);
 
   // UiServices.
@@ -71,6 +72,9 @@ class CProgrammerDlg : public UiServices, public StartupView {
   void OnCancelCommand();
   void OnMove(int x, int y);
   void OnSize(WPARAM kind);
+  // The status line as the close rules show it: the status, or why a close
+  // waits for the running command.
+  void ShowStatusLine();
 
   Answer ShowMessageBox(const std::string& text, UINT style, bool beep);
   bool Beeps() const;
@@ -78,6 +82,8 @@ class CProgrammerDlg : public UiServices, public StartupView {
 
   HWND window_ = nullptr;
   Program* program_ = nullptr;
+  CloseGate closeGate_;
+  std::string status_;  // the program's last status text
   ComboChoiceList manufacturers_;
   ComboChoiceList devices_;
   std::unique_ptr<CActivityDlg> activity_;

@@ -124,20 +124,34 @@ void CProgrammerDlg::OnCommand(int controlId, int notification) {
     default:
       break;
   }
+  // A close asked for while the command ran is carried out now.
+  if (closeGate_.CloseIsDue()) PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 void CProgrammerDlg::OnCancelCommand() {
-  // Esc ends the dialog without the closing steps, but not while a command
-  // runs: the nested pump would end the window under it.
-  if (activity_ != nullptr) return;
-  EndDialog(window_, IDCANCEL);
+  // Esc: "Abbrechen" while a command runs (nothing while that button is
+  // disabled), else the close with its closing steps.
+  if (closeGate_.OnEscape(program_->RunningCommand()) == CloseGate::Action::Cancel) {
+    if (IsWindowEnabled(GetDlgItem(window_, Ctl::Abbrechen)) != 0) program_->OnAbbrechen();
+    return;
+  }
+  OnClose();
 }
 
 void CProgrammerDlg::OnClose() {
+  // During a command the close waits for its end, and the status line says
+  // so; the nested pump must not end the window under the command.
+  if (closeGate_.OnCloseRequest(program_->RunningCommand()) == CloseGate::Action::Wait) {
+    ShowStatusLine();
+    return;
+  }
   RECT frame;
   GetWindowRect(window_, &frame);
-  // Refused (silently) while the programmer is busy.
-  if (!program_->Close(frame.left, frame.top)) return;
+  // Refused while another program uses the programmer.
+  if (!program_->Close(frame.left, frame.top)) {
+    ShowStatusLine();
+    return;
+  }
   EndDialog(window_, IDOK);
 }
 

@@ -299,7 +299,7 @@ void CloseAndCheckSettings(const fs::path& folder, Running& program) {
 }
 
 void CancelAndEscapeChecks(const Setup& setup, const fs::path& folder) {
-  Step("Abbrechen at real speed; close and Esc refused while the command runs");
+  Step("Abbrechen at real speed; a close waits for the command, Esc cancels it");
   Running program;
   Start(program, setup, folder, "--simulate=chip.sim --simulate-speed=real");
   Click(program.Item(1002));
@@ -309,21 +309,35 @@ void CancelAndEscapeChecks(const Setup& setup, const fs::path& folder) {
     Require(!IsWindowEnabled(program.Item(id)), "input control " + std::to_string(id) + " disabled while running");
   }
   Require(FindWindowW(nullptr, L"KalvenorDevil") != nullptr, "the \"KalvenorDevil\" window while running");
-  // In this order, so that the close request and Esc are handled before the
-  // click that ends the pass.
-  PostMessageW(program.main, WM_CLOSE, 0, 0);
-  PostMessageW(program.main, WM_KEYDOWN, VK_ESCAPE, 0);
   Click(program.Item(1017));
   AnswerMessageBox(program.Pid(), "Programmierung abgebrochen", IDOK);
   ExpectIdle(program);
-  Require(IsWindow(program.main) != 0, "the window survived close and Esc during the command");
+  Require(IsWindow(program.main) != 0, "the window is still there after Abbrechen");
 
-  Step("Esc ends the program without saving");
+  Click(program.Item(1002));
+  AnswerMessageBox(program.Pid(), "Sockel", IDOK);
+  WaitUntil("\"Abbrechen\" enabled during the second pass", [&] { return IsWindowEnabled(program.Item(1017)) != 0; });
+  PostMessageW(program.main, WM_CLOSE, 0, 0);
+  WaitUntil("the status line says why the window waits", [&] {
+    return TextOf(program.Item(1016)).find("Bitte warten, bis") != std::string::npos;
+  });
+  Require(IsWindow(program.main) != 0, "the window waits for the running command");
+  PostMessageW(program.main, WM_KEYDOWN, VK_ESCAPE, 0);  // Esc acts as "Abbrechen"
+  AnswerMessageBox(program.Pid(), "Programmierung abgebrochen", IDOK);
+  WaitForEnd(program);  // the waiting close is carried out once the command has ended
+
+  Step("Esc while idle closes with the closing steps");
+  Running again;
+  Start(again, setup, folder, "--simulate=chip.sim");
+  ExpectIdle(again);
   const std::string before = FileText(folder / "KALVENOR.INI");
-  Click(program.Item(1013));
-  PostMessageW(program.main, WM_KEYDOWN, VK_ESCAPE, 0);
-  WaitForEnd(program);
-  Require(FileText(folder / "KALVENOR.INI") == before, "Esc leaves KALVENOR.INI as it was");
+  const bool verify = SendMessageW(again.Item(1013), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  Click(again.Item(1013));
+  PostMessageW(again.main, WM_KEYDOWN, VK_ESCAPE, 0);
+  WaitForEnd(again);
+  const std::string after = FileText(folder / "KALVENOR.INI");
+  Require(after != before, "Esc saves KALVENOR.INI as the close button does");
+  Require(after.find(verify ? "Verify=0" : "Verify=1") != std::string::npos, "the changed option saved:\n" + after);
 }
 
 void TakeScreenshots(const Setup& setup, const fs::path& pictures) {
