@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/LicenceNotice.h"
 #include "cli/CliTexts.h"
 #include "cli/HelpFormatter.h"
 #include "core/NumberText.h"
@@ -204,7 +205,7 @@ DataFormat FormatCode(const std::string& name) {
 
 std::string VersionText() {
   std::string text = std::string(texts::kVersionName) + ' ' + FEROLITH_VERSION + '\n' +
-                     std::string(texts::kBackendsHeading) + '\n';
+                     std::string(kLicenceNotice) + std::string(texts::kBackendsHeading) + '\n';
   for (const PortBackend& backend : PortBackends()) {
     text += FormatText("  %-10s %s\n", backend.id, backend.description);
   }

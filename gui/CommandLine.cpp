@@ -1,6 +1,14 @@
 #include "gui/CommandLine.h"
 
+#include "app/LicenceNotice.h"
+
 namespace ferolith {
+
+bool AsksForVersion(const std::vector<std::string>& arguments) {
+  return arguments.size() == 2 && arguments[1] == "--version";
+}
+
+std::string VersionText() { return std::string("ferolith ") + FEROLITH_VERSION + '\n' + std::string(kLicenceNotice); }
 
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory) {

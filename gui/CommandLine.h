@@ -30,8 +30,15 @@ struct DesktopStart {
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory);
 
+// "ferolith --version" alone: print VersionText and end, before any window
+// or display is needed.
+bool AsksForVersion(const std::vector<std::string>& arguments);
+// The program's name and version and its licence.
+std::string VersionText();
+
 inline constexpr const char* kUsage =
-    "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
+    "Aufruf: ferolith --version\n"
+    "       ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
     "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]";
 
 }  // namespace ferolith

@@ -43,6 +43,10 @@ bool EnterMenuFolder(ferolith::ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (ferolith::AsksForVersion({argv, argv + argc})) {
+    std::fputs(ferolith::VersionText().c_str(), stdout);
+    return 0;
+  }
   QApplication application(argc, argv);
   ferolith::InstallGermanTranslation(application);
 

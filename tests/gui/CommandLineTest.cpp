@@ -58,6 +58,17 @@ class CommandLineTest : public QObject {
     QCOMPARE(QString::fromStdString(start->options.simulationFile), QString("chip.sim"));
   }
 
+  // --version alone is answered before the window's toolkit starts, with the
+  // licence; beside other options it is refused like any unknown word.
+  void versionAloneNamesTheLicence() {
+    QVERIFY(AsksForVersion({"ferolith", "--version"}));
+    QVERIFY(!AsksForVersion({"ferolith"}));
+    QVERIFY(!AsksForVersion({"ferolith", "--simulate", "--version"}));
+    QVERIFY(!ParseCommandLine({"ferolith", "--simulate", "--version"}, "/w"));
+    const QString text = QString::fromStdString(VersionText());
+    QVERIFY(text.startsWith(QStringLiteral("ferolith %1\nLizenz: GPL-3.0-or-later").arg(FEROLITH_VERSION)));
+  }
+
   void anythingElseIsRefused() {
     QVERIFY(!ParseCommandLine({"ferolith", "--simulate="}, "/w"));
     QVERIFY(!ParseCommandLine({"ferolith", "--simulated"}, "/w"));
