@@ -7,6 +7,7 @@
 #include "cli/CliRunner.h"
 #include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/DllSearch.h"
 #include "platform/Files.h"
 
 namespace {
@@ -29,6 +30,7 @@ bool StopRequested() { return stopSignal != 0; }
 
 int main(int argc, char** argv) {
   using namespace ferolith;
+  RestrictDllSearch();
   UseUtf8Console();
   std::vector<std::string> words = Utf8Arguments(argc, argv);
   std::vector<char*> arguments;
@@ -38,7 +40,11 @@ int main(int argc, char** argv) {
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const auto& options = std::get<cli::CliOptions>(parsed);
 
+#ifdef _WIN32
+  CatchConsoleInterrupts([] { OnInterrupt(SIGINT); });
+#else
   std::signal(SIGINT, OnInterrupt);
+#endif
   const auto markers = MakeDesktopMarkers();
   cli::CliEnvironment environment{std::cin,
                                   std::cout,

@@ -14,6 +14,7 @@
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/DllSearch.h"
 #include "platform/WorkingFolder.h"
 
 namespace {
@@ -43,6 +44,7 @@ bool EnterMenuFolder(ferolith::ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ferolith::RestrictDllSearch();
   if (ferolith::AsksForVersion({argv, argv + argc})) {
     std::fputs(ferolith::VersionText().c_str(), stdout);
     return 0;

@@ -138,4 +138,6 @@ i686-w64-mingw32-g++-posix -std=c++20 -O2 -shared -static -Wl,--kill-at \
   tests/support/fake-inpout/FakeInpOut.cpp -o "$windows/i686/inpout32.dll"
 check_exports i686 "$windows/i686/inpout32.dll"
 
+scripts/test-windows-users.sh "$windows" "$linux_build"
+
 step "done"
