@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/LicenceNotice.h"
+#include "app/SimulationFileCheck.h"
 #include "core/Utf8Path.h"
 #include "platform/WorkingFolder.h"
 
-#include "app/SimulationFileCheck.h"
-
 namespace ferolith {
+
+std::string VersionText() { return std::string("ferolith ") + FEROLITH_VERSION + '\n' + std::string(kLicenceNotice); }
 
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
                                              const std::string& workingDirectory, std::string* refusal) {

@@ -44,6 +44,9 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
 // Returns the German explanation when there is none, empty on success.
 std::string EnterMenuFolder(ProgramOptions& options);
 
+// What --version prints: the program's name and version and its licence.
+std::string VersionText();
+
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
     "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]\n"

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/LicenceNotice.h"
 #include "app/SimulationFileCheck.h"
 #include "cli/CliTexts.h"
 #include "cli/HelpFormatter.h"
@@ -235,7 +236,7 @@ DataFormat FormatCode(const std::string& name) {
 
 std::string VersionText() {
   std::string text = std::string(texts::kVersionName) + ' ' + FEROLITH_VERSION + '\n' +
-                     std::string(texts::kBackendsHeading) + '\n';
+                     std::string(kLicenceNotice) + std::string(texts::kBackendsHeading) + '\n';
   for (const PortBackend& backend : PortBackends()) {
     text += FormatText("  %-10s %s\n", backend.id, backend.description);
   }

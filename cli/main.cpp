@@ -8,6 +8,7 @@
 #include "cli/ConsoleUi.h"
 #include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/DllSearch.h"
 #include "platform/Files.h"
 #include "platform/Privileges.h"
 
@@ -32,6 +33,7 @@ bool StopRequested() { return stopSignal != 0; }
 
 int main(int argc, char** argv) {
   using namespace ferolith;
+  RestrictDllSearch();
   PrepareStandardStreams();
   const std::unique_ptr<Privileges> privileges = TakePrivilegesAtStart();
   UseUtf8Console();
@@ -47,7 +49,11 @@ int main(int argc, char** argv) {
     return cli::kNoUserRights;
   }
 
+#ifdef _WIN32
+  CatchConsoleInterrupts([] { OnInterrupt(SIGINT); });
+#else
   std::signal(SIGINT, OnInterrupt);
+#endif
   std::string markerProblem;
   const auto markers = MakeDesktopMarkers(markerProblem);
   if (!markers) {

@@ -3,14 +3,12 @@
 # completion, the sample library and burn files, and the Debian
 # documentation files. scripts/package.sh builds the package.
 
-# Who and where the project is. The addresses are placeholders until the
-# project has a public home; every file that names them takes them from here.
+# Who the project is and its licence; every file that names them takes them
+# from here. The project has no web home, so no file names a web address.
 set(FEROLITH_APP_ID "org.ferolith.Ferolith")
-set(FEROLITH_DEVELOPER "Ferolith-Entwickler")
-set(FEROLITH_CONTACT "Ferolith-Entwickler <ferolith@example.org>")
-set(FEROLITH_HOMEPAGE "https://ferolith.example.org/")
-set(FEROLITH_SCREENSHOT_URL "${FEROLITH_HOMEPAGE}docs/menu-start.png")
-set(FEROLITH_LICENSE "LicenseRef-proprietary")
+set(FEROLITH_DEVELOPER "Ferolith-Projekt")
+set(FEROLITH_CONTACT "Ferolith-Projekt <entwickler@ferolith.org>")
+set(FEROLITH_LICENSE "GPL-3.0-or-later")
 # The release of this version, for the AppStream data and the changelog.
 set(FEROLITH_RELEASE_DATE "2026-12-07")
 set(FEROLITH_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 12:00:00 +0000")
@@ -97,7 +95,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${FEROLITH_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Libraries come from the binaries (dpkg-shlibdeps); Qt's platform plugins
 # are loaded at run time, so no library names them.

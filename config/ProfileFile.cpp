@@ -5,6 +5,7 @@
 
 #include "core/AtomicFile.h"
 #include "platform/Files.h"
+#include "platform/ProfileText.h"
 
 namespace ferolith {
 
@@ -140,7 +141,7 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
                                    std::string_view defaultText) const {
   KeyHit hit{};
   if (!FindKey(section, key, hit)) return std::string(defaultText);
-  return std::string(Trim(std::string_view(lines_[hit.line].text).substr(hit.valueStart)));
+  return Utf8FromProfileText(Trim(std::string_view(lines_[hit.line].text).substr(hit.valueStart)));
 }
 
 std::int32_t ProfileFile::GetInt(std::string_view section, std::string_view key,
@@ -173,7 +174,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   // A line break in the value (a file name may hold one) would start a
   // line of its own in the file; the value ends before it.
-  value = value.substr(0, value.find_first_of("\r\n"));
+  const std::string encoded = ProfileTextFromUtf8(value.substr(0, value.find_first_of("\r\n")));
+  value = encoded;
   KeyHit hit{};
   if (FindKey(section, key, hit)) {
     std::string& text = lines_[hit.line].text;

@@ -36,7 +36,8 @@ class ProfileFile {
   // Replaces the content with `bytes`.
   void Parse(std::string_view bytes);
 
-  // The value of the key, or `defaultText` when the section or key is missing.
+  // The value of the key as UTF-8 (platform/ProfileText.h), or
+  // `defaultText` when the section or key is missing.
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view defaultText) const;
   // Whether the section holds the key at all.
@@ -53,7 +54,8 @@ class ProfileFile {
 
   // Sets the key's value, adding the key (after the last key of its
   // section) or the section (at the end of the file) when missing. The
-  // value ends before a line break it may hold.
+  // value ends before a line break it may hold; the UTF-8 text is written
+  // in the file's encoding (platform/ProfileText.h).
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   // The file's bytes.

@@ -6,13 +6,15 @@
 #include "core/NumberText.h"
 #include "core/PathParts.h"
 #include "core/TextFormat.h"
+#include "core/Utf8Text.h"
 
 namespace ferolith {
 
 namespace {
 
 // The value buffer of a private-profile string read holds 260 characters
-// including the terminating NUL.
+// including the terminating NUL. The cut counts characters, so that it
+// never splits one.
 constexpr std::size_t kMaxValueChars = 259;
 
 constexpr std::int32_t kLowestPortAdress = 0x200;
@@ -34,9 +36,7 @@ std::string DefaultDataPath(const std::string& workingDirectory) {
 
 std::string ReadText(const ProfileFile& file, const char* section, const char* key,
                      const std::string& defaultText) {
-  std::string text = file.GetString(section, key, defaultText);
-  if (text.size() > kMaxValueChars) text.resize(kMaxValueChars);
-  return text;
+  return std::string(FirstCharacters(file.GetString(section, key, defaultText), kMaxValueChars));
 }
 
 std::int32_t InRangeOr(std::int32_t value, std::int32_t low, std::int32_t high,

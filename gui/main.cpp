@@ -16,6 +16,7 @@
 #include "gui/ProgrammerApp.h"
 #include "platform/Console.h"
 #include "platform/DesktopMarkers.h"
+#include "platform/DllSearch.h"
 #include "platform/Privileges.h"
 
 namespace {
@@ -57,6 +58,7 @@ void ReportMissingDisplay(QtMsgType type, const QMessageLogContext& context, con
 }  // namespace
 
 int main(int argc, char** argv) {
+  ferolith::RestrictDllSearch();
   // A closed standard stream would give its number to the first file opened.
   ferolith::PrepareStandardStreams();
   const std::unique_ptr<ferolith::Privileges> privileges = ferolith::TakePrivilegesAtStart();
@@ -70,7 +72,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (asked && asked->request == ferolith::DesktopStart::Request::Version) {
-    std::printf("ferolith %s\n", FEROLITH_VERSION);
+    std::fputs(ferolith::VersionText().c_str(), stdout);
     return 0;
   }
 

@@ -28,6 +28,14 @@ bool IsInteractiveConsole();
 // EndStandardInput puts in place. Call first thing in main.
 void PrepareStandardStreams();
 
+#ifdef _WIN32
+// Calls `onInterrupt` for every Ctrl-C and Ctrl-Break at the console, on a
+// thread the system starts for it, and keeps the program running. (The C
+// runtime's SIGINT is reset to the default before its handler runs, so a
+// second Ctrl-C would end the program in the middle of a pass.)
+void CatchConsoleInterrupts(void (*onInterrupt)());
+#endif
+
 // Puts the null device in place of standard input, so that a wait for a
 // line ends at once and nothing more is read. Touches no descriptor but
 // standard input's and keeps errno: safe in a signal handler. Does nothing

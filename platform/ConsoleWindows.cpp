@@ -27,6 +27,30 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return arguments;
 }
 
+namespace {
+
+// The handler the console's control routine calls; the routine takes no
+// context of its own.
+std::atomic<void (*)()>& InterruptHandler() {
+  static std::atomic<void (*)()> handler{nullptr};
+  return handler;
+}
+
+// Ctrl-C and Ctrl-Break are handled; closing the console, logging off and
+// shutting down go on to the system's default, which ends the program.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  if (void (*handler)() = InterruptHandler().load(); handler != nullptr) handler();
+  return TRUE;
+}
+
+}  // namespace
+
+void CatchConsoleInterrupts(void (*onInterrupt)()) {
+  InterruptHandler().store(onInterrupt);
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
 bool IsInteractiveConsole() { return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stderr)) != 0; }
 
 namespace {

@@ -8,7 +8,7 @@ namespace ferolith {
 class PriorityGuard {
  public:
   // Raises the priority; `osId` chooses between the two raised levels on
-  // Windows (the NT family gets high, the others real-time).
+  // Windows (the known 95 family gets real-time, every other system high).
   explicit PriorityGuard(unsigned osId);
   ~PriorityGuard();
   PriorityGuard(const PriorityGuard&) = delete;

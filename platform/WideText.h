@@ -8,10 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/Utf8Text.h"
+
 namespace ferolith {
 
+// Text that is not valid UTF-8 (which the program's own text always is)
+// is taken as Windows-1252, never handed on for the system to guess at.
 inline std::wstring WideFromUtf8(std::string_view text) {
   if (text.empty()) return {};
+  if (!IsValidUtf8(text)) return WideFromUtf8(Utf8FromWindows1252(text));
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');

@@ -41,9 +41,26 @@ OsIdentity IdentifyOs(std::uint32_t platformId, std::uint32_t major, std::uint32
   return {};
 }
 
-DriverLocation DriverPathIn(const std::string& workingDirectory) {
+DriverLocation DriverPathIn(const std::string& programFolder) {
   const std::string file = kDriverFile;
-  return {workingDirectory + "\\" + file, file.substr(0, file.find('.'))};
+  return {programFolder + "\\" + file, file.substr(0, file.find('.'))};
+}
+
+std::size_t Utf16Length(const std::string& path) {
+  std::size_t units = 0;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) == 0x80) continue;  // continuation byte
+    units += byte >= 0xF0 ? 2 : 1;        // four-byte sequences need a surrogate pair
+  }
+  return units;
+}
+
+std::string DriverPathTooLongText(const std::string& path) {
+  return "Der Pfad des Treibers 'giveio.sys' ist zu lang:\n" + path + "\n\n" + std::to_string(Utf16Length(path)) +
+         " Zeichen, Windows erlaubt hier höchstens " + std::to_string(kLongestDriverPath) +
+         ".\nDas Programm bitte in einen Ordner mit kürzerem Pfad installieren.\n\n"
+         "Das Programm läuft jetzt im Demo-Modus.";
 }
 
 bool DriverStartsWithSystem(unsigned osId) { return osId >= 7; }

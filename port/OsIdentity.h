@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,16 +25,28 @@ struct OsIdentity {
 OsIdentity IdentifyOs(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                       const std::string& servicePack);
 
-// The port driver "giveio": its file in the working directory and the name
-// of its service.
+// The port driver "giveio": its file and the name of its service.
 struct DriverLocation {
-  std::string path;
+  std::string path;  // UTF-8
   std::string serviceName;
 };
 
-// The driver's path in `workingDirectory` (a backslash and the file name are
-// appended as they are; a drive root gives a doubled backslash).
-DriverLocation DriverPathIn(const std::string& workingDirectory);
+// The driver's path in `programFolder`, the folder of the running program,
+// where an installer puts it and only administrators may write: the kernel
+// loads that file at every boot, so it must never come from a folder a user
+// can fill, such as the working folder. A backslash and the file name are
+// appended as they are; a drive root gives a doubled backslash.
+DriverLocation DriverPathIn(const std::string& programFolder);
+
+// The longest driver path a service takes, in UTF-16 units: the Win32
+// path limit without its terminating NUL.
+inline constexpr std::size_t kLongestDriverPath = 259;
+// The length of the UTF-8 text `path` in the UTF-16 units of the
+// wide-character calls.
+std::size_t Utf16Length(const std::string& path);
+// The message for a driver path longer than kLongestDriverPath: such a
+// path is refused, never cut (a cut path would name another file).
+std::string DriverPathTooLongText(const std::string& path);
 
 // XP and Server 2003 (OsId 7 and 8) start the driver with the system; older
 // versions and unknown ones start it automatically.

@@ -5,21 +5,17 @@
 // Service Control Manager.
 #include <windows.h>
 
-#include <direct.h>
-
-#include <array>
-
+#include "core/Utf8Path.h"
 #include "port/OsIdentity.h"
 #include "port/PortAccess.h"
+#include "port/WindowsFolders.h"
 #include "port/WindowsPort.h"
 
 namespace ferolith {
 
 namespace {
 
-constexpr const char* kGiveioDevice = "\\\\.\\giveio";
-// Win32 path limit of the working directory as the C runtime returns it.
-constexpr int kMaxPath = 260;
+constexpr const wchar_t* kGiveioDevice = L"\\\\.\\giveio";
 
 constexpr const char* kNoServiceManagerText =
     "Keine Verbindung zum ServiceControlManager möglich.\n\n"
@@ -43,24 +39,22 @@ constexpr DWORD kErrorServiceNotActive = 1062;
 // Opening the device is all that is needed: the access lasts after the
 // handle is closed.
 bool OpenGiveioDevice() {
-  HANDLE device = CreateFileA(kGiveioDevice, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE device = CreateFileW(kGiveioDevice, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (device == INVALID_HANDLE_VALUE) return false;
   CloseHandle(device);
   return true;
 }
 
-DriverLocation DriverPath() {
-  std::array<char, kMaxPath> directory{};
-  if (_getcwd(directory.data(), kMaxPath) == nullptr) directory[0] = '\0';
-  return DriverPathIn(directory.data());
-}
+// The driver beside the program, never in the working folder.
+DriverLocation DriverPath() { return DriverPathIn(Utf8FromPath(ProgramFolder())); }
 
 DWORD InstallDriverService(SC_HANDLE manager, const DriverLocation& driver, unsigned osId) {
   const DWORD startType = DriverStartsWithSystem(osId) ? SERVICE_SYSTEM_START : SERVICE_AUTO_START;
-  SC_HANDLE service = CreateServiceA(manager, driver.serviceName.c_str(), driver.serviceName.c_str(),
-                                     SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, startType,
-                                     SERVICE_ERROR_NORMAL, driver.path.c_str(), nullptr, nullptr,
+  const std::wstring name = PathFromUtf8(driver.serviceName).wstring();
+  SC_HANDLE service = CreateServiceW(manager, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                     SERVICE_KERNEL_DRIVER, startType, SERVICE_ERROR_NORMAL,
+                                     PathFromUtf8(driver.path).wstring().c_str(), nullptr, nullptr,
                                      nullptr, nullptr, nullptr);
   if (service == nullptr) return GetLastError();
   CloseServiceHandle(service);
@@ -68,10 +62,10 @@ DWORD InstallDriverService(SC_HANDLE manager, const DriverLocation& driver, unsi
 }
 
 DWORD StartDriverService(SC_HANDLE manager, const std::string& serviceName) {
-  SC_HANDLE service = OpenServiceA(manager, serviceName.c_str(), SERVICE_ALL_ACCESS);
+  SC_HANDLE service = OpenServiceW(manager, PathFromUtf8(serviceName).wstring().c_str(), SERVICE_ALL_ACCESS);
   if (service == nullptr) return GetLastError();
   DWORD result = 0;
-  if (!StartServiceA(service, 0, nullptr)) result = GetLastError();
+  if (!StartServiceW(service, 0, nullptr)) result = GetLastError();
   CloseServiceHandle(service);
   return result;
 }
@@ -112,14 +106,18 @@ PortAccess PreparePortAccess(const Settings& settings, UiServices& ui, const Por
   // A 64-bit Windows loads no unsigned driver: the giveio steps are left
   // out there, and the port is opened through a signed driver's DLL.
   if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && !Is64BitWindows() && !OpenGiveioDevice()) {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    const DriverLocation driver = DriverPath();
+    if (Utf16Length(driver.path) > kLongestDriverPath) {
+      ui.MessageInfo(DriverPathTooLongText(driver.path));
+      return access;
+    }
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager == nullptr) {
       ui.MessagePlain(kNoServiceManagerText);
       return access;
     }
     access.serviceManager = KeepServiceManager(manager);
 
-    const DriverLocation driver = DriverPath();
     const DWORD installed = InstallDriverService(manager, driver, access.osId);
     if (debug && installed == 0) ui.MessagePlain("Driver installed");
     if (debug && installed == kErrorServiceNotActive) {

@@ -70,7 +70,7 @@ OpenedPort OpenWindowsPort(const PortRequest& request) {
 OpenedPort OpenInpOut(const PortRequest& request) {
   OpenedPort opened;
   if (RefusedForRawAccess(request, opened)) return opened;
-  opened.port = InpOutPort::Open(request.base, InpOutPort::LibraryName(), opened.error);
+  opened.port = InpOutPort::OpenInstalled(request.base, opened.error);
   if (opened.port) opened.device = InpOutPort::LibraryName();
   return opened;
 }

@@ -5,6 +5,7 @@
 #include <intrin.h>
 
 #include "core/Utf8Path.h"
+#include "port/WindowsFolders.h"
 
 namespace ferolith {
 
@@ -53,9 +54,28 @@ const char* InpOutPort::LibraryName() {
 #endif
 }
 
+std::unique_ptr<InpOutPort> InpOutPort::OpenInstalled(std::uint16_t base, std::string& error) {
+  const std::string name = LibraryName();
+  for (const std::filesystem::path& folder : {ProgramFolder(), SystemFolder()}) {
+    if (folder.empty()) continue;
+    const std::filesystem::path library = folder / name;
+    if (GetFileAttributesW(library.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    return Open(base, Utf8FromPath(library), error);
+  }
+  error = name + " nicht gefunden (weder im Programmordner noch in System32; der Treiber ist nicht installiert)";
+  return nullptr;
+}
+
 std::unique_ptr<InpOutPort> InpOutPort::Open(std::uint16_t base, const std::string& library,
                                              std::string& error) {
-  HMODULE module = LoadLibraryW(PathFromUtf8(library).wstring().c_str());
+  // A bare name would be searched for, in the working folder too.
+  const std::filesystem::path path = PathFromUtf8(library);
+  if (!path.is_absolute()) {
+    error = library + ": keine Port-DLL ohne vollen Pfad";
+    return nullptr;
+  }
+  // The DLLs it needs itself are looked for in its own folder first.
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) {
     error = library + " nicht gefunden (der Treiber ist nicht installiert)";
     return nullptr;

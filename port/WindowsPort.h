@@ -38,9 +38,14 @@ class InpOutPort final : public PortIo {
   // The DLL's file name for this build.
   static const char* LibraryName();
 
-  // Loads `library` (a file name looked for as the system looks for DLLs,
-  // or a path). Nullptr with `error` set when it cannot be loaded, lacks one
-  // of the three functions, or its driver is not open.
+  // Loads the DLL of LibraryName() from the program's own folder, else
+  // from the system's DLL folder, never from anywhere else (a DLL of that
+  // name in the working folder would run with the program's rights).
+  // Nullptr with `error` set when neither holds it or Open refuses it.
+  static std::unique_ptr<InpOutPort> OpenInstalled(std::uint16_t base, std::string& error);
+  // Loads the DLL at the full path `library`; a bare name is refused, since
+  // the system would search for it. Nullptr with `error` set when it cannot
+  // be loaded, lacks one of the three functions, or its driver is not open.
   static std::unique_ptr<InpOutPort> Open(std::uint16_t base, const std::string& library,
                                           std::string& error);
   ~InpOutPort() override;

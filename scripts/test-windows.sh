@@ -28,7 +28,16 @@ started=$SECONDS
 step() { echo "== windows: $* ($((SECONDS - started)) s)"; }
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine googletest \
-  libcli11-dev cmake ninja-build ccache imagemagick xvfb xauth
+  libcli11-dev cmake ninja-build ccache nsis imagemagick xvfb xauth
+# The 32-bit wine of Debian's i386 architecture (about 150 MB, 136 packages
+# without the recommended ones): the installer, an NSIS program, is 32-bit.
+if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+  step "the 32-bit wine"
+  dpkg --add-architecture i386
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 \
+    wine32:i386 >/dev/null
+fi
 
 # CLI11 is header-only; the cross build takes it from a folder that holds
 # nothing else, away from the build machine's own headers.
@@ -72,6 +81,8 @@ check_exports x86_64 "$windows/x86_64/tests/fake-inpout/inpoutx64.dll"
 # A wine prefix of our own, without a display: the desktop marks are
 # hidden windows, which wine's null graphics driver carries.
 export WINEPREFIX=$root/$windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A prefix made before the 32-bit wine was there has no SysWOW64: made anew.
+[ -n "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ] || rm -rf "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   step "wine prefix"
   wineboot -i >/dev/null 2>&1
@@ -199,5 +210,6 @@ if [ -x /usr/lib/wine/wine ]; then
 else
   echo "Skipped: the 32-bit ferolith.exe under wine (wine32:i386 is not installed)"
 fi
+scripts/test-windows-users.sh "$windows"
 
 step "done"

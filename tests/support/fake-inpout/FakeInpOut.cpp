@@ -2,7 +2,10 @@
 // only: the three functions of that DLL's interface (stdcall, undecorated
 // names), each call recorded as a line of text and passed on to the port a
 // test attached. Two more functions let the test attach its port, say
-// whether the driver is open, and read the record back.
+// whether the driver is open, and read the record back. When the
+// environment names a file in FEROLITH_FAKE_INPOUT_MARK, loading the DLL
+// appends the DLL's own path to it: the mark by which a test sees which
+// copy of the DLL a program loaded, if any.
 #include <windows.h>
 
 #include <cstdio>
@@ -32,6 +35,26 @@ void Record(const char* format, unsigned a, unsigned b) {
 }  // namespace
 
 extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+  if (reason != DLL_PROCESS_ATTACH) return TRUE;
+  wchar_t mark[MAX_PATH];
+  wchar_t own[MAX_PATH];
+  const DWORD markLength = GetEnvironmentVariableW(L"FEROLITH_FAKE_INPOUT_MARK", mark, MAX_PATH);
+  const DWORD ownLength = GetModuleFileNameW(self, own, MAX_PATH);
+  if (markLength == 0 || markLength >= MAX_PATH || ownLength == 0 || ownLength >= MAX_PATH) return TRUE;
+  HANDLE file = CreateFileW(mark, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return TRUE;
+  char line[MAX_PATH * 3 + 2];
+  const int length = WideCharToMultiByte(CP_UTF8, 0, own, static_cast<int>(ownLength), line, MAX_PATH * 3, nullptr,
+                                         nullptr);
+  line[length] = '\n';
+  DWORD written = 0;
+  WriteFile(file, line, static_cast<DWORD>(length + 1), &written, nullptr);
+  CloseHandle(file);
+  return TRUE;
+}
 
 __declspec(dllexport) short __stdcall Inp32(short address) {
   const short value = State().read != nullptr ? State().read(State().context, address) : short{0xFF};

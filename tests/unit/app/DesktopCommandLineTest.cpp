@@ -103,4 +103,10 @@ TEST(DesktopCommandLine, AnExistingFileThatIsNoSimulationFileIsRefused) {
   EXPECT_TRUE(refusal.empty());
 }
 
+// --version names the licence after the version.
+TEST(DesktopCommandLine, VersionNamesTheLicence) {
+  EXPECT_TRUE(VersionText().starts_with(std::string("ferolith ") + FEROLITH_VERSION + "\nLizenz: GPL-3.0-or-later"))
+      << VersionText();
+}
+
 }  // namespace

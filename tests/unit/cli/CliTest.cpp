@@ -231,10 +231,13 @@ TEST(CliOptions, HelpIsGermanAndKeepsTheNamesScriptsUse) {
   EXPECT_NE(command.out.find("\nArgumente:\n  EIN AUS "), std::string::npos);
 }
 
-TEST(CliOptions, VersionNamesTheBackendsOfThisBuild) {
+TEST(CliOptions, VersionNamesTheLicenceAndTheBackendsOfThisBuild) {
   const Outcome version = Ends({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind(std::string("ferolith-cli ") + FEROLITH_VERSION + "\n", 0), 0u);
+  EXPECT_EQ(version.out.rfind(std::string("ferolith-cli ") + FEROLITH_VERSION +
+                                  "\nLizenz: GPL-3.0-or-later (GNU General Public License, Version 3 oder neuer)\n",
+                              0),
+            0u);
   EXPECT_NE(version.out.find("Zugänge zum Programmiergerät in diesem Build:"), std::string::npos);
 #if defined(__linux__)
   EXPECT_NE(version.out.find("\n  ppdev "), std::string::npos);

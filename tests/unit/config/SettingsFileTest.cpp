@@ -206,6 +206,38 @@ TEST_F(SettingsFileTest, BurnFilePathJoinsTheDataPathDirectoryWithTheLastFileNam
   EXPECT_EQ(settings.BurnFileName, std::string(259, 'a'));
 }
 
+// The family's other programs write KALVENOR.INI in the Windows ANSI code
+// page: "ü" and "ß" are the single bytes FC and DF there. Such a value reads
+// as the same letters, and so does one this program wrote as UTF-8 before;
+// a save writes them as the family reads them (on Windows the ANSI code
+// page, elsewhere UTF-8). A long value is cut after 259 characters, never
+// inside one.
+TEST_F(SettingsFileTest, UmlautsInDataPathReadAndWriteInTheFamilysEncoding) {
+  const std::string utf8 = "/Pr\xC3\xBC" "fung/Ma\xC3\x9F/";
+  const std::string ansi = "/Pr\xFC" "fung/Ma\xDF/";
+  Settings settings = Load("[Ferolith INI-Section]\nDataPath=" + ansi + "\nLastFile=t\xFC.hex\n");
+  EXPECT_EQ(settings.LastDirectory, utf8);
+  EXPECT_EQ(settings.BurnFilePath, utf8 + "t\xC3\xBC.hex");
+  settings = Load("[Ferolith INI-Section]\nDataPath=" + utf8 + "\nLastFile=t\xC3\xBC.hex\n");
+  EXPECT_EQ(settings.BurnFilePath, utf8 + "t\xC3\xBC.hex");
+
+  ASSERT_TRUE(SaveSettings(settings).Saved());
+  const std::string saved = ReadFileBytes(dir.File("KALVENOR.INI"));
+#ifdef _WIN32
+  const std::string written = ansi;
+#else
+  const std::string written = utf8;
+#endif
+  EXPECT_NE(saved.find("DataPath=" + written + "\n"), std::string::npos) << saved;
+  EXPECT_EQ(Load(saved).BurnFilePath, utf8 + "t\xC3\xBC.hex");
+
+  std::string umlauts;
+  for (int i = 0; i < 300; ++i) umlauts += "\xC3\xBC";
+  settings = Load("[Ferolith INI-Section]\nDataPath=" + umlauts + "\n");
+  ASSERT_EQ(settings.LastDirectory.size(), 2u * 259u);
+  EXPECT_EQ(settings.LastDirectory, umlauts.substr(0, 2 * 259));
+}
+
 TEST_F(SettingsFileTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   Settings settings;
   LoadSettings(ui, settings, dir.Path().string());

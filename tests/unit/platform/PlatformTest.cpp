@@ -334,10 +334,15 @@ TEST(Privileges, UnderSudoFilesAreTheUsersAndRootServesOnlyThePortsOpening) {
 
 TEST(PriorityGuard, RaisesAndRestores) {
 #ifdef _WIN32
-  // The NT family gets the high class, the others (and unknown systems)
-  // the real-time class; afterwards both are normal again.
+  // Only the known 95 family (OsId 1..3) gets the real-time class; the NT
+  // family, known or not (every Windows after Server 2003 is OsId 0), gets
+  // the high class, so that the busy-polling link never starves the
+  // desktop. Afterwards both are normal again.
   for (const auto& [osId, raised, thread] : {std::tuple{5u, HIGH_PRIORITY_CLASS, THREAD_PRIORITY_HIGHEST},
-                                              std::tuple{2u, REALTIME_PRIORITY_CLASS, THREAD_PRIORITY_TIME_CRITICAL}}) {
+                                              std::tuple{0u, HIGH_PRIORITY_CLASS, THREAD_PRIORITY_HIGHEST},
+                                              std::tuple{8u, HIGH_PRIORITY_CLASS, THREAD_PRIORITY_HIGHEST},
+                                              std::tuple{1u, REALTIME_PRIORITY_CLASS, THREAD_PRIORITY_TIME_CRITICAL},
+                                              std::tuple{3u, REALTIME_PRIORITY_CLASS, THREAD_PRIORITY_TIME_CRITICAL}}) {
     {
       PriorityGuard guard(osId);
       EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(raised)) << osId;

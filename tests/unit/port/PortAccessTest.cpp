@@ -273,5 +273,21 @@ TEST(OsIdentity, DriverPathAndStartType) {
   EXPECT_TRUE(DriverStartsWithSystem(8));
 }
 
+// The driver path is counted as the wide-character calls count it: "ü" is
+// two bytes but one unit, a character beyond the 16-bit plane two units. A
+// path one unit too long is refused with its length, not cut.
+TEST(OsIdentity, ADriverPathThatDoesNotFitIsRefusedNotCut) {
+  EXPECT_EQ(Utf16Length("C:\\Prüfstand\\giveio.sys"), 23u);
+  EXPECT_EQ(Utf16Length("C:\\\xF0\x9F\x94\xA7\\giveio.sys"), 16u);
+  const std::string folder = "C:\\" + std::string(kLongestDriverPath - 14, 'a');
+  EXPECT_EQ(Utf16Length(DriverPathIn(folder).path), kLongestDriverPath);
+  const std::string tooLong = DriverPathIn(folder + "\xC3\xBC").path;
+  ASSERT_EQ(Utf16Length(tooLong), kLongestDriverPath + 1);
+  const std::string text = DriverPathTooLongText(tooLong);
+  EXPECT_NE(text.find("\n" + tooLong + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("260 Zeichen, Windows erlaubt hier höchstens 259"), std::string::npos) << text;
+  EXPECT_NE(text.find("Demo-Modus"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace ferolith

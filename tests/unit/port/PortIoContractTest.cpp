@@ -50,9 +50,10 @@ struct InpOutRig final : BackendRig {
   using Traffic = const char*(__cdecl*)();
 
   // The fake DLL as built beside the tests (FEROLITH_FAKE_INPOUT), with the
-  // separators of Windows.
+  // separators and the drive of Windows: the backend loads a DLL by its
+  // full path only.
   static std::string Library() {
-    return std::filesystem::path(FEROLITH_FAKE_INPOUT).make_preferred().string();
+    return std::filesystem::absolute(std::filesystem::path(FEROLITH_FAKE_INPOUT).make_preferred()).string();
   }
   explicit InpOutRig(BOOL driverOpen = TRUE) {
     // Attach first (the backend asks IsInpOutDriverOpen while it opens),
@@ -114,8 +115,13 @@ TEST(InpOutPort, AMissingDllOrDriverIsRefusedWithItsReason) {
   EXPECT_EQ(closed.port, nullptr);
   EXPECT_NE(closed.error.find("der Treiber läuft nicht"), std::string::npos) << closed.error;
   std::string error;
-  EXPECT_EQ(InpOutPort::Open(kBase, "ferolith-no-such-port.dll", error), nullptr);
-  EXPECT_EQ(error, "ferolith-no-such-port.dll nicht gefunden (der Treiber ist nicht installiert)");
+  const std::string missing = (std::filesystem::temp_directory_path() / "ferolith-no-such-port.dll").string();
+  EXPECT_EQ(InpOutPort::Open(kBase, missing, error), nullptr);
+  EXPECT_EQ(error, missing + " nicht gefunden (der Treiber ist nicht installiert)");
+  // A bare name is never searched for: the search would take the working
+  // folder too.
+  EXPECT_EQ(InpOutPort::Open(kBase, "inpoutx64.dll", error), nullptr);
+  EXPECT_EQ(error, "inpoutx64.dll: keine Port-DLL ohne vollen Pfad");
 }
 
 // A 64-bit Windows (wine stands in for one) loads no giveio: the giveio
