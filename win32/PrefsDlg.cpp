@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/AccessKeys.h"
 #include "app/ControlIds.h"
 #include "platform/WideText.h"
 #include "win32/DialogText.h"
@@ -43,6 +44,7 @@ INT_PTR CALLBACK CPrefsDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
 }
 
 void CPrefsDlg::OnInitDialog() {
+  for (const MarkedCaption& caption : kPreferencesCaptions) SetControlText(window_, caption.control, caption.text);
   for (const std::string& choice : portChoices_) {
     const std::wstring wide = WideFromUtf8(choice);
     SendDlgItemMessageW(window_, PrefsCtl::Port, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));

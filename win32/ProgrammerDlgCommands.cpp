@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "app/AccessKeys.h"
 #include "app/ControlIds.h"
 #include "core/Settings.h"
 #include "win32/ActivityDlg.h"
@@ -42,6 +43,8 @@ void CProgrammerDlg::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   SetWindowTextW(window_, L"Ferolith V1.02");
+  // The captions with their access keys (Alt and the underlined letter).
+  for (const MarkedCaption& caption : kMainWindowCaptions) SetControlText(window_, caption.control, caption.text);
   RECT frame;
   GetWindowRect(window_, &frame);
   windowWidth_ = frame.right - frame.left;

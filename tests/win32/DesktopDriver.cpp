@@ -9,7 +9,9 @@
 // (main window, preferences, a "Brennen" in progress) as BMP files.
 
 #include <windows.h>
+
 #include <commctrl.h>
+#include <cctype>
 
 #include <cstdio>
 #include <filesystem>
@@ -177,8 +179,19 @@ void StartUpChecks(const Setup& setup, const Running& program, HMODULE resources
   Step("start-up: title, 30 controls, idle state, geometry");
   Require(FindWindowW(L"#32770", L"Ferolith V1.02") == program.main, "the main window found by its title");
   ExpectIdle(program);
-  Require(TextOf(program.Item(1017)) == "Abbrechen", "button 1017 \"Abbrechen\"");
-  Require(TextOf(program.Item(1003)) == "Prüfen", "button 1003 \"Prüfen\" (UTF-16 at the boundary)");
+  Require(TextOf(program.Item(1017)) == "&Abbrechen", "button 1017 \"&Abbrechen\"");
+  Require(TextOf(program.Item(1003)) == "&Prüfen", "button 1003 \"&Prüfen\" (UTF-16 at the boundary)");
+  // Every button and check box has an access key, and no letter repeats.
+  std::string keys;
+  for (const ControlRow& row : kMainWindowTable) {
+    const std::string text = TextOf(program.Item(row.id));
+    const std::size_t mark = text.find('&');
+    if (mark == std::string::npos || mark + 1 >= text.size()) continue;
+    const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(text[mark + 1])));
+    Require(keys.find(key) == std::string::npos, "access key '" + std::string(1, key) + "' used twice");
+    keys += key;
+  }
+  Require(keys.size() == 21, "21 access keys in the main window, found " + std::to_string(keys.size()));
   Require(TextOf(program.Item(1004)) == "Quellmark Halbleiter", "manufacturer list filled");
   Require(TextOf(program.Item(1011)) == "QM1108-2KE", "device list filled");
   HWND units = CreateDialogParamW(resources, MAKEINTRESOURCEW(134), nullptr, &Inert, 0);
