@@ -76,24 +76,41 @@ ResultCode ChipOperations::ProgramLoop(MemoryArea area) {
   const Bounds bounds = AreaBounds(area);
   progress_.ProgressStart(bounds.end - bounds.start);
   if (!bounds.addressable) return Result::Ok;
-  const bool code = area == MemoryArea::ProgramMemory;
-  std::optional<Answer> answer;
   bool failed = false;
   for (std::uint32_t address = bounds.start;; ++address) {
-    const std::uint8_t value = image_.bytes[address];
-    const ResultCode written =
-        code ? protocol_.WriteCodeByte(address, value) : protocol_.WriteDataByte(address, value);
-    if (written != Result::Ok) {
-      failed = true;
-      const auto shown = static_cast<unsigned long>(address);
-      answer = ui_.MessageRetryCancel(
-          code ? FormatText("Programmspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown)
-               : FormatText("Datenspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown));
-    }
+    const std::optional<Answer> answer = WriteCell(area, address);
+    failed = failed || answer.has_value();
     progress_.ProgressStep();
     if (address + 1 >= bounds.end || answer == Answer::Cancel || cancelRequested_ != 0) break;
   }
   return failed || cancelRequested_ != 0 ? Result::ProgramFailed : Result::Ok;
+}
+
+std::optional<Answer> ChipOperations::WriteCell(MemoryArea area, std::uint32_t address) {
+  const bool code = area == MemoryArea::ProgramMemory;
+  const std::uint8_t value = image_.bytes[address];
+  const ResultCode written =
+      code ? protocol_.WriteCodeByte(address, value) : protocol_.WriteDataByte(address, value);
+  if (written == Result::Ok) return std::nullopt;
+  const auto shown = static_cast<unsigned long>(address);
+  return ui_.MessageRetryCancel(
+      code ? FormatText("Programmspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown)
+           : FormatText("Datenspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown));
+}
+
+std::optional<Answer> ChipOperations::CompareCell(MemoryArea area, std::uint32_t address, std::uint8_t value) {
+  const std::uint8_t expected = image_.bytes[address];
+  if (cellObserver_) cellObserver_({area, address, expected, value});
+  if (value == expected) return std::nullopt;
+  const auto shown = static_cast<unsigned long>(address);
+  const auto shownExpected = static_cast<unsigned>(expected);
+  const auto shownValue = static_cast<unsigned>(value);
+  return ui_.MessageRetryCancel(
+      area == MemoryArea::ProgramMemory
+          ? FormatText("Programmspeicher Fehler\nan Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n", shown,
+                       shown, shownExpected, shownValue)
+          : FormatText("EEPROM Fehler an Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n", shown, shown,
+                       shownExpected, shownValue));
 }
 
 // One read pass finds the cells that differ from the image; only those are
@@ -118,20 +135,10 @@ ResultCode ChipOperations::ProgramChangedLoop(MemoryArea area) {
 }
 
 bool ChipOperations::WriteCells(MemoryArea area, const std::vector<std::uint32_t>& addresses) {
-  const bool code = area == MemoryArea::ProgramMemory;
   bool failed = false;
   for (const std::uint32_t address : addresses) {
-    const std::uint8_t value = image_.bytes[address];
-    const ResultCode written =
-        code ? protocol_.WriteCodeByte(address, value) : protocol_.WriteDataByte(address, value);
-    std::optional<Answer> answer;
-    if (written != Result::Ok) {
-      failed = true;
-      const auto shown = static_cast<unsigned long>(address);
-      answer = ui_.MessageRetryCancel(
-          code ? FormatText("Programmspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown)
-               : FormatText("Datenspeicher\n\nProgrammierfehler an Adresse %lu (0x%lX)\n", shown, shown));
-    }
+    const std::optional<Answer> answer = WriteCell(area, address);
+    failed = failed || answer.has_value();
     progress_.ProgressStep();
     if (answer == Answer::Cancel || cancelRequested_ != 0) return false;
   }
@@ -142,7 +149,6 @@ bool ChipOperations::WriteCells(MemoryArea area, const std::vector<std::uint32_t
 // for each cell the read of the next one (of the first again after the
 // last), whose byte belongs to the cell.
 bool ChipOperations::VerifyCells(MemoryArea area, const std::vector<std::uint32_t>& addresses) {
-  const bool code = area == MemoryArea::ProgramMemory;
   protocol_.ClearReadErrorFlag();
   ReadAreaByte(area, addresses.front());
   if (protocol_.ReadErrorFlag() != Result::Ok) return false;
@@ -151,17 +157,8 @@ bool ChipOperations::VerifyCells(MemoryArea area, const std::vector<std::uint32_
     const std::uint32_t address = addresses[i];
     const std::uint8_t value = ReadAreaByte(area, addresses[i + 1 < addresses.size() ? i + 1 : 0]);
     if (protocol_.ReadErrorFlag() != Result::Ok) return false;
-    const std::uint8_t expected = image_.bytes[address];
-    if (cellObserver_) cellObserver_({area, address, expected, value});
-    if (value != expected) {
-      const auto shown = static_cast<unsigned long>(address);
-      answer = ui_.MessageRetryCancel(
-          code ? FormatText("Programmspeicher Fehler\nan Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n",
-                            shown, shown, static_cast<unsigned>(expected), static_cast<unsigned>(value))
-               : FormatText("EEPROM Fehler an Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n", shown,
-                            shown, static_cast<unsigned>(expected), static_cast<unsigned>(value)));
-      if (answer == Answer::Cancel) return false;
-    }
+    if (const std::optional<Answer> mismatch = CompareCell(area, address, value)) answer = mismatch;
+    if (answer == Answer::Cancel) return false;
     if (cancelRequested_ != 0) return false;
   }
   return !answer;
@@ -172,21 +169,9 @@ bool ChipOperations::VerifyCells(MemoryArea area, const std::vector<std::uint32_
 ResultCode ChipOperations::VerifyLoop(MemoryArea area) {
   const Bounds bounds = AreaBounds(area);
   progress_.ProgressStart(bounds.end - bounds.start);
-  const bool code = area == MemoryArea::ProgramMemory;
   std::optional<Answer> answer;  // of the last mismatch box
   ReadPipelined(area, [&](std::uint32_t address, std::uint8_t value) {
-    const std::uint8_t expected = image_.bytes[address];
-    if (cellObserver_) cellObserver_({area, address, expected, value});
-    if (value != expected) {
-      const auto shown = static_cast<unsigned long>(address);
-      const auto shownExpected = static_cast<unsigned>(expected);
-      const auto shownValue = static_cast<unsigned>(value);
-      answer = ui_.MessageRetryCancel(
-          code ? FormatText("Programmspeicher Fehler\nan Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n",
-                            shown, shown, shownExpected, shownValue)
-               : FormatText("EEPROM Fehler an Adresse %lu (0x%lX) !\nRichtig: 0x%02X\nGelesen: 0x%02X\n", shown,
-                            shown, shownExpected, shownValue));
-    }
+    if (const std::optional<Answer> mismatch = CompareCell(area, address, value)) answer = mismatch;
     progress_.ProgressStep();
     return answer != Answer::Cancel && cancelRequested_ == 0;
   });

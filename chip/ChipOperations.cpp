@@ -63,20 +63,13 @@ ResultCode ChipOperations::BlankCheck() {
   return result;
 }
 
-ResultCode ChipOperations::ProgramArea(MemoryArea area) {
-  const auto count = static_cast<unsigned long>(image_.byteCount);
-  const auto highest = static_cast<unsigned long>(image_.highestAddress);
-  const bool code = area == MemoryArea::ProgramMemory;
-  return RunAreaPass(
-      area, {code ? kBannerProgram : nullptr,
-             code ? FormatText("Programmspeicher Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count,
-                               highest, highest)
-                  : FormatText("EEPROM Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count, highest,
-                               highest),
-             &ChipOperations::ProgramLoop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
-}
+ResultCode ChipOperations::ProgramArea(MemoryArea area) { return ProgramPass(area, &ChipOperations::ProgramLoop); }
 
 ResultCode ChipOperations::ProgramChangedArea(MemoryArea area) {
+  return ProgramPass(area, &ChipOperations::ProgramChangedLoop);
+}
+
+ResultCode ChipOperations::ProgramPass(MemoryArea area, ResultCode (ChipOperations::*loop)(MemoryArea)) {
   const auto count = static_cast<unsigned long>(image_.byteCount);
   const auto highest = static_cast<unsigned long>(image_.highestAddress);
   const bool code = area == MemoryArea::ProgramMemory;
@@ -86,7 +79,7 @@ ResultCode ChipOperations::ProgramChangedArea(MemoryArea area) {
                                highest, highest)
                   : FormatText("EEPROM Bytes: %lu (0x%lX) bis Adresse: %lu (0x%lX) ", count, count, highest,
                                highest),
-             &ChipOperations::ProgramChangedLoop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
+             loop, true, "Programmierung abgebrochen !", Result::ProgramFailed});
 }
 
 ResultCode ChipOperations::VerifyArea(MemoryArea area, bool askSocket) {

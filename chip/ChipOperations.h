@@ -100,6 +100,9 @@ class ChipOperations {
   // Safe state, socket box, power-up, the loop, power-down, the cancel
   // message: the frame of ProgramArea and VerifyArea.
   ResultCode RunAreaPass(MemoryArea area, const AreaPass& pass);
+  // A programming pass over `area` with `loop`: every cell, or only those
+  // that differ.
+  ResultCode ProgramPass(MemoryArea area, ResultCode (ChipOperations::*loop)(MemoryArea));
   Bounds AreaBounds(MemoryArea area) const;
   std::uint8_t ReadAreaByte(MemoryArea area, std::uint32_t address);
   template <typename Visit>
@@ -109,6 +112,13 @@ class ChipOperations {
   std::optional<Answer> BlankCheckArea(MemoryArea area, std::optional<Answer> answer);
   ResultCode ProgramLoop(MemoryArea area);
   ResultCode ProgramChangedLoop(MemoryArea area);
+  // Writes the image's byte at `address`; when that fails, the answer of
+  // its Retry/Cancel box, none when it was written.
+  std::optional<Answer> WriteCell(MemoryArea area, std::uint32_t address);
+  // Tells the observer of `value` read at `address` and compares it with
+  // the image; on a mismatch the answer of its Retry/Cancel box, none when
+  // the cell is as expected.
+  std::optional<Answer> CompareCell(MemoryArea area, std::uint32_t address, std::uint8_t value);
   // Writes the image's bytes at `addresses`; false when a write failed
   // (reported, each with its Retry/Cancel box) or the pass was stopped.
   bool WriteCells(MemoryArea area, const std::vector<std::uint32_t>& addresses);
