@@ -7,6 +7,7 @@
 
 #include "config/ProfileFile.h"
 #include "config/SettingsFile.h"
+#include "core/Utf8Text.h"
 #include "tests/support/ScriptedUi.h"
 
 namespace {
@@ -19,6 +20,13 @@ bool InRange(std::int32_t value, std::int32_t low, std::int32_t high) {
   return value >= low && value <= high;
 }
 
+// The code points of UTF-8 text: every byte that does not continue one.
+std::size_t Characters(std::string_view text) {
+  std::size_t count = 0;
+  for (const char byte : text) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
 void RequireValid(const ferolith::Settings& s) {
   Require(InRange(s.PortAdress, 0x200, 0x400));
   Require(s.StatusPort == s.PortAdress + 1 && s.ControlPort == s.PortAdress + 2);
@@ -28,7 +36,9 @@ void RequireValid(const ferolith::Settings& s) {
   Require(InRange(s.YKoord, 0, 768) && s.ManufIndex >= 0 && s.DeviceIndex >= 0);
   Require(s.HexLineLen >= 2 && s.HexLineLen <= 254 && s.HexLineLen % 2 == 0);
   Require(InRange(ferolith::FormatNumber(s.DataFormat), 1, 7) && InRange(s.ReadFilter, 1, 3));
-  Require(s.BurnFileName.size() <= 259 && s.LastDirectory.size() <= 259);
+  // Values are cut to 259 characters, never inside one, and are UTF-8.
+  Require(Characters(s.BurnFileName) <= 259 && Characters(s.LastDirectory) <= 259);
+  Require(ferolith::IsValidUtf8(s.BurnFileName) && ferolith::IsValidUtf8(s.LastDirectory));
 }
 
 }  // namespace
@@ -56,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(reread.InitRegister1Value == settings.InitRegister1Value);
 
   // A value taken from the input is read back as written, without its
-  // surrounding blanks and cut at a line break.
+  // surrounding blanks and cut at a line break; bytes that are not UTF-8
+  // come back as the Windows-1252 text they are taken for.
   std::string_view value = bytes.substr(0, 40);
   value = value.substr(0, value.find_first_of("\r\n"));
   file.WriteString("Fuzz Section", "FuzzKey", value);
@@ -64,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   value = first == std::string_view::npos ? std::string_view() : value.substr(first);
   value = value.substr(0, value.find_last_not_of(" \t") + 1);
   written.Parse(file.Serialize());
-  Require(written.GetString("fuzz section", "fuzzkey", "missing") == value);
+  Require(written.GetString("fuzz section", "fuzzkey", "missing") == ferolith::Utf8OrWindows1252(value));
   return 0;
 }
