@@ -30,6 +30,12 @@ std::string CompanionOf(const PathParts& parts) {
   return parts.drive + parts.directory + parts.name + ".rex";
 }
 
+}  // namespace
+
+std::string CompanionPathOf(const std::string& burnFile) { return CompanionOf(SplitPath(burnFile)); }
+
+namespace {
+
 std::string BusyMarkOf(const CommandContext& c) {
   return c.busyMark ? c.busyMark() : std::string(Marker::ProgrammerBusy);
 }
@@ -292,6 +298,7 @@ ResultCode OperationCommands::CompanionStep(const std::function<ResultCode()>& w
 }
 
 ResultCode OperationCommands::VerifyChain() {
+  if (const ResultCode checked = CheckFiles(); checked != Result::Ok) return checked;
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
   if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = c_.operations.VerifyArea(MemoryArea::ProgramMemory, true);
@@ -331,8 +338,11 @@ ResultCode OperationCommands::PatchImage(MemoryArea area) {
   return c_.patchImage ? c_.patchImage(area) : Result::Ok;
 }
 
+ResultCode OperationCommands::CheckFiles() { return c_.checkFiles ? c_.checkFiles() : ResultCode(Result::Ok); }
+
 ResultCode OperationCommands::ProgramChain() {
   const bool verify = c_.state.settings.Verify > 0;
+  if (const ResultCode checked = CheckFiles(); checked != Result::Ok) return checked;
   ResultCode r = c_.loader.LoadDataFile(c_.state.settings.BurnFilePath, MemoryArea::ProgramMemory);
   if (r == Result::Ok) r = PatchImage(MemoryArea::ProgramMemory);
   if (r == Result::Ok) AreaInImage(MemoryArea::ProgramMemory);

@@ -32,6 +32,9 @@ inline constexpr const char* kReadOutFilter =
 // long as the demo mode lasts.
 std::string IdleStatusText(int demoMode);
 
+// The data-EEPROM companion of a burn file: the same name with ".rex".
+std::string CompanionPathOf(const std::string& burnFile);
+
 // What the commands work with.
 struct CommandContext {
   UiServices& ui;
@@ -58,6 +61,10 @@ struct CommandContext {
   // The name of the "programmer in use" mark of the port the commands
   // drive; Marker::ProgrammerBusy when not given.
   std::function<std::string()> busyMark;
+  // Called first by the chains of "Brennen" and "Prüfen", with the device
+  // loaded: anything but Ok (after its message) refuses the burn file
+  // before the chip is touched. Optional.
+  std::function<ResultCode()> checkFiles;
 };
 
 // The operation commands behind the main window's buttons, free of any
@@ -136,6 +143,8 @@ class OperationCommands {
   ResultCode CompanionStep(const std::function<ResultCode()>& work, bool patch = false);
   ResultCode VerifyChain();
   ResultCode ProgramChain();
+  // The check of the files before "Brennen" and "Prüfen" use them.
+  ResultCode CheckFiles();
   // The image patch of "Brennen" for an area just loaded.
   ResultCode PatchImage(MemoryArea area);
 

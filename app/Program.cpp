@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "app/OperationCommands.h"
+#include "app/ProjectFileGuard.h"
+#include "app/ProjectOpening.h"
 #include "app/SimulationFileCheck.h"
 #include "chip/AceProtocol.h"
 #include "chip/ChipOperations.h"
@@ -59,7 +61,11 @@ struct Program::Parts {
                                 [this](MemoryArea area) {
                                   return patchImage ? patchImage(area) : ResultCode(Result::Ok);
                                 },
-                                &pacer, [this] { return BusyMarkName(); }}) {
+                                &pacer, [this] { return BusyMarkName(); },
+                                [this] {
+                                  return projectFiles.Check(state.settings.BurnFilePath, state.CompanionFilePath, loader,
+                                                            state.image, state.device, ui);
+                                }}) {
     progress.UsePacer(pacer);
     link.UsePacer(pacer);
     if (options.simulate) LoadSimulationFile();
@@ -188,6 +194,7 @@ struct Program::Parts {
   std::function<void(const AreaChecksum&)> areaObserver;
   std::string runningCommand;
   std::function<ResultCode(MemoryArea)> patchImage;
+  ProjectFileGuard projectFiles;  // the open project's files, while they are in use
   std::int32_t iniPortAdress = 0;  // PortAdress as read, while the run uses another port
 };
 
@@ -468,7 +475,12 @@ ResultCode Program::OnBrennen() {
 ResultCode Program::OnInitRegister() {
   return parts_->HardwareCommand("InitRegister", [this] { return parts_->commands.OnInitRegister(); });
 }
-ResultCode Program::ChooseBurnFile() { return parts_->commands.ChooseBurnFile(); }
+ResultCode Program::ChooseBurnFile() {
+  const ResultCode chosen = parts_->commands.ChooseBurnFile();
+  // A file chosen by hand is the user's decision, even the project's own.
+  if (chosen == Result::Ok) parts_->projectFiles.Release();
+  return chosen;
+}
 
 void Program::OnBausteinPruefen(bool checked) { parts_->state.settings.Verify = checked ? 1 : 0; }
 void Program::OnLeerzellenSpeichern(bool checked) { parts_->state.settings.FFSave = checked ? 1 : 0; }
@@ -570,6 +582,71 @@ ResultCode Program::Convert(const std::string& input, const std::string& output,
       WriteImageFile(output, area, p.ui, p.state.image, p.state.device, p.state.settings);
   if (written == Result::Ok) p.ReportArea(area);
   return written;
+}
+
+ResultCode Program::OpenProject(const std::string& path, const Project& project, bool guardFiles,
+                                const std::string& refusalHint) {
+  Parts& p = *parts_;
+  Settings& settings = p.state.settings;
+  if (!SelectProjectDevice(path, project, p.library, settings, p.ui)) return Result::LibraryError;
+  p.manufacturers.Clear();
+  p.library.FillManufacturerList(p.manufacturers);
+  p.library.FillDeviceList(p.devices);
+  if (p.library.LoadSelectedDevice() == Result::Ok) p.InsertSimulatedChip();
+  if (project.initRegister1) settings.InitRegister1Value = *project.initRegister1;
+  if (project.verify) settings.Verify = *project.verify ? 1 : 0;
+  if (project.saveBlank) settings.FFSave = *project.saveBlank ? 1 : 0;
+  if (project.checksum) settings.TestChecksum = *project.checksum ? 1 : 0;
+  if (project.format) settings.DataFormat = *project.format;
+  if (project.lineLength) settings.HexLineLen = *project.lineLength;
+  SetBurnFile(project.burnFile);
+  p.ui.ShowInitRegister1(settings.InitRegister1Value);
+  if (guardFiles) {
+    p.projectFiles.Expect(project, refusalHint);
+  } else {
+    p.projectFiles.Release();
+  }
+  return Result::Ok;
+}
+
+ResultCode Program::CaptureProject(const std::string& burnFile, Project& project) {
+  Parts& p = *parts_;
+  const Settings& settings = p.state.settings;
+  // Loading a file makes its own format the current one; the project keeps
+  // the read-out format chosen.
+  const DataFormat format = settings.DataFormat;
+  const ResultCode loaded = LoadForSelectedDevice(burnFile, MemoryArea::ProgramMemory);
+  if (loaded != Result::Ok) return loaded;
+  project.burnFile = burnFile;
+  project.burnFileCrc32 = ChecksumOf(p.state.image, p.state.device, MemoryArea::ProgramMemory).crc32;
+  project.companionFile.clear();
+  project.companionCrc32.reset();
+  if (p.state.device.DataEnd != 0) {
+    const std::string companion = CompanionPathOf(burnFile);
+    switch (p.loader.LoadCompanionFile(companion)) {
+      case DataFileLoader::Companion::Failed:
+        return Result::FileNotLoaded;
+      case DataFileLoader::Companion::Absent:
+        break;
+      case DataFileLoader::Companion::Loaded:
+        project.companionFile = companion;
+        project.companionCrc32 = ChecksumOf(p.state.image, p.state.device, MemoryArea::DataEeprom).crc32;
+        break;
+    }
+  }
+  MemoryChoiceList manufacturers;
+  p.library.FillManufacturerList(manufacturers);
+  const auto index = static_cast<std::size_t>(settings.ManufIndex);
+  project.manufacturer = index < manufacturers.Names().size() ? manufacturers.Names()[index] : std::string();
+  project.device = p.state.device.Name;
+  project.initRegister1 = settings.InitRegister1Value;
+  project.verify = settings.Verify > 0;
+  project.saveBlank = settings.FFSave > 0;
+  project.checksum = settings.TestChecksum > 0;
+  p.state.settings.DataFormat = format;
+  if (format != DataFormat::Undecided) project.format = format;
+  project.lineLength = settings.HexLineLen;
+  return Result::Ok;
 }
 
 sim::VirtualProgrammer* Program::Simulator() { return parts_->simulator; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ProgramState.h"
+#include "config/ProjectFile.h"
 #include "chip/ComparedCell.h"
 #include "core/DataFormat.h"
 #include "core/PumpPacer.h"
@@ -165,6 +166,21 @@ class Program {
   // Told of every cell a verification compares: "Prüfen", the verification
   // passes of "Brennen" and the two passes of a read-out read twice.
   void OnCellCompared(const CellObserver& observer);
+
+  // Opens the project read from `path`: its device (by name), burn file,
+  // InitRegister1 value and options replace the current ones, and the
+  // lists follow. With `guardFiles`, "Brennen" and "Prüfen" then refuse the
+  // project's burn file once its image (or its companion's) no longer has
+  // the checksum saved, until another burn file is chosen; `refusalHint`
+  // ends those refusals. Ok, or Result::LibraryError after the message,
+  // with nothing changed.
+  ResultCode OpenProject(const std::string& path, const Project& project, bool guardFiles,
+                         const std::string& refusalHint);
+  // The project of the selected device and the current settings with
+  // `burnFile` and its companion (when the device has a data EEPROM and the
+  // file exists), and the checksums of their images: Ok, or the loader's
+  // result after its message.
+  ResultCode CaptureProject(const std::string& burnFile, Project& project);
 
   // The simulator, while the program's port is the virtual programmer (else
   // nullptr: a real run, demo mode, or before start-up).

@@ -10,6 +10,7 @@
 #include "app/SimulationFileCheck.h"
 #include "cli/CliTexts.h"
 #include "cli/HelpFormatter.h"
+#include "core/DataFormatName.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
 #include "port/PortBackends.h"
@@ -17,18 +18,6 @@
 namespace ferolith::cli {
 
 namespace {
-
-struct FormatName {
-  const char* name;
-  DataFormat code;
-};
-
-constexpr FormatName kFormats[] = {
-    {"bin", DataFormat::Binary},       {"intel8", DataFormat::Intel8},
-    {"intel32", DataFormat::Intel32},  {"intelmcs", DataFormat::IntelMCS},
-    {"s1", DataFormat::MotorolaS1},    {"s2", DataFormat::MotorolaS2},
-    {"s3", DataFormat::MotorolaS3},
-};
 
 // A usage error found after parsing: its German text.
 struct UsageError {
@@ -227,13 +216,6 @@ int ReportUsageError(const std::string& text, std::ostream& err) {
 
 }  // namespace
 
-DataFormat FormatCode(const std::string& name) {
-  for (const FormatName& format : kFormats) {
-    if (name == format.name) return format.code;
-  }
-  return DataFormat::Undecided;
-}
-
 std::string VersionText() {
   std::string text = std::string(texts::kVersionName) + ' ' + FEROLITH_VERSION + '\n' +
                      std::string(kLicenceNotice) + std::string(texts::kBackendsHeading) + '\n';
@@ -285,7 +267,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddOption(app, "--line-length", lineLength)->check(WholeNumberFrom(16, 255));
   std::optional<std::string> format;
   std::vector<std::string> formatNames;
-  for (const FormatName& entry : kFormats) formatNames.emplace_back(entry.name);
+  for (const DataFormatName& entry : kDataFormatNames) formatNames.emplace_back(entry.name);
   AddOption(app, "--format", format)->check(OneOf(formatNames));
   std::string area = "code";
   AddOption(app, "--area", area)->check(OneOf({"code", "data"}));
@@ -309,6 +291,8 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   AddFlag(app, "--only-changed", options.onlyChanged);
   std::optional<std::string> port;
   AddOption(app, "--port", port)->check(PortCheck());
+  AddOption(app, "--project", options.project);
+  AddFlag(app, "--accept-changed-file", options.acceptChangedFile);
 
   std::vector<std::string> arguments;
   const CommandSlot commands[] = {
@@ -316,11 +300,12 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
       {Command::Detect, 0, 0, AddCommand(app, "detect", arguments)},
       {Command::Probe, 0, 0, AddCommand(app, "probe", arguments)},
       {Command::Blank, 0, 0, AddCommand(app, "blank", arguments)},
-      {Command::Program, 1, 1, AddCommand(app, "program", arguments)},
-      {Command::Verify, 1, 1, AddCommand(app, "verify", arguments)},
+      {Command::Program, 0, 1, AddCommand(app, "program", arguments)},
+      {Command::Verify, 0, 1, AddCommand(app, "verify", arguments)},
       {Command::Read, 1, 1, AddCommand(app, "read", arguments)},
       {Command::InitReg, 0, 1, AddCommand(app, "initreg", arguments)},
       {Command::Convert, 2, 2, AddCommand(app, "convert", arguments)},
+      {Command::SaveProject, 1, 2, AddCommand(app, "save-project", arguments)},
   };
 
   // "--simulate" may take the next word as its file. A word that names an
@@ -360,6 +345,11 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
     return ReportUsageError(error->text, err);
   }
   options.command = chosen->command;
+  // The burn file of program and verify may come from the project.
+  if ((options.command == Command::Program || options.command == Command::Verify) && arguments.empty() &&
+      !options.project) {
+    return ReportUsageError(FormatText(texts::kMissingBurnFile, chosen->app->get_name().c_str()), err);
+  }
   // Options that belong to one command, or to another option.
   const char* needs[2] = {nullptr, nullptr};
   const char* serialDetail = serialStart    ? "--serial-start"
@@ -368,10 +358,16 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
                              : serialFile   ? "--serial-file"
                              : serialOverwrite ? "--serial-overwrite"
                                                : nullptr;
-  if (options.command != Command::Program &&
-      (options.repeat || options.logFile || serialField || options.onlyChanged)) {
-    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : serialField ? "--serial" : "--only-changed";
+  const bool serialAllowed = options.command == Command::Program || options.command == Command::SaveProject;
+  if ((options.command != Command::Program && (options.repeat || options.logFile || options.onlyChanged)) ||
+      (serialField && !serialAllowed)) {
+    needs[0] = options.repeat ? "--repeat" : options.logFile ? "--log" : options.onlyChanged ? "--only-changed" : "--serial";
     needs[1] = "program";
+  } else if (options.acceptChangedFile && !options.project) {
+    needs[0] = "--accept-changed-file";
+    needs[1] = "--project";
+  } else if (options.project && options.command == Command::InitReg && !arguments.empty()) {
+    return ReportUsageError(texts::kInitRegWithProject, err);
   } else if (serialDetail != nullptr && !serialField) {
     needs[0] = serialDetail;
     needs[1] = "--serial";
@@ -428,7 +424,7 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
   }
   options.retryOnError = onError == "retry";
   if (lineLength) options.lineLength = *lineLength & 0xFEu;
-  if (format) options.format = FormatCode(*format);
+  if (format) options.format = DataFormatNamed(*format);
   options.area = area == "data" ? MemoryArea::DataEeprom : MemoryArea::ProgramMemory;
   return options;
 }

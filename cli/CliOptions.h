@@ -26,8 +26,12 @@ inline constexpr int kMarkerFolderError = 73;
 // Exit status when a process that sudo started cannot take on the user's
 // rights (sysexits' EX_NOPERM).
 inline constexpr int kNoUserRights = 77;
-// Exit status when KALVENOR.INI cannot be written: the same I/O error.
+// Exit status when KALVENOR.INI or a project file cannot be written: the
+// same I/O error.
 inline constexpr int kSettingsError = 74;
+// Exit status when a project file (--project) cannot be read or holds a
+// value that is not understood (sysexits' EX_DATAERR).
+inline constexpr int kProjectError = 65;
 
 // program --serial: a serial number patched into each chip's image.
 struct SerialOptions {
@@ -39,12 +43,14 @@ struct SerialOptions {
   bool overwrite = false;                  // --serial-overwrite: the field may cover file data
 };
 
-enum class Command { Devices, Detect, Probe, Blank, Program, Verify, Read, InitReg, Convert };
+enum class Command { Devices, Detect, Probe, Blank, Program, Verify, Read, InitReg, Convert, SaveProject };
 
 // What the command line asked for.
 struct CliOptions {
   Command command = Command::Devices;
-  std::vector<std::string> files;        // FILE, or IN and OUT
+  // FILE, IN and OUT, or PROJECT and BURNFILE; program and verify may go
+  // without FILE when a project names it.
+  std::vector<std::string> files;
   std::optional<std::uint8_t> initRegisterValue;  // initreg VALUE
   bool simulate = false;
   std::string simulationFile;
@@ -74,6 +80,8 @@ struct CliOptions {
   std::optional<SerialOptions> serial;  // program --serial
   bool onlyChanged = false;             // program --only-changed
   std::optional<std::int32_t> port;      // --port: the port for this run instead of PortAdress
+  std::optional<std::string> project;    // --project: its values over KALVENOR.INI's
+  bool acceptChangedFile = false;        // --accept-changed-file: the project's file even when changed
 };
 
 // Parses the arguments. Returns the options, or the exit status when the
@@ -86,8 +94,5 @@ std::variant<CliOptions, int> ParseCommandLine(int argc, const char* const* argv
 // What --version prints: the version and the ways to the programmer that
 // this build has (the port backends and the simulator).
 std::string VersionText();
-
-// The DataFormat of a --format name ("bin", "intel8", ...); Undecided if unknown.
-DataFormat FormatCode(const std::string& name);
 
 }  // namespace ferolith::cli

@@ -11,9 +11,12 @@
 #include "cli/DifferenceReport.h"
 #include "cli/ProductionRun.h"
 #include "cli/SerialRun.h"
+#include "app/ProjectOpening.h"
 #include "config/ChoiceList.h"
+#include "config/ProjectFile.h"
 #include "core/NumberText.h"
 #include "core/TextFormat.h"
+#include "files/FileError.h"
 #include "platform/Files.h"
 
 namespace ferolith::cli {
@@ -77,7 +80,8 @@ class Session {
             ConsolePolicy{options.yes, options.retryOnError, environment.terminal,
                           environment.terminal && !options.quiet}),
         program_(ui_, view_, manufacturers_, devices_, environment.markers,
-                 MakeProgramOptions(options, environment)) {
+                 MakeProgramOptions(options, environment)),
+        serial_(options.serial) {
     if (env_.stopRequested != nullptr) {
       ui_.OnPump([this] {
         if (env_.stopRequested()) program_.OnAbbrechen();
@@ -90,6 +94,12 @@ class Session {
   int Run();
 
  private:
+  // Reads --project; false after the message when it cannot be used. Its
+  // serial settings stand in for missing --serial options.
+  bool ReadProject();
+  // The burn file of program and verify: FILE, else the project's.
+  const std::string& BurnFile() const;
+  int SaveProjectCommand();
   void ApplyOverrides();
   int SelectDevice();
   int ListDevices();
@@ -116,7 +126,75 @@ class Session {
   std::vector<AreaChecksum> areas_;  // of the running command
   DifferenceReport differences_;     // of the running command
   std::optional<SerialRun> serialRun_;  // program --serial
+  std::optional<Project> project_;      // --project
+  std::optional<SerialOptions> serial_;  // --serial, or the project's
 };
+
+bool Session::ReadProject() {
+  if (!options_.project) return true;
+  project_ = ReadProjectOrExplain(*options_.project, ui_);
+  if (!project_) return false;
+  if (serial_ || !project_->serial) return true;
+  const ProjectSerial& kept = *project_->serial;
+  const auto field = ParseSerialField(kept.field);
+  if (!field) {
+    env_.err << texts::kErrorPrefix << options_.project->c_str() << ": "
+             << FormatText(texts::kBadSerialField, kept.field.c_str()) << '\n';
+    return false;
+  }
+  SerialOptions serial;
+  serial.field = *field;
+  serial.start = kept.start;
+  serial.step = kept.step;
+  serial.format = SerialFormatNamed(kept.format).value_or(SerialFormat::LittleEndian);
+  if (!kept.counterFile.empty()) serial.counterFile = kept.counterFile;
+  serial.overwrite = kept.overwrite;
+  serial_ = serial;
+  return true;
+}
+
+const std::string& Session::BurnFile() const {
+  return options_.files.empty() ? project_->burnFile : options_.files.front();
+}
+
+int Session::SaveProjectCommand() {
+  const std::string& target = options_.files.at(0);
+  const std::string burnFile = options_.files.size() > 1 ? options_.files[1]
+                               : project_                ? project_->burnFile
+                                                         : program_.State().settings.BurnFilePath;
+  if (burnFile.empty()) {
+    env_.err << texts::kErrorPrefix << texts::kSaveProjectWithoutFile << '\n' << texts::kErrorHint << '\n';
+    return kUsageError;
+  }
+  Project project;
+  const ResultCode captured = program_.CaptureProject(burnFile, project);
+  if (captured != Result::Ok) return ResultNumber(captured);
+  if (options_.format) project.format = *options_.format;
+  if (serial_) {
+    ProjectSerial serial;
+    serial.field = SerialFieldText(serial_->field);
+    serial.start = static_cast<std::uint32_t>(serial_->start);
+    serial.step = static_cast<std::uint32_t>(serial_->step);
+    serial.format = NameOfSerialFormat(serial_->format);
+    serial.counterFile = serial_->counterFile.value_or("");
+    serial.overwrite = serial_->overwrite;
+    project.serial = serial;
+  }
+  const SaveOutcome saved = WriteProjectFile(target, project);
+  if (!saved.Saved()) {
+    ui_.MessageInfo("Die Projektdatei kann nicht geschrieben werden.\n\n" + FileErrorMessage(target, saved.error));
+    return kSettingsError;
+  }
+  env_.out << FormatText(texts::kProjectSaved, target.c_str(), project.manufacturer.c_str(), project.device.c_str(),
+                         burnFile.c_str(), static_cast<unsigned>(project.burnFileCrc32.value_or(0)))
+           << '\n';
+  if (project.companionCrc32) {
+    env_.out << FormatText(texts::kProjectCompanion, project.companionFile.c_str(),
+                           static_cast<unsigned>(*project.companionCrc32))
+             << '\n';
+  }
+  return 0;
+}
 
 void Session::PrintDifferences() {
   env_.err << differences_.Text() << std::flush;
@@ -145,21 +223,20 @@ void Session::WarnIfSocketMayBeEmpty() {
 }
 
 int Session::ProgramCommand() {
-  program_.SetBurnFile(options_.files.at(0));
+  if (options_.files.size() == 1) program_.SetBurnFile(options_.files.front());
   program_.SetOnlyChanged(options_.onlyChanged);
-  if (options_.serial) {
-    serialRun_.emplace(*options_.serial, program_, ui_, env_.err);
+  if (serial_) {
+    serialRun_.emplace(*serial_, program_, ui_, env_.err);
     if (const int status = serialRun_->Check(); status != 0) return status;
     program_.OnImageLoaded([this](MemoryArea area) { return serialRun_->Patch(area); });
   }
-  if (!options_.repeat && !options_.logFile && !options_.serial) {
+  if (!options_.repeat && !options_.logFile && !serial_) {
     const ResultCode result = program_.OnBrennen();
     PrintChecksums();
     PrintDifferences();
     return ResultNumber(result);
   }
-  const ProductionOptions production{options_.files.at(0), options_.repeat, options_.keepGoing,
-                                    options_.logFile};
+  const ProductionOptions production{BurnFile(), options_.repeat, options_.keepGoing, options_.logFile};
   ProductionRun run(env_, production, [this] {
     ChipOutcome chip = serialRun_ ? serialRun_->Take() : ChipOutcome{};
     if (chip.abandoned) return chip;
@@ -244,7 +321,7 @@ int Session::HardwareCommand() {
     case Command::Program:
       return ProgramCommand();
     case Command::Verify: {
-      program_.SetBurnFile(options_.files.at(0));
+      if (options_.files.size() == 1) program_.SetBurnFile(options_.files.front());
       const ResultCode result = program_.OnPruefen();
       PrintChecksums();
       PrintDifferences();
@@ -277,6 +354,7 @@ int Session::HardwareCommand() {
 
 int Session::Run() {
   program_.LoadSettings();
+  if (!ReadProject()) return kProjectError;
   ApplyOverrides();
   if (options_.command == Command::InitReg && options_.initRegisterValue) {
     program_.State().settings.InitRegister1Value = *options_.initRegisterValue;
@@ -290,11 +368,20 @@ int Session::Run() {
     return ProbeExitStatus(report);
   }
   // Start-up in the desktop program's order: hardware, then the lists.
-  const bool needsProgrammer =
-      options_.command != Command::Devices && options_.command != Command::Convert;
+  const bool needsProgrammer = options_.command != Command::Devices && options_.command != Command::Convert &&
+                               options_.command != Command::SaveProject;
   if (needsProgrammer) program_.PrepareHardware();
   const ResultCode lists = program_.FillLists();
+  if (project_) {
+    if (program_.OpenProject(*options_.project, *project_, !options_.acceptChangedFile, texts::kChangedFileHint) !=
+        Result::Ok) {
+      return kProjectError;
+    }
+    // The options of the command line go before the project's.
+    ApplyOverrides();
+  }
   if (const int status = SelectDevice(); status != 0) return status;
+  if (options_.command == Command::SaveProject) return SaveProjectCommand();
   if (options_.command == Command::Devices) {
     // Without a manufacturer the list holds only its placeholder "Keine
     // Hersteller": nothing to list, and the library's message has been given.

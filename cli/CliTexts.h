@@ -98,6 +98,13 @@ inline constexpr OptionText kOptionTexts[] = {
      "Basisadresse der Schnittstelle für diesen Lauf (hex, etwa 0x278) statt PortAdress, ohne "
      "KALVENOR.INI zu ändern; jede Schnittstelle hat ihre eigene Belegt-Marke, so laufen "
      "mehrere Programmiergeräte zugleich"},
+    {"--project", "DATEI",
+     "die Werte der Projektdatei (Baustein, Brenndatei, InitRegister1, Optionen, Seriennummer) "
+     "statt der von KALVENOR.INI nehmen, ohne KALVENOR.INI zu ändern; Optionen des Aufrufs "
+     "gehen vor"},
+    {"--accept-changed-file", "",
+     "die Brenndatei des Projekts (--project) auch nehmen, wenn die CRC-32 ihres Abbilds "
+     "nicht mehr die gespeicherte ist"},
     {"-l,--long", "",
      "devices: je Baustein eine Zeile mit Tabulatoren (Hersteller-Nr, Hersteller, Nr, Name, "
      "Gehäuse, Chip-Typ, Programmspeicher und Größe, Daten-EEPROM und Größe, "
@@ -112,10 +119,13 @@ inline constexpr CommandText kCommandTexts[] = {
      "ein Handshake und die Rückschleife Leitung für Leitung",
      ""},
     {"blank", "", "Leertest von Programmspeicher und Daten-EEPROM (\"Leertest\")", ""},
-    {"program", "DATEI",
-     "DATEI und ihre Begleitdatei .rex brennen, danach InitRegister1 (\"Brennen\")",
+    {"program", "[DATEI]",
+     "DATEI und ihre Begleitdatei .rex brennen, danach InitRegister1 (\"Brennen\"); ohne DATEI "
+     "die Brenndatei von --project",
      "Brenndatei: binär, Intel-HEX oder Motorola-S-Records"},
-    {"verify", "DATEI", "den Chip mit DATEI und ihrer Begleitdatei vergleichen (\"Prüfen\")",
+    {"verify", "[DATEI]",
+     "den Chip mit DATEI und ihrer Begleitdatei vergleichen (\"Prüfen\"); ohne DATEI die "
+     "Brenndatei von --project",
      "Brenndatei: binär, Intel-HEX oder Motorola-S-Records"},
     {"read", "DATEI",
      "den Chip in DATEI auslesen, das Daten-EEPROM in die Begleitdatei .rex (\"Auslesen\")",
@@ -128,6 +138,10 @@ inline constexpr CommandText kCommandTexts[] = {
      "EIN für den gewählten Baustein laden (mit Bereichsprüfung) und als AUS im --format "
      "schreiben",
      "Eingabedatei und Ausgabedatei"},
+    {"save-project", "PROJEKT [BRENNDATEI]",
+     "Baustein, BRENNDATEI (sonst die zuletzt benutzte), ihre CRC-32, InitRegister1, Optionen "
+     "und --serial in die Projektdatei PROJEKT schreiben",
+     "Projektdatei und Brenndatei"},
 };
 
 inline constexpr std::string_view kDescription =
@@ -152,9 +166,10 @@ inline constexpr std::string_view kFooter =
     "6 Prüfen fehlgeschlagen; 7 Brennen fehlgeschlagen oder Programmiergerät belegt;\n"
     "8 Programmiergerät nicht gefunden (Demomodus);\n"
     "10 Zeitüberschreitung im Handshake; 13 Fehler der Bauteilbibliothek;\n"
-    "73 Ordner der Sperrdateien nicht sicher; 74 Protokoll (--log) oder Zähler\n"
-    "(--serial-file) nicht schreibbar; 77 unter sudo die Rechte des Benutzers\n"
-    "nicht annehmbar; 64 falscher Aufruf.\n"
+    "65 Projektdatei (--project) nicht lesbar oder ungültig;\n"
+    "73 Ordner der Sperrdateien nicht sicher; 74 Protokoll (--log), Zähler\n"
+    "(--serial-file) oder Projektdatei nicht schreibbar; 77 unter sudo die Rechte\n"
+    "des Benutzers nicht annehmbar; 64 falscher Aufruf.\n"
     "Eine Serie (--repeat) endet mit dem Wert des ersten fehlgeschlagenen Bausteins.\n"
     "probe: 0 Programmiergerät antwortet, Rückschleife in Ordnung;\n"
     "8 Handshake in Ordnung, Rückschleife falsch; 10 kein Handshake;\n"
@@ -168,6 +183,8 @@ inline constexpr std::string_view kFooter =
     "  ferolith-cli --simulate=chip.sim -y --format s1 --verify read backup.s19\n"
     "  ferolith-cli --simulate=chip.sim -y --repeat --log serie.csv \\\n"
     "               program firmware.hex\n"
+    "  ferolith-cli --manufacturer 0 --device 1 save-project serie.fproj firmware.hex\n"
+    "  ferolith-cli --simulate=chip.sim --project serie.fproj -y program\n"
     "  ferolith-cli --format intel32 convert firmware.bin firmware.hex\n"
     "  ferolith-cli --simulate-absent=busy-inverted detect\n"
     "  ferolith-cli --simulate-stuck-high 80 probe\n"
@@ -188,6 +205,7 @@ inline constexpr const char* kUnknownCommand = "unbekannter Befehl '%s'";
 inline constexpr const char* kUnexpectedArgument = "unerwartetes Argument '%s'";
 inline constexpr const char* kMissingValue = "%s: der Wert fehlt";
 inline constexpr const char* kMissingArguments = "%s erwartet %s";
+inline constexpr const char* kMissingBurnFile = "%s erwartet DATEI oder --project PROJEKT";
 inline constexpr const char* kNotAllowed = "'%s' ist nicht erlaubt, nur %s";
 inline constexpr const char* kNotInRange = "'%s' ist keine Zahl von %u bis %u";
 inline constexpr const char* kBadByte = "initreg: WERT muss ein Byte in Hex sein, etwa c5 oder 0x3F";
@@ -201,6 +219,9 @@ inline constexpr const char* kNoManufacturer =
 inline constexpr const char* kNoDevice =
     "kein Baustein '%s' bei diesem Hersteller (siehe: ferolith-cli devices)";
 inline constexpr const char* kOnlyWith = "%s geht nur zusammen mit %s";
+inline constexpr const char* kInitRegWithProject =
+    "initreg WERT schreibt KALVENOR.INI und geht nicht mit --project; InitRegister1 des "
+    "Projekts steht in der Projektdatei (neu schreiben mit save-project)";
 // "--simulate WORD" where WORD is an existing file of another kind: the word
 // stays with the command (a burn file, most likely), and this goes first.
 inline constexpr const char* kSimulateWordLeft =
@@ -239,6 +260,13 @@ inline constexpr std::string_view kDifferenceAllFF =
     "Hinweis: jede abweichende Zelle liest sich als 0xFF - nicht programmiert?";
 inline constexpr std::string_view kDifferenceAll00 =
     "Hinweis: jede abweichende Zelle liest sich als 0x00 - Leseschutz gesetzt oder SerialOut auf Masse?";
+
+// Project files (--project, save-project).
+inline constexpr const char* kSaveProjectWithoutFile =
+    "save-project: keine Brenndatei; BRENNDATEI angeben (etwa: save-project serie.fproj firmware.hex)";
+inline constexpr const char* kProjectSaved = "Projekt %s gespeichert: %s %s, Brenndatei %s, CRC-32 %08X";
+inline constexpr const char* kProjectCompanion = "  Begleitdatei %s, CRC-32 %08X";
+inline constexpr const char* kChangedFileHint = "--accept-changed-file nimmt sie trotzdem.";
 
 // Serial numbers (program --serial).
 inline constexpr const char* kSerialOutsideArea =

@@ -46,12 +46,34 @@ std::optional<SerialField> ParseSerialField(const std::string& text) {
   return SerialField{area == "code" ? MemoryArea::ProgramMemory : MemoryArea::DataEeprom, *address, *width};
 }
 
+namespace {
+
+struct SerialFormatName {
+  const char* name;
+  SerialFormat format;
+};
+
+constexpr SerialFormatName kSerialFormatNames[] = {
+    {"le", SerialFormat::LittleEndian},
+    {"be", SerialFormat::BigEndian},
+    {"bcd", SerialFormat::Bcd},
+    {"ascii", SerialFormat::Ascii},
+};
+
+}  // namespace
+
 std::optional<SerialFormat> SerialFormatNamed(const std::string& name) {
-  if (name == "le") return SerialFormat::LittleEndian;
-  if (name == "be") return SerialFormat::BigEndian;
-  if (name == "bcd") return SerialFormat::Bcd;
-  if (name == "ascii") return SerialFormat::Ascii;
+  for (const SerialFormatName& entry : kSerialFormatNames) {
+    if (name == entry.name) return entry.format;
+  }
   return std::nullopt;
+}
+
+std::string NameOfSerialFormat(SerialFormat format) {
+  for (const SerialFormatName& entry : kSerialFormatNames) {
+    if (entry.format == format) return entry.name;
+  }
+  return {};
 }
 
 std::uint64_t LargestSerial(SerialFormat format, std::uint32_t width) {

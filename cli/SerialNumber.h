@@ -31,6 +31,7 @@ struct SerialField {
 std::optional<SerialField> ParseSerialField(const std::string& text);
 // "le", "be", "bcd", "ascii"; nothing for another name.
 std::optional<SerialFormat> SerialFormatNamed(const std::string& name);
+std::string NameOfSerialFormat(SerialFormat format);
 
 // The largest number `width` bytes hold in `format`.
 std::uint64_t LargestSerial(SerialFormat format, std::uint32_t width);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/AtomicFile.h"
+#include "core/Utf8Text.h"
 #include "platform/Files.h"
 #include "platform/ProfileText.h"
 
@@ -141,7 +142,8 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
                                    std::string_view defaultText) const {
   KeyHit hit{};
   if (!FindKey(section, key, hit)) return std::string(defaultText);
-  return Utf8FromProfileText(Trim(std::string_view(lines_[hit.line].text).substr(hit.valueStart)));
+  const std::string_view bytes = Trim(std::string_view(lines_[hit.line].text).substr(hit.valueStart));
+  return encoding_ == Encoding::Family ? Utf8FromProfileText(bytes) : Utf8OrWindows1252(bytes);
 }
 
 std::int32_t ProfileFile::GetInt(std::string_view section, std::string_view key,
@@ -174,7 +176,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
                               std::string_view value) {
   // A line break in the value (a file name may hold one) would start a
   // line of its own in the file; the value ends before it.
-  const std::string encoded = ProfileTextFromUtf8(value.substr(0, value.find_first_of("\r\n")));
+  const std::string_view line = value.substr(0, value.find_first_of("\r\n"));
+  const std::string encoded = encoding_ == Encoding::Family ? ProfileTextFromUtf8(line) : std::string(line);
   value = encoded;
   KeyHit hit{};
   if (FindKey(section, key, hit)) {

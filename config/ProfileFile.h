@@ -28,6 +28,13 @@ struct [[nodiscard]] SaveOutcome {
 class ProfileFile {
  public:
   enum class LoadOutcome { Loaded, Missing, Unreadable };
+  // How values are stored: as KALVENOR.INI, which the family's programs
+  // share, stores them (platform/ProfileText.h), or always as UTF-8 (a file
+  // of this program's own that travels between machines); either way a
+  // value that is not valid UTF-8 reads as Windows-1252 or the code page.
+  enum class Encoding { Family, Utf8 };
+
+  explicit ProfileFile(Encoding encoding = Encoding::Family) : encoding_(encoding) {}
 
   // Replaces the content with the file at `path`. A missing file gives an
   // empty profile; so does an unreadable one, which the caller must not
@@ -36,7 +43,7 @@ class ProfileFile {
   // Replaces the content with `bytes`.
   void Parse(std::string_view bytes);
 
-  // The value of the key as UTF-8 (platform/ProfileText.h), or
+  // The value of the key as UTF-8 (see Encoding), or
   // `defaultText` when the section or key is missing.
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view defaultText) const;
@@ -55,7 +62,7 @@ class ProfileFile {
   // Sets the key's value, adding the key (after the last key of its
   // section) or the section (at the end of the file) when missing. The
   // value ends before a line break it may hold; the UTF-8 text is written
-  // in the file's encoding (platform/ProfileText.h).
+  // in the file's encoding (see Encoding).
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   // The file's bytes.
@@ -82,6 +89,7 @@ class ProfileFile {
   void InsertLine(std::size_t position, std::string text);
   std::string PreferredEnding() const;
 
+  Encoding encoding_;
   std::vector<Line> lines_;
 };
 

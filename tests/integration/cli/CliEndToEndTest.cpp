@@ -553,6 +553,108 @@ TEST_F(CliEndToEnd, SerialNumbersArePatchedIntoEveryChipInEveryFormat) {
       << locked.err;
 }
 
+TEST_F(CliEndToEnd, AProjectFixesDeviceFileAndOptionsWithoutTouchingKalvenorIni) {
+  std::filesystem::create_directories(dir_.File("fw"));
+  std::filesystem::create_directories(dir_.File("Prüfstand"));
+  WriteFileBytes(dir_.File("fw/fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
+  WriteFileBytes(dir_.File("fw/fw.rex"), ":02F00000A5A5C4\r\n:00000001FF\r\n");
+  ASSERT_EQ(Sim("initreg 3c").status, 0);
+  CliRun saved = Cli("--manufacturer 0 --device QM1108-2KE --no-verify --format intel8 --serial code:0x7F0:2 "
+                     "--serial-start 40 --serial-file zaehler.txt save-project Prüfstand/serie.fproj fw/fw.hex");
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  EXPECT_NE(saved.out.find("QM1108-2KE, Brenndatei fw/fw.hex, CRC-32 "), std::string::npos) << saved.out;
+  const std::string project = Bytes("Prüfstand/serie.fproj");
+  for (const char* line : {"Hersteller=Quellmark Halbleiter", "Baustein=QM1108-2KE", "Brenndatei=../fw/fw.hex",
+                           "Begleitdatei=../fw/fw.rex", "InitRegister1=0x3C", "Verify=0", "DataFormat=intel8",
+                           "Feld=code:0x07F0:2", "Start=40", "Zaehlerdatei=../zaehler.txt"}) {
+    EXPECT_NE(project.find(std::string(line) + "\n"), std::string::npos) << line << " in\n" << project;
+  }
+  // KALVENOR.INI names another device and InitRegister1 value; the project's
+  // go into the chip, and the file stays as it was.
+  ASSERT_EQ(Cli("--simulate=chip.sim --manufacturer 1 --device 0 initreg 00").status, 0);
+  const std::string ini = Bytes("KALVENOR.INI");
+  CliRun burned = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj program");
+  ASSERT_EQ(burned.status, 0) << burned.err;
+  EXPECT_NE(burned.out.find("Baustein 1, Seriennummer 40: Erfolg"), std::string::npos) << burned.out;
+  EXPECT_EQ(Bytes("zaehler.txt"), "41\n");
+  CliRun back = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj --save-blank read back.hex");
+  ASSERT_EQ(back.status, 0) << back.err;
+  EXPECT_TRUE(Bytes("back.hex").starts_with(":20000000")) << "intel8, the project's format";
+  CliRun initreg = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj initreg");
+  EXPECT_EQ(initreg.out, "0x3C\n") << initreg.err;
+  EXPECT_EQ(Bytes("KALVENOR.INI"), ini);
+  // An option of the command line goes before the project's.
+  ASSERT_EQ(Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj --format s1 read back.s19").status, 0);
+  EXPECT_TRUE(Bytes("back.s19").starts_with("S0")) << Bytes("back.s19").substr(0, 40);
+
+  // A burn file changed since the project was saved is refused before the
+  // chip is touched, naming both checksums; --accept-changed-file takes it.
+  const std::string before = Bytes("back.hex");
+  WriteFileBytes(dir_.File("fw/fw.hex"), ":0300300002337B1D\r\n:00000001FF\r\n");
+  CliRun changed = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj program");
+  EXPECT_EQ(changed.status, 3);
+  const std::regex bothSums("gespeichert ist CRC-32 [0-9A-F]{8}, die Datei hat jetzt CRC-32 [0-9A-F]{8}");
+  EXPECT_TRUE(std::regex_search(changed.err, bothSums)) << changed.err;
+  EXPECT_NE(changed.err.find("--accept-changed-file"), std::string::npos);
+  EXPECT_EQ(Bytes("zaehler.txt"), "42\n") << "the refused chip keeps its number, logged as failed";
+  ASSERT_EQ(Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj --save-blank read back.hex").status, 0);
+  EXPECT_EQ(Bytes("back.hex"), before);
+  EXPECT_EQ(Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj verify").status, 3);
+  CliRun accepted = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj --accept-changed-file program");
+  EXPECT_EQ(accepted.status, 0) << accepted.err;
+  // So is a companion that changed, went away or came new. (Saved anew,
+  // with an option of the command line over the project's.)
+  ASSERT_EQ(Cli("--project Prüfstand/serie.fproj --verify save-project Prüfstand/serie.fproj").status, 0);
+  EXPECT_NE(Bytes("Prüfstand/serie.fproj").find("Verify=1\n"), std::string::npos);
+  EXPECT_NE(Bytes("Prüfstand/serie.fproj").find("Feld=code:0x07F0:2\n"), std::string::npos);
+  WriteFileBytes(dir_.File("fw/fw.rex"), ":02F00000A5A4C5\r\n:00000001FF\r\n");
+  CliRun companion = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj verify");
+  EXPECT_EQ(companion.status, 3);
+  EXPECT_NE(companion.err.find("Die Begleitdatei"), std::string::npos) << companion.err;
+  std::filesystem::remove(dir_.File("fw/fw.rex"));
+  EXPECT_EQ(Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj verify").status, 3);
+  ASSERT_EQ(Cli("--project Prüfstand/serie.fproj save-project Prüfstand/serie.fproj").status, 0);
+  EXPECT_EQ(Bytes("Prüfstand/serie.fproj").find("Begleitdatei"), std::string::npos);
+  WriteFileBytes(dir_.File("fw/fw.rex"), ":02F00000A5A5C4\r\n:00000001FF\r\n");
+  CliRun arrived = Cli("-q --simulate=chip.sim -y --project Prüfstand/serie.fproj verify");
+  EXPECT_EQ(arrived.status, 3);
+  EXPECT_NE(arrived.err.find("die das Projekt nicht kennt"), std::string::npos) << arrived.err;
+
+  // Projects that cannot be used end with status 65 and the reason.
+  const struct {
+    const char* text;
+    const char* reason;
+  } broken[] = {
+      {"[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=QM9999\nBrenndatei=fw/fw.hex\n", "'QM9999'"},
+      {"[Projekt]\nHersteller=Niemand\nBaustein=QM1108-2KE\nBrenndatei=fw/fw.hex\n", "'Niemand'"},
+      {"[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=QM1108-2KE\n", "Brenndatei"},
+      {"[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=QM1108-2KE\nBrenndatei=fw/fw.hex\nCRC32=xyz\n",
+       "CRC32: 'xyz'"},
+      {"[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=QM1108-2KE\nBrenndatei=fw/fw.hex\nVerify=ja\n",
+       "Verify: 'ja'"},
+      {"[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=QM1108-2KE\nBrenndatei=fw/fw.hex\n"
+       "[Seriennummer]\nFeld=code:0x7F0:9\n",
+       "code:0x7F0:9"},
+  };
+  for (const auto& b : broken) {
+    SCOPED_TRACE(b.text);
+    WriteFileBytes(dir_.File("kaputt.fproj"), b.text);
+    CliRun run = Cli("-q --simulate=chip.sim -y --project kaputt.fproj program");
+    EXPECT_EQ(run.status, 65);
+    EXPECT_NE(run.err.find(b.reason), std::string::npos) << run.err;
+  }
+  CliRun missing = Cli("--project fehlt.fproj devices");
+  EXPECT_EQ(missing.status, 65);
+  EXPECT_NE(missing.err.find("Die Projektdatei kann nicht gelesen werden"), std::string::npos) << missing.err;
+  EXPECT_EQ(Bytes("KALVENOR.INI"), ini);
+
+  // Usage: what goes only with a project, and what does not go with one.
+  EXPECT_EQ(Cli("program").status, 64);
+  EXPECT_EQ(Cli("--accept-changed-file verify fw/fw.hex").status, 64);
+  EXPECT_EQ(Cli("--project Prüfstand/serie.fproj initreg 11").status, 64);
+  EXPECT_EQ(Cli("--serial code:0:1 verify fw/fw.hex").status, 64);
+}
+
 TEST_F(CliEndToEnd, SerialFieldsThatCannotWorkAreUsageErrors) {
   WriteFileBytes(dir_.File("fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
   const struct {
@@ -1126,7 +1228,7 @@ TEST_F(CliEndToEnd, UsageErrorsHelpAndDemoMode) {
   CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("\nBefehle:\n"), std::string::npos);
-  EXPECT_NE(help.out.find("  program DATEI "), std::string::npos);
+  EXPECT_NE(help.out.find("  program [DATEI] "), std::string::npos);
   CliRun version = Cli("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("simulator"), std::string::npos);
@@ -1234,12 +1336,12 @@ class CliCompletion : public CliEndToEnd {
 };
 
 TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
-  EXPECT_EQ(Complete("''"), "devices\ndetect\nprobe\nblank\nprogram\nverify\nread\ninitreg\nconvert\n");
+  EXPECT_EQ(Complete("''"), "devices\ndetect\nprobe\nblank\nprogram\nverify\nread\ninitreg\nconvert\nsave-project\n");
   EXPECT_EQ(Complete("--f"), "--format\n");
   EXPECT_EQ(Complete("-y --no-s"), "--no-save-blank\n");
   const std::string options = Complete("-");
   for (const char* option : {"-y\n", "-q\n", "--simulate\n", "--no-checksum\n", "--line-length\n", "--serial\n",
-                             "--serial-overwrite\n", "-l\n"}) {
+                             "--serial-overwrite\n", "-l\n", "--project\n", "--accept-changed-file\n"}) {
     EXPECT_NE(options.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Complete("--format ''"), Allowed("--format"));
@@ -1257,6 +1359,7 @@ TEST_F(CliCompletion, OffersCommandsOptionsAndTheValuesTheProgramAccepts) {
   EXPECT_EQ(Complete("--simulate = f"), "fw.hex\n");
   EXPECT_EQ(Complete("--log f"), "fw.hex\n");
   EXPECT_EQ(Complete("--serial-file f"), "fw.hex\n");
+  EXPECT_EQ(Complete("--project f"), "fw.hex\n");
 }
 
 TEST_F(CliCompletion, NamesComeFromTheLibraryOfTheCurrentDirectory) {

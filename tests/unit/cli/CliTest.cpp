@@ -114,7 +114,7 @@ TEST(CliOptions, UsageErrorsAreGermanAndEndWithStatus64) {
       {{""}, "unbekannter Befehl ''"},
       {{"--frob", "blank"}, "unerwartetes Argument '--frob'"},
       {{"blank", "program", "x"}, "unerwartetes Argument 'program'"},
-      {{"program"}, "program erwartet DATEI"},
+      {{"program"}, "program erwartet DATEI oder --project PROJEKT"},
       {{"program", "a", "b"}, "unerwartetes Argument 'b'"},
       {{"convert", "only-one"}, "convert erwartet EIN AUS"},
       {{"initreg", "1", "2"}, "unerwartetes Argument '2'"},
@@ -210,7 +210,7 @@ TEST(CliOptions, HelpIsGermanAndKeepsTheNamesScriptsUse) {
   for (const char* line :
        {"Aufruf: ferolith-cli [OPTIONEN] BEFEHL [ARGUMENTE]\n", "\nOptionen:\n", "\nBefehle:\n",
         "  --simulate[=DATEI]", "  --verify, --no-verify ", "  --line-length N ",
-        "  -y, --yes ", "  program DATEI ", "  initreg [WERT] ", "  convert EIN AUS ",
+        "  -y, --yes ", "  program [DATEI] ", "  initreg [WERT] ", "  convert EIN AUS ",
         "64 falscher Aufruf."}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
@@ -285,7 +285,8 @@ TEST(CliOptions, TheManualPageNamesEveryOptionAndCommand) {
   EXPECT_GE(checked, 14);
   // Each command heads an entry of its own: ".B name", ".BI name ..." or ".BR name ...".
   for (const texts::CommandText& command : texts::kCommandTexts) {
-    const std::string name(command.name);
+    std::string name;
+    for (const char c : command.name) name += c == '-' ? std::string("\\-") : std::string(1, c);
     EXPECT_TRUE(page.find("\n.B " + name + "\n") != std::string::npos ||
                 page.find("\n.BI " + name + " ") != std::string::npos ||
                 page.find("\n.BR " + name + " ") != std::string::npos)

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "config/ProfileFile.h"
+#include "config/ProjectFile.h"
+#include "core/Utf8Path.h"
 #include "tests/support/Portable.h"
 #include "tests/support/TempDir.h"
 
@@ -157,6 +159,113 @@ TEST(ProfileFile, AFileThatCannotBeWrittenKeepsItsContent) {
   EXPECT_EQ(file.Load(dir.File("missing/KALVENOR.INI")), ProfileFile::LoadOutcome::Missing);
   EXPECT_EQ(file.Serialize(), "");
   EXPECT_EQ(file.Load(dir.Path().string()), ProfileFile::LoadOutcome::Unreadable);
+}
+
+// A project file travels between machines: UTF-8 on every platform, paths
+// relative to its own folder.
+TEST(ProjectFile, KeepsEveryValueInUtf8WithPathsRelativeToItsFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(PathFromUtf8(dir.File("Brenner ü")));
+  std::filesystem::create_directories(PathFromUtf8(dir.File("projekte")));
+  Project project;
+  project.manufacturer = "Müller & Söhne";
+  project.device = "QM1108-2KE";
+  project.burnFile = Utf8FromPath(PathFromUtf8(dir.File("Brenner ü/fw.hex")).make_preferred());
+  project.burnFileCrc32 = 0x0012ABCDu;
+  project.companionFile = Utf8FromPath(PathFromUtf8(dir.File("Brenner ü/fw.rex")).make_preferred());
+  project.companionCrc32 = 0xFFFFFFFFu;
+  project.initRegister1 = 0x3C;
+  project.verify = false;
+  project.saveBlank = true;
+  project.checksum = true;
+  project.format = DataFormat::MotorolaS2;
+  project.lineLength = 16;
+  project.serial = ProjectSerial{"data:0xF010:2", 0, 7, "bcd",
+                                 Utf8FromPath(PathFromUtf8(dir.File("zähler.txt")).make_preferred()), true};
+  const std::string path = dir.File("projekte/serie.fproj");
+  ASSERT_TRUE(WriteProjectFile(path, project).Saved());
+  const std::string bytes = ReadFileBytes(path);
+  for (const char* line : {"Hersteller=M\xC3\xBCller & S\xC3\xB6hne", "Brenndatei=../Brenner \xC3\xBC/fw.hex",
+                           "CRC32=0012ABCD", "Zaehlerdatei=../z\xC3\xA4hler.txt", "DataFormat=s2", "Start=0"}) {
+    EXPECT_NE(bytes.find(line), std::string::npos) << line << " in\n" << bytes;
+  }
+  auto read = ReadProjectFile(path);
+  ASSERT_TRUE(std::holds_alternative<Project>(read)) << std::get<ProjectFileError>(read).text;
+  const Project& back = std::get<Project>(read);
+  EXPECT_EQ(back.manufacturer, project.manufacturer);
+  EXPECT_EQ(back.device, project.device);
+  EXPECT_EQ(back.burnFile, project.burnFile);
+  EXPECT_EQ(back.burnFileCrc32, project.burnFileCrc32);
+  EXPECT_EQ(back.companionFile, project.companionFile);
+  EXPECT_EQ(back.companionCrc32, project.companionCrc32);
+  EXPECT_EQ(back.initRegister1, project.initRegister1);
+  EXPECT_EQ(back.verify, project.verify);
+  EXPECT_EQ(back.saveBlank, project.saveBlank);
+  EXPECT_EQ(back.checksum, project.checksum);
+  EXPECT_EQ(back.format, project.format);
+  EXPECT_EQ(back.lineLength, project.lineLength);
+  ASSERT_TRUE(back.serial);
+  EXPECT_EQ(back.serial->field, "data:0xF010:2");
+  EXPECT_EQ(back.serial->start, 0u);
+  EXPECT_EQ(back.serial->step, 7u);
+  EXPECT_EQ(back.serial->format, "bcd");
+  EXPECT_EQ(back.serial->counterFile, project.serial->counterFile);
+  EXPECT_TRUE(back.serial->overwrite);
+
+  // Saved again without the serial field and companion: none stays behind.
+  project.serial.reset();
+  project.companionFile.clear();
+  project.companionCrc32.reset();
+  ASSERT_TRUE(WriteProjectFile(path, project).Saved());
+  const Project again = std::get<Project>(ReadProjectFile(path));
+  EXPECT_FALSE(again.serial);
+  EXPECT_TRUE(again.companionFile.empty());
+  EXPECT_FALSE(again.companionCrc32);
+
+  // Written by hand: a full path stays one, Windows-1252 reads as such, and
+  // what is not given stays unset.
+  WriteFileBytes(path, "[Projekt]\nHersteller=Gr\xFC" "n\nBaustein=X\nBrenndatei=" +
+                           Utf8FromPath(PathFromUtf8(dir.File("fw.hex"))) + "\n");
+  const Project byHand = std::get<Project>(ReadProjectFile(path));
+  EXPECT_EQ(byHand.manufacturer, "Gr\xC3\xBCn");
+  EXPECT_EQ(PathFromUtf8(byHand.burnFile), PathFromUtf8(dir.File("fw.hex")).make_preferred());
+  EXPECT_FALSE(byHand.burnFileCrc32);
+  EXPECT_FALSE(byHand.verify);
+  EXPECT_FALSE(byHand.format);
+}
+
+TEST(ProjectFile, RefusesTheWholeFileForOneValueItDoesNotUnderstand) {
+  TempDir dir;
+  const std::string path = dir.File("p.fproj");
+  const std::string head = "[Projekt]\nHersteller=H\nBaustein=B\nBrenndatei=fw.hex\n";
+  const struct {
+    std::string text;
+    const char* named;
+  } refused[] = {
+      {"[Projekt]\nBaustein=B\nBrenndatei=fw.hex\n", "keinen Wert f\xC3\xBCr Hersteller"},
+      {"[Projekt]\nHersteller=H\nBrenndatei=fw.hex\n", "keinen Wert f\xC3\xBCr Baustein"},
+      {head + "CRC32=123456789\n", "CRC32: '123456789'"},
+      {head + "CRC32Begleitdatei=00000000\n", "CRC32Begleitdatei"},
+      {head + "InitRegister1=0x100\n", "InitRegister1: '0x100'"},
+      {head + "TestChecksum=2\n", "TestChecksum: '2'"},
+      {head + "DataFormat=intel16\n", "DataFormat: 'intel16'"},
+      {head + "HexLineLen=8\n", "HexLineLen: '8'"},
+      {head + "[Seriennummer]\nFeld=\n", "keinen Wert f\xC3\xBCr Feld"},
+      {head + "[Seriennummer]\nFeld=code:0:1\nSchritt=0\n", "Schritt: '0'"},
+      {head + "[Seriennummer]\nFeld=code:0:1\nFormat=hex\n", "Format: 'hex'"},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.text);
+    WriteFileBytes(path, r.text);
+    auto read = ReadProjectFile(path);
+    ASSERT_TRUE(std::holds_alternative<ProjectFileError>(read));
+    EXPECT_EQ(std::get<ProjectFileError>(read).error, 0);
+    EXPECT_NE(std::get<ProjectFileError>(read).text.find(r.named), std::string::npos)
+        << std::get<ProjectFileError>(read).text;
+  }
+  auto missing = ReadProjectFile(dir.File("fehlt.fproj"));
+  ASSERT_TRUE(std::holds_alternative<ProjectFileError>(missing));
+  EXPECT_EQ(std::get<ProjectFileError>(missing).error, ENOENT);
 }
 
 }  // namespace
