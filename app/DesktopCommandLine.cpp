@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/LicenceNotice.h"
+#include "app/ProjectOpening.h"
 #include "app/SimulationFileCheck.h"
 #include "core/Utf8Path.h"
 #include "platform/WorkingFolder.h"
@@ -56,6 +57,10 @@ std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arg
         if (refusal != nullptr) *refusal = *reason;
         return std::nullopt;
       }
+    } else if (!argument.empty() && argument.front() != '-' && IsProjectFileName(std::string(argument)) && start.projectFile.empty()) {
+      std::filesystem::path project = PathFromUtf8(argument);
+      if (project.is_relative()) project = PathFromUtf8(workingDirectory) / project;
+      start.projectFile = Utf8FromPath(project.lexically_normal());
     } else {
       return std::nullopt;
     }

@@ -20,19 +20,23 @@ struct DesktopStart {
   // program's own folder in the user's data directory (platform/WorkingFolder.h)
   // instead of the current directory.
   bool menu = false;
+  // A project file named on the command line (as a file manager starts the
+  // program for one), as a full path; opened once the window is up.
+  std::string projectFile;
 };
 
 // The desktop program's command line:
 // "ferolith [--menu] [--simulate[=FILE]] [--simulate-absent=MODEL]
-// [--simulate-speed=real|fast|FACTOR] [--trace=FILE]", or "ferolith --help"
-// or "ferolith --version" alone.
+// [--simulate-speed=real|fast|FACTOR] [--trace=FILE] [PROJECT]", or
+// "ferolith --help" or "ferolith --version" alone.
 // --simulate runs on the virtual programmer and chip; FILE keeps the chip's
 // contents between runs. --simulate-absent simulates too, with the virtual
 // programmer absent and its port reading as MODEL shows (high,
 // busy-inverted, low). --simulate-speed simulates too, at the real
 // programmer's pace ("real"), FACTOR times faster, or as fast as the
 // machine allows ("fast", the default). --trace writes every port access into FILE (a Value
-// Change Dump). Returns nothing for any other argument, and for a FILE of
+// Change Dump). PROJECT, one file named like a project file (.fproj), is
+// taken relative to `workingDirectory`. Returns nothing for any other argument, and for a FILE of
 // --simulate that exists and is no simulation file (it would be replaced by
 // the virtual chip); `refusal`, if given, then receives the German reason.
 std::optional<DesktopStart> ParseCommandLine(const std::vector<std::string>& arguments,
@@ -49,7 +53,7 @@ std::string VersionText();
 
 inline constexpr const char* kUsage =
     "Aufruf: ferolith [--menu] [--simulate[=DATEI]] [--simulate-absent=high|busy-inverted|low]\n"
-    "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI]\n"
+    "                [--simulate-speed=real|fast|FAKTOR] [--trace=DATEI] [PROJEKT]\n"
     "        ferolith --help | --version";
 
 // What --help prints: the usage and what each option does.
@@ -69,10 +73,12 @@ inline constexpr const char* kHelp =
     "                          schneller oder so schnell wie möglich (fast, Vorgabe)\n"
     "  --trace=DATEI           jeden Portzugriff als Value Change Dump in DATEI\n"
     "                          schreiben\n"
+    "  PROJEKT                 die Projektdatei (.fproj) öffnen: Baustein, Brenndatei,\n"
+    "                          InitRegister1 und Optionen folgen ihr\n"
     "  --help                  diese Hilfe zeigen\n"
     "  --version               die Version zeigen\n"
     "\n"
-    "KALVENOR.INI und ACELIST.CSV liegen im Arbeitsordner. Ohne Bildschirm:\n"
-    "ferolith-cli.\n";
+    "KALVENOR.INI und ACELIST.CSV liegen im Arbeitsordner. Eine Projektdatei lässt\n"
+    "sich auch auf das Fenster ziehen. Ohne Bildschirm: ferolith-cli.\n";
 
 }  // namespace ferolith

@@ -609,6 +609,12 @@ ResultCode Program::OpenProject(const std::string& path, const Project& project,
   return Result::Ok;
 }
 
+ResultCode Program::OpenProjectFile(const std::string& path) {
+  const std::optional<Project> project = ReadProjectOrExplain(path, parts_->ui);
+  if (!project) return Result::LibraryError;
+  return OpenProject(path, *project, true, "Mit „Neue Datei“ gewählt, wird sie trotzdem verwendet.");
+}
+
 ResultCode Program::CaptureProject(const std::string& burnFile, Project& project) {
   Parts& p = *parts_;
   const Settings& settings = p.state.settings;

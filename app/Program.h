@@ -176,6 +176,10 @@ class Program {
   // with nothing changed.
   ResultCode OpenProject(const std::string& path, const Project& project, bool guardFiles,
                          const std::string& refusalHint);
+  // The desktop program's opening of a project file: read, then opened
+  // with its files guarded (a changed one is taken when chosen anew with
+  // "Neue Datei"). Ok, or Result::LibraryError after the message.
+  ResultCode OpenProjectFile(const std::string& path);
   // The project of the selected device and the current settings with
   // `burnFile` and its companion (when the device has a data EEPROM and the
   // file exists), and the checksums of their images: Ok, or the loader's

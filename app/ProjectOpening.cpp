@@ -1,5 +1,8 @@
 #include "app/ProjectOpening.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "app/ListEntry.h"
 #include "config/ChoiceList.h"
 #include "config/DeviceLibrary.h"
@@ -7,6 +10,16 @@
 #include "files/FileError.h"
 
 namespace ferolith {
+
+bool IsProjectFileName(const std::string& path) {
+  const std::string_view extension = kProjectExtension;
+  if (path.size() <= extension.size()) return false;
+  const std::string_view end = std::string_view(path).substr(path.size() - extension.size());
+  for (std::size_t i = 0; i < end.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(end[i])) != extension[i]) return false;
+  }
+  return true;
+}
 
 std::optional<Project> ReadProjectOrExplain(const std::string& path, UiServices& ui) {
   auto read = ReadProjectFile(path);

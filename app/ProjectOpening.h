@@ -11,6 +11,11 @@ namespace ferolith {
 
 class DeviceLibrary;
 
+// Whether `path` names a project file by its extension (kProjectExtension,
+// letter case aside): what the desktop program takes when a file is
+// dropped onto its window.
+bool IsProjectFileName(const std::string& path);
+
 // Reads the project file at `path`: the project, or nothing after a
 // message with the German reason (the file's error, or the value that is
 // not understood).

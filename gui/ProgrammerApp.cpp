@@ -7,8 +7,8 @@
 
 namespace ferolith {
 
-CProgrammerApp::CProgrammerApp(DesktopMarkers& markers, ProgramOptions options)
-    : markers_(markers), options_(std::move(options)) {}
+CProgrammerApp::CProgrammerApp(DesktopMarkers& markers, ProgramOptions options, std::string projectFile)
+    : markers_(markers), options_(std::move(options)), projectFile_(std::move(projectFile)) {}
 
 bool CProgrammerApp::Run() {
   if (markers_.Exists(Marker::ProgrammerBusy)) return false;
@@ -19,6 +19,7 @@ bool CProgrammerApp::Run() {
   Program program(dialog, dialog, dialog.Manufacturers(), dialog.Devices(), markers_, options_);
   dialog.Attach(program);
   dialog.OnInitDialog(program);
+  if (!projectFile_.empty()) dialog.OpenProject(projectFile_);
   dialog.exec();
   return true;
 }

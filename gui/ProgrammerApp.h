@@ -13,7 +13,8 @@ class DesktopMarkers;
 // modally until it ends.
 class CProgrammerApp {
  public:
-  CProgrammerApp(DesktopMarkers& markers, ProgramOptions options);
+  // `projectFile`, when not empty, is opened once the window is up.
+  CProgrammerApp(DesktopMarkers& markers, ProgramOptions options, std::string projectFile = {});
 
   // True when the main dialog ran; false when the program ended silently.
   bool Run();
@@ -21,6 +22,7 @@ class CProgrammerApp {
  private:
   DesktopMarkers& markers_;
   ProgramOptions options_;
+  std::string projectFile_;
 };
 
 }  // namespace ferolith

@@ -3,6 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -14,6 +18,7 @@
 
 #include "app/AccessKeys.h"
 #include "app/ControlIds.h"
+#include "app/ProjectOpening.h"
 #include "core/Settings.h"
 #include "gui/ActivityDlg.h"
 #include "gui/ControlLookup.h"
@@ -214,6 +219,31 @@ void CProgrammerDlg::changeEvent(QEvent* event) {
     setWindowState(Qt::WindowNoState);
     setGeometry(restoreX_, restoreY_, windowSize_.width(), windowSize_.height());
   }
+}
+
+std::string CProgrammerDlg::DroppedProject(const QMimeData* mime) const {
+  if (program_ == nullptr || !program_->RunningCommand().empty() || mime == nullptr || !mime->hasUrls()) return {};
+  const QList<QUrl> urls = mime->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  const std::string path = urls.front().toLocalFile().toStdString();
+  return IsProjectFileName(path) ? path : std::string();
+}
+
+void CProgrammerDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedProject(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void CProgrammerDlg::dropEvent(QDropEvent* event) {
+  const std::string path = DroppedProject(event->mimeData());
+  if (path.empty()) return;
+  event->acceptProposedAction();
+  OpenProject(path);
+}
+
+void CProgrammerDlg::OpenProject(const std::string& path) {
+  if (program_ == nullptr) return;
+  program_->OpenProjectFile(path);
+  ShowSettings();
 }
 
 void CProgrammerDlg::closeEvent(QCloseEvent* event) {

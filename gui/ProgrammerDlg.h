@@ -12,6 +12,8 @@
 #include "gui/ComboChoiceList.h"
 #include "gui/InitRegister1View.h"
 
+class QMimeData;
+
 namespace Ui {
 class ProgrammerDlg;
 }
@@ -45,6 +47,10 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   void Attach(Program& program);
   // Runs the start-up sequence of the window on the attached program.
   void OnInitDialog(Program& program);
+  // Opens the project file at `path` (named on the command line or dropped
+  // onto the window): the lists, the burn file, the InitRegister1 panel and
+  // the option boxes follow it; the window title stays.
+  void OpenProject(const std::string& path);
 
   // UiServices.
   Answer MessageInfo(const std::string& text) override;
@@ -79,6 +85,10 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   void changeEvent(QEvent* event) override;
   // A close request while a command runs waits for its end.
   void closeEvent(QCloseEvent* event) override;
+  // One project file dragged over the window while no command runs is
+  // taken; anything else is not.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Binds a button to a command; a close asked for while the command ran
@@ -89,6 +99,11 @@ class CProgrammerDlg : public QDialog, public UiServices, public StartupView {
   Answer ShowMessageBox(const std::string& text, QMessageBox::Icon icon,
                      QMessageBox::StandardButtons buttons, bool beep);
   void SetInputControlsEnabled(bool enabled);
+  // The option boxes, the burn file's name and the panel from the settings.
+  void ShowSettings();
+  // The project file of a drag, when it carries exactly one and no command
+  // runs; empty otherwise.
+  std::string DroppedProject(const QMimeData* mime) const;
 
   std::unique_ptr<Ui::ProgrammerDlg> form_;
   std::unique_ptr<ComboChoiceList> manufacturers_;

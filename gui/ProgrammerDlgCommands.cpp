@@ -59,14 +59,20 @@ void CProgrammerDlg::OnInitDialog(Program& program) {
 
   program.PrepareHardware();
 
+  ShowSettings();
+  program.FillLists();
+  EnableCancelButton(false);
+  program.State().CancelRequested = 0;
+  setAcceptDrops(true);
+}
+
+void CProgrammerDlg::ShowSettings() {
+  const Settings& settings = program_->State().settings;
   form_->control1012->setChecked(settings.Verify != 0);
   form_->control1013->setChecked(settings.FFSave != 0);
   form_->control1022->setChecked(settings.TestChecksum != 0);
   ShowBurnFileName(settings.BurnFileName);
   panel_->Update();
-  program.FillLists();
-  EnableCancelButton(false);
-  program.State().CancelRequested = 0;
 }
 
 }  // namespace ferolith

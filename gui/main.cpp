@@ -109,6 +109,6 @@ int main(int argc, char** argv) {
     ShowMessage(markerProblem);
     return 1;
   }
-  ferolith::CProgrammerApp(*markers, start->options).Run();
+  ferolith::CProgrammerApp(*markers, start->options, start->projectFile).Run();
   return 0;
 }

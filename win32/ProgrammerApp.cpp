@@ -10,8 +10,8 @@
 
 namespace ferolith {
 
-CProgrammerApp::CProgrammerApp(DesktopMarkers& markers, ProgramOptions options)
-    : markers_(markers), options_(std::move(options)) {}
+CProgrammerApp::CProgrammerApp(DesktopMarkers& markers, ProgramOptions options, std::string projectFile)
+    : markers_(markers), options_(std::move(options)), projectFile_(std::move(projectFile)) {}
 
 bool CProgrammerApp::Run() {
   if (markers_.Exists(Marker::ProgrammerBusy)) return false;
@@ -23,7 +23,7 @@ bool CProgrammerApp::Run() {
 
   CProgrammerDlg dialog;
   Program program(dialog, dialog, dialog.Manufacturers(), dialog.Devices(), markers_, options_);
-  dialog.Run(program);
+  dialog.Run(program, projectFile_);
   return true;
 }
 

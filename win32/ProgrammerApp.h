@@ -12,13 +12,15 @@ class DesktopMarkers;
 // the program.
 class CProgrammerApp {
  public:
-  CProgrammerApp(DesktopMarkers& markers, ProgramOptions options);
+  // `projectFile`, when not empty, is opened once the window is up.
+  CProgrammerApp(DesktopMarkers& markers, ProgramOptions options, std::string projectFile = {});
   // False when the program ended at once, true after the dialog ran.
   bool Run();
 
  private:
   DesktopMarkers& markers_;
   ProgramOptions options_;
+  std::string projectFile_;
 };
 
 }  // namespace ferolith

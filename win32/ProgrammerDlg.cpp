@@ -46,8 +46,9 @@ CProgrammerDlg::CProgrammerDlg()
 
 CProgrammerDlg::~CProgrammerDlg() = default;
 
-void CProgrammerDlg::Run(Program& program) {
+void CProgrammerDlg::Run(Program& program, const std::string& projectFile) {
   program_ = &program;
+  projectFile_ = projectFile;
   icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(Resource::AppIcon));
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(Resource::MainDialog), nullptr,
                   &CProgrammerDlg::DialogProc, reinterpret_cast<LPARAM>(this));

@@ -34,9 +34,10 @@ class CProgrammerDlg : public UiServices, public StartupView {
   ComboChoiceList& Manufacturers() { return manufacturers_; }
   ComboChoiceList& Devices() { return devices_; }
 
-  // Runs the dialog modally over `program`: start-up in WM_INITDIALOG, then
-  // the message map until the window is closed (with Esc too, while idle).
-  void Run(Program& program);
+  // Runs the dialog modally over `program`: start-up in WM_INITDIALOG (and
+  // then `projectFile`, when not empty, opened), then the message map until
+  // the window is closed (with Esc too, while idle).
+  void Run(Program& program, const std::string& projectFile = {});
 
   // UiServices.
   Answer MessageInfo(const std::string& text) override;
@@ -72,6 +73,14 @@ class CProgrammerDlg : public UiServices, public StartupView {
   void OnCancelCommand();
   void OnMove(int x, int y);
   void OnSize(WPARAM kind);
+  // A file dropped onto the window: one project file, while no command
+  // runs, is opened; anything else is let go.
+  void OnDropFiles(HDROP drop);
+  // Opens a project: the lists, the burn file, the panel and the option
+  // boxes follow it; the window title stays.
+  void OpenProject(const std::string& path);
+  // The option boxes, the burn file's name and the panel from the settings.
+  void ShowSettings();
   // The status line as the close rules show it: the status, or why a close
   // waits for the running command.
   void ShowStatusLine();
@@ -82,6 +91,7 @@ class CProgrammerDlg : public UiServices, public StartupView {
 
   HWND window_ = nullptr;
   Program* program_ = nullptr;
+  std::string projectFile_;  // opened after start-up
   CloseGate closeGate_;
   std::string status_;  // the program's last status text
   ComboChoiceList manufacturers_;

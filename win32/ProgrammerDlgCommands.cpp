@@ -2,11 +2,14 @@
 // command of the program, moving, closing and Esc.
 
 #include <windows.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include "app/AccessKeys.h"
 #include "app/ControlIds.h"
+#include "app/ProjectOpening.h"
 #include "core/Settings.h"
+#include "platform/WideText.h"
 #include "win32/ActivityDlg.h"
 #include "win32/DialogText.h"
 #include "win32/InitRegister1View.h"
@@ -31,6 +34,9 @@ INT_PTR CProgrammerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       OnSize(wParam);
       return FALSE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(icon_);
     default:
@@ -59,14 +65,37 @@ void CProgrammerDlg::OnInitDialog() {
 
   program.PrepareHardware();
 
+  ShowSettings();
+  program.FillLists();
+  EnableCancelButton(false);
+  program.State().CancelRequested = 0;
+  DragAcceptFiles(window_, TRUE);
+  if (!projectFile_.empty()) OpenProject(projectFile_);
+}
+
+void CProgrammerDlg::ShowSettings() {
+  const Settings& settings = program_->State().settings;
   SetChecked(window_, Ctl::BausteinPruefen, settings.Verify != 0);
   SetChecked(window_, Ctl::LeerzellenSpeichern, settings.FFSave != 0);
   SetChecked(window_, Ctl::ChecksummenPruefen, settings.TestChecksum != 0);
   ShowBurnFileName(settings.BurnFileName);
   ShowInitRegister1(settings.InitRegister1Value);
-  program.FillLists();
-  EnableCancelButton(false);
-  program.State().CancelRequested = 0;
+}
+
+void CProgrammerDlg::OpenProject(const std::string& path) {
+  program_->OpenProjectFile(path);
+  ShowSettings();
+}
+
+void CProgrammerDlg::OnDropFiles(HDROP drop) {
+  std::string path;
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1 && program_->RunningCommand().empty()) {
+    std::wstring name(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    name.resize(DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size())));
+    path = Utf8FromWide(name);
+  }
+  DragFinish(drop);
+  if (IsProjectFileName(path)) OpenProject(path);
 }
 
 void CProgrammerDlg::OnCommand(int controlId, int notification) {

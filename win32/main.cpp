@@ -45,6 +45,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
   }
   ferolith::WindowMarkers markers;
-  ferolith::CProgrammerApp(markers, start->options).Run();
+  ferolith::CProgrammerApp(markers, start->options, start->projectFile).Run();
   return 0;
 }

@@ -4,6 +4,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -14,6 +18,7 @@
 #include <fstream>
 
 #include "app/ControlIds.h"
+#include "config/ProjectFile.h"
 #include "gui/ControlLookup.h"
 #include "gui/GermanTranslation.h"
 #include "gui/ProgrammerApp.h"
@@ -530,6 +535,55 @@ class ProgramWindowTest : public QObject {
     std::ifstream ini(workplace.directory.Path() / "KALVENOR.INI");
     const std::string saved((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
     QVERIFY2(saved.find("Verify=1") != std::string::npos, saved.c_str());
+  }
+
+  // A project named on the command line or dropped onto the window: the
+  // lists, the burn file, the panel and the option boxes follow it, the
+  // title stays, and its burn file is refused once it changed, until it is
+  // chosen anew.
+  void aProjectOpensFromTheCommandLineOrADropAndGuardsItsFile() {
+    Workplace workplace;
+    AutoAnswer answers;
+    Session session(workplace, workplace.Options());
+    const std::string path = (workplace.directory.Path() / "Serie.FPROJ").string();
+    std::ofstream(path) << "[Projekt]\nHersteller=Quellmark Halbleiter\nBaustein=qm1108-2ke\n"
+                           "Brenndatei=blinker.hex\nInitRegister1=0xC5\nVerify=0\n";
+    QMimeData mime;
+    const auto drag = [&](const std::string& file) {
+      mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&session.dialog, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&session.dialog, &drop);
+      return true;
+    };
+    QVERIFY(!drag(workplace.burnFile));  // a burn file is no project
+    QVERIFY(drag(path));
+    QCOMPARE(ControlById<QComboBox>(session.dialog, Ctl::DeviceList)->currentText(), QString("QM1108-2KE"));
+    QCOMPARE(session.program.State().device.Name, std::string("QM1108-2KE"));
+    QCOMPARE(ControlById<QLineEdit>(session.dialog, Ctl::BurnFileName)->text(), QString("blinker.hex"));
+    QVERIFY(!ControlById<QCheckBox>(session.dialog, Ctl::BausteinPruefen)->isChecked());
+    QVERIFY(ControlById<QWidget>(session.dialog, Ctl::Leseschutz)->property("checked").toBool());
+    QCOMPARE(session.dialog.windowTitle(), QString("Ferolith V1.02"));
+    QCOMPARE(answers.Texts(), QStringList());
+
+    // Saved with the checksum of its file, opened as from the command line.
+    Project project = std::get<Project>(ReadProjectFile(path));
+    QCOMPARE(session.program.CaptureProject(workplace.burnFile, project), ResultCode(Result::Ok));
+    QVERIFY(WriteProjectFile(path, project).Saved());
+    session.dialog.OpenProject(path);
+    std::ofstream(workplace.burnFile) << ":0400000001020305F1\n:00000001FF\n";
+    session.Click(Ctl::Brennen);
+    QVERIFY2(answers.Texts().filter("ist nicht mehr die des Projekts").size() == 1, qPrintable(answers.Texts().join(" | ")));
+    QVERIFY(answers.Texts().last().contains("„Neue Datei“"));
+    QVERIFY(!answers.Texts().contains(kBurnSuccess));
+    session.ExpectIdle();
+    answers.ChooseFile(QString::fromStdString(workplace.burnFile));
+    session.Click(Ctl::NeueDatei);
+    session.Click(Ctl::Brennen);
+    QVERIFY2(answers.Texts().contains(kBurnSuccess), qPrintable(answers.Texts().join(" | ")));
+    session.ExpectIdle();
   }
 
   void aSecondInstanceEndsSilently() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DesktopCommandLine.h"
+#include "core/Utf8Path.h"
 #include "tests/support/TempDir.h"
 
 using namespace ferolith;
@@ -44,6 +45,15 @@ TEST(DesktopCommandLine, SimulateWithAndWithoutFile) {
   ASSERT_TRUE(start && start->options.simulate);
   EXPECT_EQ(start->options.simulateSpeed.factor, 20.0);
   EXPECT_EQ(start->options.simulationFile, "chip.sim");
+
+  // A project file, as a file manager names it: a full path, taken
+  // relative to the working directory.
+  start = ParseCommandLine({"ferolith", "--simulate", "serie/Prüfung.FPROJ"}, "/w");
+  ASSERT_TRUE(start && start->options.simulate);
+  EXPECT_EQ(PathFromUtf8(start->projectFile), PathFromUtf8("/w/serie/Prüfung.FPROJ").lexically_normal());
+  start = ParseCommandLine({"ferolith", "/p/a.fproj"}, "/w");
+  ASSERT_TRUE(start);
+  EXPECT_EQ(PathFromUtf8(start->projectFile), PathFromUtf8("/p/a.fproj").lexically_normal());
 }
 
 // The menu entry's start asks for the program's own folder; the working
@@ -61,6 +71,8 @@ TEST(DesktopCommandLine, AnythingElseIsRefused) {
   EXPECT_FALSE(ParseCommandLine({"ferolith", "--simulate="}, "/w"));
   EXPECT_FALSE(ParseCommandLine({"ferolith", "--simulated"}, "/w"));
   EXPECT_FALSE(ParseCommandLine({"ferolith", "chip.hex"}, "/w"));
+  EXPECT_FALSE(ParseCommandLine({"ferolith", ".fproj"}, "/w"));
+  EXPECT_FALSE(ParseCommandLine({"ferolith", "a.fproj", "b.fproj"}, "/w"));
   EXPECT_FALSE(ParseCommandLine({"ferolith", "--simulate", "--brennen"}, "/w"));
   EXPECT_FALSE(ParseCommandLine({"ferolith", "--menu=xdg"}, "/w"));
   EXPECT_FALSE(ParseCommandLine({"ferolith", "--simulate-absent=floating"}, "/w"));
