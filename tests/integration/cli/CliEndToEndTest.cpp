@@ -555,7 +555,7 @@ TEST_F(CliEndToEnd, SerialNumbersArePatchedIntoEveryChipInEveryFormat) {
 
 TEST_F(CliEndToEnd, AProjectFixesDeviceFileAndOptionsWithoutTouchingKalvenorIni) {
   std::filesystem::create_directories(dir_.File("fw"));
-  std::filesystem::create_directories(dir_.File("Prüfstand"));
+  std::filesystem::create_directories(PathFromUtf8(dir_.File("Prüfstand")));
   WriteFileBytes(dir_.File("fw/fw.hex"), ":0300300002337A1E\r\n:00000001FF\r\n");
   WriteFileBytes(dir_.File("fw/fw.rex"), ":02F00000A5A5C4\r\n:00000001FF\r\n");
   ASSERT_EQ(Sim("initreg 3c").status, 0);
