@@ -344,13 +344,32 @@ void CancelAndEscapeChecks(const Setup& setup, const fs::path& folder) {
   Start(again, setup, folder, "--simulate=chip.sim");
   ExpectIdle(again);
   const std::string before = FileText(folder / "KALVENOR.INI");
-  const bool verify = SendMessageW(again.Item(1013), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  Click(again.Item(1013));
+  const bool verify = SendMessageW(again.Item(1012), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  Click(again.Item(1012));
   PostMessageW(again.main, WM_KEYDOWN, VK_ESCAPE, 0);
   WaitForEnd(again);
   const std::string after = FileText(folder / "KALVENOR.INI");
   Require(after != before, "Esc saves KALVENOR.INI as the close button does");
   Require(after.find(verify ? "Verify=0" : "Verify=1") != std::string::npos, "the changed option saved:\n" + after);
+}
+
+void ProjectChecks(const Setup& setup) {
+  Step("a project named on the command line: device, burn file, options and panel follow it");
+  const fs::path folder = FreshFolder(setup, "project");
+  std::ofstream(folder / "KALVENOR.INI", std::ios::binary) << "[Ferolith INI-Section]\r\nManufIndex=1\r\nDeviceIndex=0\r\n";
+  std::ofstream(folder / "serie.fproj", std::ios::binary)
+      << "[Projekt]\r\nHersteller=Quellmark Halbleiter\r\nBaustein=QM1108-2KE\r\nBrenndatei=blink.hex\r\n"
+         "InitRegister1=0xC5\r\nVerify=0\r\nFFSave=1\r\n";
+  Running program;
+  Start(program, setup, folder, "--simulate=chip.sim serie.fproj");
+  WaitUntil("the project's device", [&] { return TextOf(program.Item(1011)) == "QM1108-2KE"; });
+  Require(TextOf(program.Item(1004)) == "Quellmark Halbleiter", "the project's manufacturer: " + TextOf(program.Item(1004)));
+  Require(TextOf(program.Item(1005)) == "blink.hex", "the project's burn file: " + TextOf(program.Item(1005)));
+  Require(SendMessageW(program.Item(1012), BM_GETCHECK, 0, 0) == BST_UNCHECKED, "Verify=0 of the project");
+  Require(SendMessageW(program.Item(1013), BM_GETCHECK, 0, 0) == BST_CHECKED, "FFSave=1 of the project");
+  ExpectIdle(program);
+  PostMessageW(program.main, WM_CLOSE, 0, 0);
+  WaitForEnd(program);
 }
 
 void TakeScreenshots(const Setup& setup, const fs::path& pictures) {
@@ -409,6 +428,7 @@ int wmain(int argc, wchar_t** argv) {
     CommandChecks(folder, program);
     CloseAndCheckSettings(folder, program);
     CancelAndEscapeChecks(setup, folder);
+    ProjectChecks(setup);
     std::printf("desktop driver: all chains passed\n");
     return 0;
   } catch (const CheckFailed& failure) {
