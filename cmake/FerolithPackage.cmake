@@ -63,6 +63,9 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${package_build}/${FEROLITH_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The project files' type, which the desktop entry opens.
+install(FILES ${package_sources}/ferolith-mime.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ferolith.xml)
 
 # Manual pages (German), bash completion.
 install(FILES ${package_build}/ferolith.1.gz ${package_build}/ferolith-cli.1.gz

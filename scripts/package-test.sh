@@ -57,6 +57,14 @@ echo "-- dpkg -i"
 installed=yes
 dpkg_waiting -i "$deb"
 /usr/bin/ferolith-cli --version
+# The project files' type: the desktop entry opens it, and where the
+# shared MIME database is installed, dpkg's trigger has taken the glob in.
+grep -q '^MimeType=application/x-ferolith-project;$' /usr/share/applications/"$(basename "${desktop[0]}")"
+grep -q 'glob pattern="\*.fproj"' /usr/share/mime/packages/ferolith.xml
+if command -v update-mime-database >/dev/null; then
+  grep -q 'application/x-ferolith-project:\*\.fproj' /usr/share/mime/globs2
+  echo "   *.fproj is application/x-ferolith-project in the MIME database"
+fi
 
 echo "-- simulator cycle with /usr/bin/ferolith-cli"
 cycle="$work/cycle"
