@@ -146,6 +146,14 @@ std::string AnswerMessageBox(DWORD pid, const std::string& expected, int button)
   return text;
 }
 
+void AnswerSocketBoxes(DWORD pid, const std::string& last) {
+  for (;;) {
+    const std::string text = AnswerMessageBox(pid, "", IDOK);
+    if (text.find(last) != std::string::npos) return;
+    Require(text.find("Sockel") != std::string::npos, "unexpected box: \"" + text + "\"");
+  }
+}
+
 void AnswerFileDialog(DWORD pid, const std::string& path) {
   HWND dialog = nullptr;
   HWND name = nullptr;
