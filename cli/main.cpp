@@ -1,3 +1,4 @@
+#include <atomic>
 #include <csignal>
 #include <iostream>
 #include <variant>
@@ -19,15 +20,21 @@ namespace {
 // chip of a production run, a question) ends at once, also when the signal
 // came just before the wait began, and nothing read after a Ctrl-C can start
 // more work. The handler changes nothing but the flag and standard input,
-// and leaves errno as it found it.
-volatile std::sig_atomic_t stopSignal = 0;
+// and leaves errno as it found it. On Windows it runs on a thread of its
+// own: the flag is an atomic, lock-free and so also safe in a signal
+// handler.
+std::atomic<bool>& StopFlag() {
+  static std::atomic<bool> stop{false};
+  return stop;
+}
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnInterrupt(int) {
-  stopSignal = 1;
+  StopFlag().store(true);
   ferolith::EndStandardInput();
 }
 
-bool StopRequested() { return stopSignal != 0; }
+bool StopRequested() { return StopFlag().load(); }
 
 }  // namespace
 

@@ -38,8 +38,10 @@ void CatchConsoleInterrupts(void (*onInterrupt)());
 
 // Puts the null device in place of standard input, so that a wait for a
 // line ends at once and nothing more is read. Touches no descriptor but
-// standard input's and keeps errno: safe in a signal handler. Does nothing
-// before PrepareStandardStreams.
+// standard input's and keeps errno: safe in a signal handler. On Windows,
+// called from the Ctrl-C thread, it also ends a read of standard input that
+// another thread is waiting in, and returns once the null device is in
+// place. Does nothing before PrepareStandardStreams.
 void EndStandardInput();
 
 }  // namespace ferolith

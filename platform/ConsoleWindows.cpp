@@ -7,8 +7,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "platform/Console.h"
 #include "platform/WideText.h"
@@ -54,8 +56,21 @@ void CatchConsoleInterrupts(void (*onInterrupt)()) {
 bool IsInteractiveConsole() { return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stderr)) != 0; }
 
 namespace {
+
 // The null device for EndStandardInput, opened at the start.
-std::atomic<int> nullInput{-1};
+std::atomic<int>& NullInput() {
+  static std::atomic<int> descriptor{-1};
+  return descriptor;
+}
+
+// CancelIoEx came with Vista; looked up at run time for the older systems.
+using CancelIoFunction = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+
+CancelIoFunction CancelIoEx() {
+  return reinterpret_cast<CancelIoFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CancelIoEx")));
+}
+
 }  // namespace
 
 void PrepareStandardStreams() {
@@ -67,16 +82,44 @@ void PrepareStandardStreams() {
       _close(filler);
     }
   }
-  if (nullInput.load() < 0) nullInput.store(_open("NUL", _O_RDONLY | _O_NOINHERIT));
+  if (NullInput().load() < 0) NullInput().store(_open("NUL", _O_RDONLY | _O_NOINHERIT));
 }
 
-// Ctrl-C handlers run on a thread of their own there; the C runtime's
-// descriptor calls may be used from it.
+// Ctrl-C handlers run on a thread of their own there, while the program's
+// own thread may be waiting in a read of standard input. The C runtime
+// holds a descriptor's lock for the whole of a read, and _dup2 takes it:
+// the replacement waits for the read, which waits for input that may never
+// come. So the replacement runs on a thread of its own, and until it is
+// done the read is cancelled (CancelIoEx: the calls on standard input's
+// handle alone, never a write of the program elsewhere), again and again,
+// for a read that began just after a cancel. A console's read ends by
+// itself at Ctrl-C. Without CancelIoEx (before Vista) the replacement
+// waits for the read to end.
 void EndStandardInput() {
-  const int nothing = nullInput.load();
+  const int nothing = NullInput().load();
   if (nothing < 0) return;
   const int error = errno;
-  _dup2(nothing, 0);
+  // A handle of its own to standard input's file, taken before the
+  // replacement closes the descriptor's handle, whose number may then be
+  // reused for another file.
+  const CancelIoFunction cancel = CancelIoEx();
+  HANDLE input = nullptr;
+  if (cancel != nullptr &&
+      !DuplicateHandle(GetCurrentProcess(), reinterpret_cast<HANDLE>(_get_osfhandle(0)), GetCurrentProcess(), &input,
+                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    input = nullptr;
+  }
+  std::atomic<bool> replaced{false};
+  std::thread replacement([&] {
+    _dup2(nothing, 0);
+    replaced.store(true);
+  });
+  while (!replaced.load()) {
+    if (input != nullptr) cancel(input, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the next try, not a wait for an event
+  }
+  replacement.join();
+  if (input != nullptr) CloseHandle(input);
   errno = error;
 }
 

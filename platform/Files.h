@@ -12,10 +12,11 @@ namespace ferolith {
 // system's wide-character functions, so that any name the file system can
 // hold ("Prüfung.hex") opens.
 
-// The real calls behind file writing. Windows: a replacement moves the
-// temporary file over the target with MoveFileExW (replacing an existing
-// file, written through to the disk); owner and mode are left to the folder
-// there, as every new file of the user gets them.
+// The real calls behind file writing. Windows: a replacement puts the
+// temporary file in the target's place with ReplaceFileW, which keeps the
+// old file's access list and streams, or with MoveFileExW where there is no
+// old file (platform/FileReplaceWindows.h); a new file's access list is its
+// folder's, as every new file of the user gets it.
 FileOps& SystemFileOps();
 
 // Passes every call on to `next`. Fault injectors derive from it and

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/FileReplaceWindows.h"
 #include "platform/Files.h"
 #include "platform/WideText.h"
 
@@ -36,6 +37,7 @@ int ErrnoOf(DWORD error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // held open by another program
       return EACCES;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -62,13 +64,11 @@ class WindowsFileOps : public FileOps {
   int Sync(int fd) override { return _commit(fd); }
   int Close(int fd) override { return _close(fd); }
 
-  // std::rename refuses an existing target on Windows; MoveFileExW replaces
-  // it, and returns only when the move is on the disk.
+  // std::rename refuses an existing target on Windows; ReplaceFileW keeps
+  // what belongs to the old file (platform/FileReplaceWindows.h), and the
+  // move behind it is written through to the disk.
   int Rename(const std::string& from, const std::string& to) override {
-    if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return 0;
-    }
+    if (ReplaceWithFile(WideFromUtf8(from), WideFromUtf8(to))) return 0;
     errno = ErrnoOf(GetLastError());
     return -1;
   }
@@ -78,17 +78,26 @@ class WindowsFileOps : public FileOps {
   int SyncDirectory(const std::string&) override { return 0; }
 
   // What the path names, through the system's own handle: a device (NUL,
-  // COM1) or a pipe is neither a file nor a folder. Symbolic links are
-  // followed by the system and not reported. The mode holds the write bits
-  // unless the file is read-only.
+  // COM1) or a pipe is neither a file nor a folder. The mode holds the write
+  // bits unless the file is read-only. A name is taken for a symbolic link
+  // when it is a reparse point itself or when the file it opens has another
+  // final path (a link or junction on the way, as wine shows the links of
+  // the POSIX side): a replacement then goes to that final path.
   int Inspect(const std::string& path, FileStatus& status) override {
     status = FileStatus{};
     const std::wstring name = WideFromUtf8(path);
+    const DWORD ownAttributes = GetFileAttributesW(name.c_str());
+    const bool reparsePoint =
+        ownAttributes != INVALID_FILE_ATTRIBUTES && (ownAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     HANDLE handle = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
-      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        // A link to nothing is there itself.
+        status.exists = status.symbolicLink = reparsePoint;
+        return 0;
+      }
       // Held open by another program: what the name says of it.
       WIN32_FILE_ATTRIBUTE_DATA data{};
       if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
@@ -96,13 +105,18 @@ class WindowsFileOps : public FileOps {
         return -1;
       }
       Describe(data.dwFileAttributes, 1, status);
+      status.symbolicLink = reparsePoint;
       return 0;
     }
     BY_HANDLE_FILE_INFORMATION info{};
     const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info);
+    std::wstring finalPath;
+    const bool leadsElsewhere =
+        onDisk && FinalPathOf(handle, finalPath) && _wcsicmp(finalPath.c_str(), FullPathOf(name).c_str()) != 0;
     CloseHandle(handle);
     if (onDisk) {
       Describe(info.dwFileAttributes, info.nNumberOfLinks, status);
+      status.symbolicLink = reparsePoint || leadsElsewhere;
     } else {
       status.exists = status.targetExists = true;
       status.kind = FileStatus::Kind::Other;
@@ -111,9 +125,20 @@ class WindowsFileOps : public FileOps {
     return 0;
   }
 
+  // The final path of the file the name opens; where the system cannot tell
+  // (before Vista, a name that opens nothing) the name made absolute.
   int ResolvePath(const std::string& path, std::string& resolved) override {
-    const std::unique_ptr<wchar_t, decltype(&std::free)> full(
-        _wfullpath(nullptr, WideFromUtf8(path).c_str(), 0), &std::free);
+    const std::wstring name = WideFromUtf8(path);
+    HANDLE handle = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::wstring finalPath;
+    const bool found = handle != INVALID_HANDLE_VALUE && FinalPathOf(handle, finalPath);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (found) {
+      resolved = Utf8FromWide(finalPath);
+      return 0;
+    }
+    const std::unique_ptr<wchar_t, decltype(&std::free)> full(_wfullpath(nullptr, name.c_str(), 0), &std::free);
     if (full == nullptr) return -1;
     resolved = Utf8FromWide(full.get());
     return 0;

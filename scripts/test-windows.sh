@@ -13,9 +13,9 @@
 #   6. drives the Win32 desktop program ferolith.exe on the simulator with
 #      its test driver (tests/win32/), then takes the screenshots
 #      (docs/win32-*.png) under Xvfb with wine's X11 driver,
-#   7. builds ferolith-cli.exe, ferolith.exe and the fake port DLL for
-#      32-bit Windows (i686-w64-mingw32), and drives that ferolith.exe too
-#      where wine's 32-bit half (wine32:i386) is installed.
+#   7. builds everything of step 3 for 32-bit Windows (i686-w64-mingw32),
+#      with its own GoogleTest, and runs those tests and drives that
+#      ferolith.exe too where wine's 32-bit half (wine32:i386) is installed.
 # Usage: scripts/test-windows.sh [LINUX_BUILD_DIR]  (default build/release;
 # its ferolith-cli is built when missing). Builds share the ccache.
 set -euo pipefail
@@ -44,14 +44,11 @@ fi
 mkdir -p "$windows/deps/include"
 rm -rf "$windows/deps/include/CLI" && cp -r /usr/include/CLI "$windows/deps/include/"
 
-configure() {  # ARCH [CMAKE OPTIONS]
+configure() {  # ARCH
   local arch=$1
-  shift
   local toolchain=$root/cmake/toolchains/$arch-w64-mingw32.cmake
   local gtest=$root/$windows/gtest-$arch
-  local tests=(-DGTest_DIR="$gtest/lib/cmake/GTest")
-  [[ " $* " != *" -DFEROLITH_TESTS=OFF "* ]] || tests=()
-  if [ ${#tests[@]} -gt 0 ] && [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
     step "GoogleTest for $arch"
     cmake -S /usr/src/googletest -B "$windows/gtest-build-$arch" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
@@ -61,7 +58,8 @@ configure() {  # ARCH [CMAKE OPTIONS]
   fi
   cmake -S . -B "$windows/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFEROLITH_GUI=OFF -DFEROLITH_BENCH=OFF \
-    -DFEROLITH_CLI11_INCLUDE="$root/$windows/deps/include" "${tests[@]}" "$@" >/dev/null
+    -DFEROLITH_CLI11_INCLUDE="$root/$windows/deps/include" \
+    -DFEROLITH_TESTS=ON -DGTest_DIR="$gtest/lib/cmake/GTest" >/dev/null
 }
 
 # The fake port DLL exports the undecorated names of the real one.
@@ -103,14 +101,21 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 setsid wine cmd /c exit </dev/null >/dev/null 2>&1 &
 wait
 
+# The unit and integration tests of one build under wine, with every
+# skipped test and its reason.
+run_tests() {  # ARCH
+  local build=$windows/$1
+  ctest --test-dir "$build" -j"$jobs" --timeout 300 --output-on-failure >"$build/ctest.log" \
+    || { cat "$build/ctest.log"; exit 1; }
+  grep -E '% tests passed|Total Test time' "$build/ctest.log"
+  echo "Skipped under wine ($1), with their reasons:"
+  awk '/: Skipped$/ { getline reason; getline name
+         sub(/^\[  SKIPPED \] /, "", name); sub(/ \([0-9]+ ms\)$/, "", name)
+         print "  " name ": " reason }' "$build/Testing/Temporary/LastTest.log" | sort
+}
+
 step "tests under wine"
-ctest --test-dir "$windows/x86_64" -j"$jobs" --timeout 300 --output-on-failure >"$windows/ctest.log" \
-  || { cat "$windows/ctest.log"; exit 1; }
-grep -E '% tests passed|Total Test time' "$windows/ctest.log"
-echo "Skipped under wine, with their reasons:"
-awk '/: Skipped$/ { getline reason; getline name
-       sub(/^\[  SKIPPED \] /, "", name); sub(/ \([0-9]+ ms\)$/, "", name)
-       print "  " name ": " reason }' "$windows/x86_64/Testing/Temporary/LastTest.log" | sort
+run_tests x86_64
 
 step "desktop program under wine"
 # The driver starts ferolith.exe itself, in fresh folders below its work
@@ -190,17 +195,15 @@ sed -i '/^DataPath=/d' "$windows"/cycle-*/KALVENOR.INI
 diff -r "$windows/cycle-linux" "$windows/cycle-windows"
 echo "identical: $(cd "$windows/cycle-linux" && ls | tr '\n' ' ')"
 
-step "build for i686 (compile and link only)"
-configure i686 -DFEROLITH_TESTS=OFF
-cmake --build "$windows/i686" -j"$jobs" --target ferolith-cli ferolith_win32_exe
-# The fake DLL alone, as tests/CMakeLists.txt builds it for a 32-bit test
-# run: the undecorated stdcall names are what differs from 64 bits.
-i686-w64-mingw32-g++-posix -std=c++20 -O2 -shared -static -Wl,--kill-at \
-  tests/support/fake-inpout/FakeInpOut.cpp -o "$windows/i686/inpout32.dll"
-check_exports i686 "$windows/i686/inpout32.dll"
+step "build for i686"
+configure i686
+cmake --build "$windows/i686" -j"$jobs"
+check_exports i686 "$windows/i686/tests/fake-inpout/inpout32.dll"
 
-# The 32-bit desktop program runs where wine has its 32-bit half.
+# The 32-bit tests and desktop program run where wine has its 32-bit half.
 if [ -x /usr/lib/wine/wine ]; then
+  step "32-bit tests under wine"
+  run_tests i686
   step "32-bit desktop program under wine"
   rm -rf "$windows/desktop-i686" && mkdir -p "$windows/desktop-i686"
   timeout 600 wine "$root/$windows/x86_64/tests/win32/ferolith-desktop-driver.exe" \
@@ -208,7 +211,7 @@ if [ -x /usr/lib/wine/wine ]; then
     >"$windows/desktop-i686/driver.log" 2>&1 || { cat "$windows/desktop-i686/driver.log"; exit 1; }
   grep -v '^wine: ' "$windows/desktop-i686/driver.log" | tail -1
 else
-  echo "Skipped: the 32-bit ferolith.exe under wine (wine32:i386 is not installed)"
+  echo "Skipped: the 32-bit tests and ferolith.exe under wine (wine32:i386 is not installed)"
 fi
 scripts/test-windows-users.sh "$windows"
 

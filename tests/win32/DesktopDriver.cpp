@@ -114,14 +114,6 @@ void ExpectIdle(const Running& program) {
 
 // Answers the boxes of a command: OK to every socket instruction, until the
 // box with `last` (answered with OK too).
-void RunThroughSocketBoxes(const Running& program, const std::string& last) {
-  for (;;) {
-    const std::string text = AnswerMessageBox(program.Pid(), "", IDOK);
-    if (text.find(last) != std::string::npos) return;
-    Require(text.find("Sockel") != std::string::npos, "unexpected box: \"" + text + "\"");
-  }
-}
-
 std::string Describe(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
          std::to_string(r.bottom - r.top);
@@ -224,7 +216,7 @@ void StartUpChecks(const Setup& setup, const Running& program, HMODULE resources
 void CommandChecks(const fs::path& folder, const Running& program) {
   Step("Leertest");
   Click(program.Item(1000));
-  RunThroughSocketBoxes(program, "Controller ist gelöscht");
+  AnswerSocketBoxes(program.Pid(), "Controller ist gelöscht");
   ExpectIdle(program);
 
   Step("InitRegister1 panel: Ext. Quarz and Watchdog, the WDIS question");
@@ -245,19 +237,19 @@ void CommandChecks(const fs::path& folder, const Running& program) {
   if (!Checked(program.Item(1012))) Click(program.Item(1012));
   WaitUntil("\"Baustein prüfen\" checked", [&] { return Checked(program.Item(1012)); });
   Click(program.Item(1002));
-  RunThroughSocketBoxes(program, "Keine Fehler beim prüfen");
+  AnswerSocketBoxes(program.Pid(), "Keine Fehler beim prüfen");
   ExpectIdle(program);
 
   Step("Prüfen");
   Click(program.Item(1003));
-  RunThroughSocketBoxes(program, "Keine Fehler beim Prüfen");
+  AnswerSocketBoxes(program.Pid(), "Keine Fehler beim Prüfen");
   ExpectIdle(program);
 
   Step("Auslesen, then again with the overwrite question: Nein, then Ja");
   const fs::path readBack = folder / "auslesen.hex";
   Click(program.Item(1001));
   AnswerFileDialog(program.Pid(), readBack.string());
-  RunThroughSocketBoxes(program, "Prozessor-Programm gespeichert");
+  AnswerSocketBoxes(program.Pid(), "Prozessor-Programm gespeichert");
   ExpectIdle(program);
   Require(FileText(readBack).rfind(":", 0) == 0, "auslesen.hex holds Intel HEX");
   Require(fs::exists(folder / "auslesen.rex"), "auslesen.rex written");
@@ -270,7 +262,7 @@ void CommandChecks(const fs::path& folder, const Running& program) {
   Click(program.Item(1001));
   AnswerFileDialog(program.Pid(), readBack.string());
   AnswerMessageBox(program.Pid(), "existieren schon", IDYES);
-  RunThroughSocketBoxes(program, "Prozessor-Programm gespeichert");
+  AnswerSocketBoxes(program.Pid(), "Prozessor-Programm gespeichert");
   ExpectIdle(program);
   Require(FileText(readBack).rfind(":", 0) == 0, "\"Ja\" replaces the file");
 
@@ -279,7 +271,7 @@ void CommandChecks(const fs::path& folder, const Running& program) {
   Click(program.Item(1015));
   WaitUntil("panel at 0x00", [&] { return Checked(program.Item(1008)) && !Checked(program.Item(1015)); });
   Click(program.Item(1018));
-  RunThroughSocketBoxes(program, "InitRegister1 gelesen");
+  AnswerSocketBoxes(program.Pid(), "InitRegister1 gelesen");
   ExpectIdle(program);
   for (const int id : {1008, 1009, 1014, 1020, 1021, 1025, 1023, 1024}) {
     Require(!Checked(program.Item(id)), "control " + std::to_string(id) + " unchecked for 0xA0");

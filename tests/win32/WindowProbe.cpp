@@ -22,6 +22,32 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
+// The visible top-level windows of one process, of a class and with a title
+// when those are given.
+struct WindowSearch {
+  DWORD pid;
+  const std::wstring& windowClass;
+  const std::wstring& title;
+  std::vector<HWND> found;
+};
+
+// EnumWindows's callback: a function of the system's calling convention,
+// which a lambda is not at 32 bits.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
+  if (!search.windowClass.empty() && ClassOf(window) != search.windowClass) return TRUE;
+  if (!search.title.empty()) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    if (search.title != text) return TRUE;
+  }
+  search.found.push_back(window);
+  return TRUE;
+}
+
 }  // namespace
 
 void Require(bool condition, const std::string& what) {
@@ -84,28 +110,8 @@ bool Checked(HWND button) {
 }
 
 std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& windowClass, const std::wstring& title) {
-  struct Search {
-    DWORD pid;
-    const std::wstring& windowClass;
-    const std::wstring& title;
-    std::vector<HWND> found;
-  } search{pid, windowClass, title, {}};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s.pid || !IsWindowVisible(window)) return TRUE;
-        if (!s.windowClass.empty() && ClassOf(window) != s.windowClass) return TRUE;
-        if (!s.title.empty()) {
-          wchar_t text[256] = {};
-          GetWindowTextW(window, text, 256);
-          if (s.title != text) return TRUE;
-        }
-        s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pid, windowClass, title, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -138,6 +144,14 @@ std::string AnswerMessageBox(DWORD pid, const std::string& expected, int button)
   Click(pressed);
   WaitUntil("message box \"" + expected + "\" closed", [&] { return !IsWindow(box); });
   return text;
+}
+
+void AnswerSocketBoxes(DWORD pid, const std::string& last) {
+  for (;;) {
+    const std::string text = AnswerMessageBox(pid, "", IDOK);
+    if (text.find(last) != std::string::npos) return;
+    Require(text.find("Sockel") != std::string::npos, "unexpected box: \"" + text + "\"");
+  }
 }
 
 void AnswerFileDialog(DWORD pid, const std::string& path) {

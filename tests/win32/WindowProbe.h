@@ -45,6 +45,9 @@ std::vector<HWND> Children(HWND window);
 // text contains `expected`, and presses `button` (IDOK, IDCANCEL, IDYES, ...).
 // Returns the text.
 std::string AnswerMessageBox(DWORD pid, const std::string& expected, int button);
+// The boxes of a socket sequence of `pid` ("Sockel ..."), each answered with
+// OK, up to the box that contains `last`.
+void AnswerSocketBoxes(DWORD pid, const std::string& last);
 // The text of a message box of `pid` that is showing now, or "" when none is.
 std::string MessageBoxText(HWND box);
 HWND OpenMessageBox(DWORD pid);
