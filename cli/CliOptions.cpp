@@ -54,13 +54,8 @@ CLI::Validator WholeNumberFrom(unsigned low, unsigned high) {
 
 // A byte in hex, with or without 0x: the value, or nothing.
 std::optional<std::uint8_t> HexByte(const std::string& value) {
-  const std::string digits =
-      value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
-  if (digits.empty() || digits.size() > 2 ||
-      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint8_t>(ParseHex(digits));
+  const auto byte = HexDigitsValue(value, 2);
+  return byte ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(*byte)) : std::nullopt;
 }
 
 CLI::Validator SerialFieldCheck() {
@@ -73,14 +68,8 @@ CLI::Validator SerialFieldCheck() {
 
 // A port base address in hex, with or without 0x, 0x1 to 0xFFFF.
 std::optional<std::int32_t> PortAddress(const std::string& value) {
-  const std::string digits =
-      value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
-  if (digits.empty() || digits.size() > 4 ||
-      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-    return std::nullopt;
-  }
-  const auto address = static_cast<std::int32_t>(ParseHex(digits));
-  return address != 0 ? std::optional<std::int32_t>(address) : std::nullopt;
+  const auto address = HexDigitsValue(value, 4);
+  return address && *address != 0 ? std::optional<std::int32_t>(static_cast<std::int32_t>(*address)) : std::nullopt;
 }
 
 CLI::Validator PortCheck() {

@@ -71,7 +71,7 @@ class ProjectReader {
     project.companionCrc32 = Checksum("CRC32Begleitdatei");
     if (project.companionCrc32 && project.companionFile.empty()) Refuse("CRC32Begleitdatei", "ohne Begleitdatei");
     if (const auto value = Optional("InitRegister1")) {
-      const auto byte = HexNumber(*value, 2);
+      const auto byte = HexDigitsValue(*value, 2);
       if (!byte) Refuse("InitRegister1", *value);
       project.initRegister1 = static_cast<std::uint8_t>(byte.value_or(0));
     }
@@ -112,21 +112,10 @@ class ProjectReader {
     return value;
   }
 
-  // Hex digits with or without 0x, at most `digits` of them.
-  static std::optional<std::uint32_t> HexNumber(const std::string& value, std::size_t digits) {
-    const std::string text =
-        value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? value.substr(2) : value;
-    if (text.empty() || text.size() > digits ||
-        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      return std::nullopt;
-    }
-    return ParseHex(text);
-  }
-
   std::optional<std::uint32_t> Checksum(const char* key) {
     const auto value = Optional(key);
     if (!value) return std::nullopt;
-    const auto crc = HexNumber(*value, 8);
+    const auto crc = HexDigitsValue(*value, 8);
     if (!crc) Refuse(key, *value);
     return crc;
   }

@@ -74,6 +74,14 @@ std::uint32_t ParseHex(std::string_view text) {
   return ToUnsigned(ScanNumber(text, 16, std::numeric_limits<std::uint32_t>::max()));
 }
 
+std::optional<std::uint32_t> HexDigitsValue(std::string_view text, std::size_t maxDigits) {
+  if (text.starts_with("0x") || text.starts_with("0X")) text.remove_prefix(2);
+  if (text.empty() || text.size() > maxDigits || text.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return ParseHex(text);
+}
+
 std::uint32_t ParseUnsignedDecimal(std::string_view text) {
   return ToUnsigned(ScanNumber(text, 10, std::numeric_limits<std::uint32_t>::max()));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace ferolith {
@@ -22,6 +24,11 @@ std::int32_t ParseSignedAutoBase(std::string_view text);
 // strtoul(text, nullptr, 16): hexadecimal with or without 0x; no digits
 // give 0; overflow saturates at 0xFFFFFFFF.
 std::uint32_t ParseHex(std::string_view text);
+
+// A whole text of 1 to `maxDigits` hexadecimal digits, with or without a
+// leading 0x: its value; nothing for any other text (blanks, a sign, more
+// digits). `maxDigits` is at most 8.
+std::optional<std::uint32_t> HexDigitsValue(std::string_view text, std::size_t maxDigits);
 
 // strtoul(text, nullptr, 10).
 std::uint32_t ParseUnsignedDecimal(std::string_view text);

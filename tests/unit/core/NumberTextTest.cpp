@@ -50,6 +50,13 @@ TEST(HexText, AcceptsTheOptionalPrefixAndBothCases) {
   EXPECT_EQ(ParseHex("1C5"), 0x1C5u);
   EXPECT_EQ(ParseHex("xyz"), 0u);
   EXPECT_EQ(ParseHex("123456789"), 0xFFFFFFFFu);
+  // A whole field of a limited number of digits, as a byte, a port address
+  // or a checksum is given.
+  EXPECT_EQ(HexDigitsValue("0Xc5", 2), 0xC5u);
+  EXPECT_EQ(HexDigitsValue("FFFFFFFF", 8), 0xFFFFFFFFu);
+  for (const char* refused : {"", "0x", "1c5", " c5", "c5 ", "+5", "g1"}) {
+    EXPECT_FALSE(HexDigitsValue(refused, 2)) << refused;
+  }
 }
 
 TEST(WholeUnsigned, AcceptsOnlyDigitsThatFit) {
